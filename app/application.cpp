@@ -1,0 +1,44 @@
+#include "app/application.h"
+
+#include <commctrl.h>
+
+#include "app/batadd.h"
+
+namespace app {
+
+Application::Application() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
+Application::~Application() = default;
+
+void Application::Start(int showCommand) {
+    mdiForm_ = std::make_unique<TMDIForm>();
+    ::ShowWindow(mdiForm_->hwnd(), showCommand);
+    ::UpdateWindow(mdiForm_->hwnd());
+    ::SetFocus(mdiForm_->ToolBar());
+}
+
+void Application::Dispatch(MSG& msg) {
+    if (mdiForm_ && mdiForm_->hwnd() && mdiForm_->PreTranslateMessage(msg)) return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+}
+
+int Application::Run() {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+    return 0;
+}
+
+bool Application::PumpPending() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return false;
+        Dispatch(msg);
+    }
+    return true;
+}
+
+}  // namespace app

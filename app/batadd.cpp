@@ -1,0 +1,391 @@
+#include "app/batadd.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/program_dir.h"
+#include "app/resource_ids.h"
+#include "documents/batchild.h"
+#include "widgets/clock.h"
+#include "widgets/panel.h"
+#include "widgets/speed_button.h"
+#include "win/dpi.h"
+#include "win/error_display.h"
+
+namespace app {
+
+namespace {
+
+const char* const kClassName = "TMDIForm";
+const char* const kCaption = "Velmora—词库生成系统";
+const UINT kFirstMdiChildId = 0xFF00;
+
+// Design sizes, pixels at 120 dpi.
+const int kWidth = 573, kHeight = 447;
+const int kToolBarHeight = 48, kButtonTop = 2, kButtonHeight = 44;
+const int kStatusAreaHeight = 25;
+const int kStatusPanelWidths[] = {100, 80, 50};
+const RECT kClockBounds{11, 6, 11 + 70, 6 + 16};
+
+int GlyphResource(Element e) {
+    switch (e) {
+    case Element::fileNew: return IDB_GLYPH_NEW;
+    case Element::fileOpen: return IDB_GLYPH_OPEN;
+    case Element::fileSave: return IDB_GLYPH_SAVE;
+    case Element::cutBtn: return IDB_GLYPH_CUT;
+    case Element::copyBtn: return IDB_GLYPH_COPY;
+    case Element::pasteBtn: return IDB_GLYPH_PASTE;
+    case Element::findBtn: return IDB_GLYPH_FIND;
+    case Element::Replace: return IDB_GLYPH_REPLACE;
+    case Element::BeginTransfer: return IDB_GLYPH_GENERATE;
+    case Element::LibMan: return IDB_GLYPH_LIBMAN;
+    default: return IDB_GLYPH_ADJLIB;
+    }
+}
+
+std::string ModulePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);  // long paths are never cut
+    }
+}
+
+// The document area's grey background.
+LRESULT CALLBACK DocumentAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR brush) {
+    if (msg == WM_ERASEBKGND) {
+        RECT rc;
+        ::GetClientRect(hwnd, &rc);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &rc, reinterpret_cast<HBRUSH>(brush));
+        return 1;
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TMDIForm::TMDIForm() : background_(::CreateSolidBrush(RGB(128, 128, 128))) {
+    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELMORA));
+    RegisterClassOnce(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr, icon);
+    int width = win::Scale(kWidth), height = win::Scale(kHeight);
+    int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    Create(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr,
+           nullptr);
+}
+
+TMDIForm::~TMDIForm() = default;
+
+HWND TMDIForm::ToolBar() const { return panel1_ ? panel1_->hwnd() : nullptr; }
+
+void TMDIForm::FormCreate() {
+    programDir_ = ProgramDirFromPath(ModulePath());
+    refreshAttached_ = true;
+}
+
+void TMDIForm::BuildMenu() {
+    menuBar_.reset(::CreateMenu());
+    HMENU popup = nullptr;
+    for (const MenuEntry& e : MenuTable()) {
+        if (e.hidden) continue;  // hidden items never show
+        UINT id = static_cast<UINT>(ElementId(e.element));
+        switch (e.kind) {
+        case MenuKind::Popup:
+            popup = ::CreatePopupMenu();
+            ::AppendMenuA(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), e.caption);
+            break;
+        case MenuKind::BarCommand:
+            ::AppendMenuA(menuBar_.get(), MF_STRING, id, e.caption);
+            popup = nullptr;
+            break;
+        case MenuKind::Separator:
+            ::AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+            break;
+        case MenuKind::Item: {
+            std::string text = e.caption;
+            std::string shortcut = ShortcutText(e.shortcut);
+            if (!shortcut.empty()) text += "\t" + shortcut;
+            ::AppendMenuA(popup, MF_STRING, id, text.c_str());
+            break;
+        }
+        }
+    }
+    ::SetMenu(hwnd(), menuBar_.get());
+}
+
+void TMDIForm::BuildToolBar() {
+    panel1_ = std::make_unique<widgets::Panel>(hwnd(), "Panel1", widgets::Bevel::Raised, widgets::Bevel::Lowered);
+    panel1_->AddLeftLine({win::Scale(130), win::Scale(1), win::Scale(46)});
+    panel1_->AddLeftLine({win::Scale(343), win::Scale(3), win::Scale(42)});
+    formFont_ = win::MakeFont({"MS Sans Serif", 17});
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    for (const ToolButtonEntry& b : ToolButtonTable()) {
+        HBITMAP glyph = static_cast<HBITMAP>(
+            ::LoadImageA(instance, MAKEINTRESOURCEA(GlyphResource(b.element)), IMAGE_BITMAP, 0, 0, 0));
+        glyphs_.emplace_back(glyph);
+        RECT bounds{win::Scale(b.x), win::Scale(kButtonTop), win::Scale(b.x + b.width),
+                    win::Scale(kButtonTop + kButtonHeight)};
+        auto button = std::make_unique<widgets::SpeedButton>(panel1_->hwnd(), ElementId(b.element), b.caption, glyph,
+                                                             formFont_.get(), bounds, !b.hidden);
+        button->SetEnabled(b.initiallyEnabled);
+        buttons_.push_back(std::move(button));
+    }
+}
+
+void TMDIForm::BuildStatusArea() {
+    panel2_ = std::make_unique<widgets::Panel>(hwnd(), "Panel2", widgets::Bevel::Lowered, widgets::Bevel::None);
+    statusFont_ = win::MakeFont({"MS Sans Serif", 12});
+    statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "StatusBar1",
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
+                                       CCS_NODIVIDER,
+                                   0, 0, 0, 0, panel2_->hwnd(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
+    int edges[3];
+    int right = 0;
+    for (int i = 0; i < 3; ++i) edges[i] = right += win::Scale(kStatusPanelWidths[i]);
+    ::SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    // The first panel is owner-drawn and nothing draws on it: the clock lies over it.
+    ::SendMessageA(statusBar_, SB_SETTEXTA, 0 | SBT_OWNERDRAW, reinterpret_cast<LPARAM>("40"));
+    clockFont_ = win::MakeFont({"MS Sans Serif", 12});
+    RECT clockBounds{win::Scale(kClockBounds.left), win::Scale(kClockBounds.top), win::Scale(kClockBounds.right),
+                     win::Scale(kClockBounds.bottom)};
+    clock_ = std::make_unique<widgets::Clock>(panel2_->hwnd(), clockBounds, clockFont_.get());
+    ::SetWindowPos(clock_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TMDIForm::Layout() {
+    if (!client_) return;
+    RECT rc;
+    ::GetClientRect(hwnd(), &rc);
+    int toolBar = win::Scale(kToolBarHeight), statusArea = win::Scale(kStatusAreaHeight);
+    ::MoveWindow(panel1_->hwnd(), 0, 0, rc.right, toolBar, TRUE);
+    ::MoveWindow(panel2_->hwnd(), 0, rc.bottom - statusArea, rc.right, statusArea, TRUE);
+    int border = panel2_->BorderWidth();
+    ::MoveWindow(statusBar_, border, border, rc.right - 2 * border, statusArea - 2 * border, TRUE);
+    int middle = std::max(0L, rc.bottom - toolBar - statusArea);
+    ::MoveWindow(client_, 0, toolBar, rc.right, middle, TRUE);
+}
+
+documents::TMdiChild* TMDIForm::ActiveDocument() const {
+    if (!client_) return nullptr;
+    HWND active = reinterpret_cast<HWND>(::SendMessageA(client_, WM_MDIGETACTIVE, 0, 0));
+    return active ? dynamic_cast<documents::TMdiChild*>(win::Window::FromHandle(active)) : nullptr;
+}
+
+std::vector<documents::TMdiChild*> TMDIForm::Documents() const {
+    std::vector<documents::TMdiChild*> list;
+    if (!client_) return list;
+    for (HWND h = ::GetWindow(client_, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (auto* doc = dynamic_cast<documents::TMdiChild*>(win::Window::FromHandle(h))) list.push_back(doc);
+    }
+    return list;
+}
+
+void TMDIForm::RefreshCommandStates() {
+    if (!refreshAttached_) return;
+    ActiveDocumentFacts facts;
+    if (auto* doc = ActiveDocument()) {
+        facts.present = true;
+        facts.modified = doc->IsModified();
+        facts.hasSelection = doc->HasSelection();
+    }
+    states_.Refresh(facts);
+    ApplyStates();
+}
+
+void TMDIForm::OnEditorSelectionChange(bool selectionNotEmpty) {
+    states_.SelectionChanged(selectionNotEmpty);
+    ApplyStates();
+}
+
+void TMDIForm::OnEditorKeyPress(bool modified) {
+    states_.CharacterTyped(modified);
+    ApplyStates();
+}
+
+void TMDIForm::SetCaretPositionText(const std::string& text) {
+    ::SendMessageA(statusBar_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TMDIForm::ApplyStates() {
+    bool barChanged = false;
+    for (std::size_t i = 0; i < kElementCount; ++i) {
+        auto e = static_cast<Element>(i);
+        bool on = states_.enabled(e);
+        if (on == applied_.enabled(e)) continue;
+        if (IsToolButton(e)) {
+            for (auto& button : buttons_)
+                if (::GetDlgCtrlID(button->hwnd()) == ElementId(e)) button->SetEnabled(on);
+        } else if (const MenuEntry* entry = FindMenuEntry(e); entry && !entry->hidden &&
+                                                              entry->kind != MenuKind::Popup) {
+            ::EnableMenuItem(menuBar_.get(), ElementId(e), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+            barChanged |= entry->kind == MenuKind::BarCommand;
+        }
+        applied_.set(e, on);
+    }
+    if (barChanged) ::DrawMenuBar(hwnd());
+}
+
+bool TMDIForm::TranslateShortcut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (msg.hwnd != hwnd() && !::IsChild(hwnd(), msg.hwnd)) return false;
+    Shortcut pressed{static_cast<unsigned>(msg.wParam), ::GetKeyState(VK_CONTROL) < 0, ::GetKeyState(VK_SHIFT) < 0,
+                     msg.message == WM_SYSKEYDOWN || ::GetKeyState(VK_MENU) < 0};
+    const MenuEntry* item = FindShortcutOwner(pressed);
+    if (!item) return false;
+    // The key is used up either way; a disabled item (or menu) swallows it.
+    const MenuEntry* popup = ParentPopup(*item);
+    if (states_.enabled(item->element) && (!popup || states_.enabled(popup->element))) Execute(item->command);
+    return true;
+}
+
+bool TMDIForm::PreTranslateMessage(MSG& msg) {
+    if (TranslateShortcut(msg)) return true;
+    return client_ && ::TranslateMDISysAccel(client_, &msg);
+}
+
+void TMDIForm::Execute(Command command) {
+    win::RunReportingErrors([&] {
+        switch (command) {
+        case Command::None: break;
+        case Command::New: New1Click(); break;
+        case Command::Open: Open1Click(); break;
+        case Command::Save: Save1Click(); break;
+        case Command::SaveAs: SaveAs1Click(); break;
+        case Command::Exit: Exit1Click(); break;
+        case Command::Undo: Undo1Click(); break;
+        case Command::Cut: Cut1Click(); break;
+        case Command::Copy: Copy1Click(); break;
+        case Command::Paste: Paste1Click(); break;
+        case Command::Find: findBtnClick(); break;
+        case Command::Replace: ReplaceClick(); break;
+        case Command::Clear: l1Click(); break;
+        case Command::SelectAll: A2Click(); break;
+        case Command::LexiconEditor: N6Click(); break;
+        case Command::Cascade: Cascade1Click(); break;
+        case Command::TileHorizontal: TileHClick(); break;
+        case Command::TileVertical: TileVClick(); break;
+        case Command::ArrangeIcons: ArrangeClick(); break;
+        case Command::CloseAll: CloseAllClick(); break;
+        case Command::MinimizeAll: MinAllClick(); break;
+        case Command::RestoreAll: RestoreAllClick(); break;
+        case Command::Generate: B1Click(); break;
+        case Command::HelpContents: Contents1Click(); break;
+        case Command::About: About1Click(); break;
+        }
+    });
+}
+
+// ---- commands ---------------------------------------------------------------
+
+void TMDIForm::New1Click() {
+    if (::GetActiveWindow() != hwnd()) ::SetFocus(hwnd());
+    auto* doc = documents::TMdiChild::Create(*this);
+    doc->SetCaption("NONAME" + std::to_string(Documents().size() - 1));
+}
+
+void TMDIForm::Open1Click() {}
+void TMDIForm::Save1Click() {}
+void TMDIForm::SaveAs1Click() {}
+
+void TMDIForm::Exit1Click() { ::SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
+
+void TMDIForm::Undo1Click() {}
+void TMDIForm::Cut1Click() {}
+void TMDIForm::Copy1Click() {}
+void TMDIForm::Paste1Click() {}
+void TMDIForm::findBtnClick() {}
+void TMDIForm::ReplaceClick() {}
+void TMDIForm::l1Click() {}
+void TMDIForm::A2Click() {}
+
+void TMDIForm::N6Click() { ::WinExec("KORVEX.EXE", SW_SHOW); }
+
+void TMDIForm::Cascade1Click() { ::SendMessageA(client_, WM_MDICASCADE, 0, 0); }
+void TMDIForm::TileHClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0); }
+void TMDIForm::TileVClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_VERTICAL, 0); }
+void TMDIForm::ArrangeClick() { ::SendMessageA(client_, WM_MDIICONARRANGE, 0, 0); }
+void TMDIForm::CloseAllClick() {}
+void TMDIForm::MinAllClick() {}
+void TMDIForm::RestoreAllClick() {}
+void TMDIForm::B1Click() {}
+
+void TMDIForm::Contents1Click() { ::WinExec("Winhelp Saffel.hlp", SW_SHOWNORMAL); }
+
+void TMDIForm::About1Click() {}
+
+// ---- close path -------------------------------------------------------------
+
+bool TMDIForm::CloseQueryAll() {
+    // Most recently activated first; the first refusal cancels the whole close.
+    for (auto* doc : Documents())
+        if (!doc->CloseQuery()) return false;
+    return true;
+}
+
+void TMDIForm::FormClose() { refreshAttached_ = false; }
+
+// ---- messages ---------------------------------------------------------------
+
+LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: {
+        FormCreate();
+        BuildMenu();
+        BuildToolBar();
+        BuildStatusArea();
+        CLIENTCREATESTRUCT ccs{nullptr, kFirstMdiChildId};
+        client_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                    WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
+                                    hwnd(), nullptr, ::GetModuleHandleA(nullptr), &ccs);
+        ::SetWindowSubclass(client_, DocumentAreaProc, 1, reinterpret_cast<DWORD_PTR>(background_.get()));
+        Layout();
+        return 0;
+    }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) RefreshCommandStates();
+        break;
+    case kRefreshMessage:
+        RefreshCommandStates();
+        return 0;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (id >= kFirstElementId && id < kFirstElementId + static_cast<int>(kElementCount)) {
+            auto e = static_cast<Element>(id - kFirstElementId);
+            if (const ToolButtonEntry* b = FindToolButton(e)) {
+                Execute(b->command);
+            } else if (const MenuEntry* m = FindMenuEntry(e)) {
+                // Menu clicks on a disabled item never arrive; shortcuts are checked above.
+                Execute(m->command);
+            }
+            return 0;
+        }
+        break;
+    }
+    case WM_DRAWITEM:
+        return TRUE;  // the owner-drawn status panel shows nothing
+    case WM_CLOSE:
+        if (!CloseQueryAll()) return 0;
+        FormClose();
+        ::DestroyWindow(hwnd());
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return DefaultProc(msg, wParam, lParam);
+}
+
+LRESULT TMDIForm::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::DefFrameProcA(hwnd(), client_, msg, wParam, lParam);
+}
+
+}  // namespace app

@@ -1,0 +1,120 @@
+#pragma once
+// TMDIForm: the main window. An MDI frame with the menu bar, the tool bar, the status
+// area and the document area; every command of the program is one of its handlers.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_states.h"
+#include "app/command_table.h"
+#include "win/handles.h"
+#include "win/window.h"
+
+namespace widgets {
+class Panel;
+class SpeedButton;
+class Clock;
+}  // namespace widgets
+namespace documents {
+class TMdiChild;
+}
+
+namespace app {
+
+class TMDIForm : public win::Window {
+public:
+    TMDIForm();
+    ~TMDIForm() override;
+
+    // Offers a message to the menu shortcuts and the MDI keys; true when used up.
+    bool PreTranslateMessage(MSG& msg);
+
+    const std::string& ProgramDir() const { return programDir_; }
+    HWND DocumentArea() const { return client_; }
+    HWND StatusBar() const { return statusBar_; }
+    HWND ToolBar() const;
+    // The active document window, or null.
+    documents::TMdiChild* ActiveDocument() const;
+    // The document windows, the most recently activated first.
+    std::vector<documents::TMdiChild*> Documents() const;
+    const CommandStates& States() const { return states_; }
+    // Menu item id or tool button id of an element.
+    static int ElementId(Element e) { return kFirstElementId + static_cast<int>(e); }
+
+    // The command states, from the facts of the active document window.
+    void RefreshCommandStates();
+    // Refreshes once the current message is done (after a window has gone).
+    void RefreshSoon() { ::PostMessageA(hwnd(), kRefreshMessage, 0, 0); }
+    // Called by a document's editor (selection change, key press).
+    void OnEditorSelectionChange(bool selectionNotEmpty);
+    void OnEditorKeyPress(bool modified);
+    void SetCaretPositionText(const std::string& text);
+
+    // Command handlers, one per command.
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void findBtnClick();
+    void ReplaceClick();
+    void l1Click();
+    void A2Click();
+    void N6Click();
+    void Cascade1Click();
+    void TileHClick();
+    void TileVClick();
+    void ArrangeClick();
+    void CloseAllClick();
+    void MinAllClick();
+    void RestoreAllClick();
+    void B1Click();
+    void Contents1Click();
+    void About1Click();
+
+    void Execute(Command command);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static constexpr int kFirstElementId = 100;
+    static constexpr UINT kRefreshMessage = WM_APP + 1;
+
+    void FormCreate();
+    void BuildMenu();
+    void BuildToolBar();
+    void BuildStatusArea();
+    void Layout();
+    void ApplyStates();
+    bool CloseQueryAll();
+    void FormClose();
+    bool TranslateShortcut(const MSG& msg);
+
+    std::string programDir_;
+    CommandStates states_;
+    CommandStates applied_;
+    bool refreshAttached_ = false;
+
+    HWND client_ = nullptr;
+    HWND statusBar_ = nullptr;
+    win::Menu menuBar_;
+    std::unique_ptr<widgets::Panel> panel1_;
+    std::unique_ptr<widgets::Panel> panel2_;
+    std::vector<std::unique_ptr<widgets::SpeedButton>> buttons_;
+    std::unique_ptr<widgets::Clock> clock_;
+    std::vector<win::Bitmap> glyphs_;
+    win::Font formFont_;
+    win::Font statusFont_;
+    win::Font clockFont_;
+    win::Brush background_;
+};
+
+}  // namespace app

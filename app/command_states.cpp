@@ -1,0 +1,37 @@
+#include "app/command_states.h"
+
+namespace app {
+
+CommandStates::CommandStates() {
+    enabled_.fill(true);
+    for (const auto& b : ToolButtonTable()) set(b.element, b.initiallyEnabled);
+}
+
+void CommandStates::Refresh(const ActiveDocumentFacts& d) {
+    set(Element::fileSave, d.present);
+    set(Element::Save1, d.present);
+    if (!d.present) {
+        set(Element::Copy1, false);
+        set(Element::Cut1, false);
+    }
+    for (Element e : {Element::A2, Element::l1, Element::Replace1, Element::Find1, Element::findBtn,
+                      Element::Replace, Element::Transfer, Element::BeginTransfer, Element::Arrange,
+                      Element::TileV, Element::TileH, Element::Cascade1, Element::MinAll, Element::RestoreAll,
+                      Element::CloseAll})
+        set(e, d.present);
+    set(Element::Undo1, d.present && d.modified);
+    set(Element::Cut1, d.present && d.hasSelection);
+    set(Element::pasteBtn, d.present);
+    set(Element::Paste1, d.present);
+}
+
+void CommandStates::SelectionChanged(bool selectionNotEmpty) {
+    for (Element e : {Element::Cut1, Element::Copy1, Element::cutBtn, Element::copyBtn})
+        set(e, selectionNotEmpty);
+}
+
+void CommandStates::CharacterTyped(bool modified) {
+    if (modified) set(Element::Undo1, false);
+}
+
+}  // namespace app

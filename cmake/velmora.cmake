@@ -1,0 +1,66 @@
+# Shared settings and helpers for every target of the project.
+
+# The program folder: Velmora.exe and Mervik.exe stand side by side in it.
+set(VELMORA_PROGRAM_DIR ${CMAKE_BINARY_DIR}/program)
+
+# Every literal in our sources is UTF-8; the program speaks GBK (code page 936).
+if(MSVC)
+  set(VELMORA_CHARSET_FLAGS /utf-8 /execution-charset:.936)
+else()
+  set(VELMORA_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=GBK)
+endif()
+
+if(WIN32 AND NOT MSVC)
+  # Nothing but Windows' own DLLs at run time.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(NOT WIN32 AND VELMORA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(velmora_target_defaults target)
+  target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:${VELMORA_CHARSET_FLAGS}>")
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall;-Wextra;-Wno-missing-field-initializers>")
+  endif()
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  endif()
+endfunction()
+
+# A GoogleTest executable registered with CTest. On Windows builds made on Linux the
+# test runs under Wine through scripts/wine-run.sh, which puts a time limit on it.
+function(velmora_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  velmora_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBRARIES} gtest gtest_main)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name}
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${T_TIMEOUT} $<TARGET_FILE:${name}>
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  else()
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# A test of the real windows: links the harness and the program's resources
+# (glyphs, icon, manifest) so the windows look as they do in Velmora.exe.
+function(velmora_add_gui_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  velmora_add_test(${name} TIMEOUT ${T_TIMEOUT}
+    SOURCES ${T_SOURCES} $<TARGET_OBJECTS:velmora_resources>
+    LIBRARIES velmora_gui_harness ${T_LIBRARIES})
+  set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
+  # Several GUI tests must not share one desktop's focus at the same time.
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop)
+endfunction()

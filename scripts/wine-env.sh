@@ -1,0 +1,51 @@
+# Sourced by the scripts: a private Wine prefix and X display for one run.
+# VELMORA_BUILD: the build folder (the prefix lives inside it).
+
+: "${VELMORA_BUILD:?}"
+export WINEPREFIX="$VELMORA_BUILD/wine-prefix"
+export WINEDEBUG=-all
+export WINEARCH=win32
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+velmora_xvfb_pid=""
+
+# Starts a private Xvfb on a free display number and exports DISPLAY.
+velmora_start_xvfb() {
+  local fifo number
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  velmora_xvfb_pid=$!
+  read -r -t 20 number <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+}
+
+# Creates the prefix once: code page 936 through the locale, a default virtual
+# desktop (fast dialogs, exit codes kept), Marlett for the caption buttons.
+velmora_ensure_prefix() {
+  if [ -f "$WINEPREFIX/.velmora-ready" ]; then return 0; fi
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  echo "setting up the Wine prefix (once, about 20 s)" >&2
+  timeout 180 wineboot -i >"$VELMORA_BUILD/wine-prefix.log" 2>&1
+  timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$VELMORA_BUILD/wine-prefix.log" 2>&1
+  timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$VELMORA_BUILD/wine-prefix.log" 2>&1
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  timeout 60 wineserver -k || true
+  timeout 60 wineserver -w || true
+  touch "$WINEPREFIX/.velmora-ready"
+}
+
+# Keeps the wineserver alive between Wine calls: each program then starts fast.
+velmora_start_wineserver() {
+  wineserver -p
+  timeout 60 wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+velmora_stop() {
+  timeout 30 wineserver -k >/dev/null 2>&1 || true
+  timeout 30 wineserver -w >/dev/null 2>&1 || true
+  if [ -n "$velmora_xvfb_pid" ]; then kill "$velmora_xvfb_pid" 2>/dev/null || true; fi
+}

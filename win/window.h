@@ -1,0 +1,40 @@
+#pragma once
+// The window base: binds the C++ object to its HWND at creation and forwards every
+// message to the virtual HandleMessage; the binding is dropped at WM_NCDESTROY.
+#include <windows.h>
+
+namespace win {
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+
+    // The object bound to hwnd, or null for windows that are not ours.
+    static Window* FromHandle(HWND hwnd);
+
+protected:
+    // Registers a class whose procedure forwards to HandleMessage; once per name.
+    static void RegisterClassOnce(const char* className, UINT style, HBRUSH background,
+                                  HCURSOR cursor = nullptr, HICON icon = nullptr);
+    // Creates the window; `this` is bound before WM_NCCREATE returns.
+    HWND Create(DWORD exStyle, const char* className, const char* caption, DWORD style,
+                int x, int y, int width, int height, HWND parent, HMENU menuOrId);
+
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // What unhandled messages go to: DefWindowProc, DefFrameProc or DefMDIChildProc.
+    virtual LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Called after the window is gone and unbound.
+    virtual void OnFinalDestroy() {}
+
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace win
