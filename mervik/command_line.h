@@ -1,0 +1,34 @@
+#pragma once
+// What Mervik is asked to do, from a raw Windows command line or from argv.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mervik {
+
+// Splits a raw command line (GetCommandLineA) into words. A word is either a run of
+// bytes other than blank and tab, or everything between two double quotes, taken byte
+// for byte: there is no escape character, so "abc\" is the word abc\ and a GBK trail
+// byte 0x5C needs no care. Nothing when a quote is left open.
+std::optional<std::vector<std::string>> split_command_line(std::string_view line);
+
+struct Request {
+    enum class Mode { Compile, Help, Version, Dump };
+    Mode mode = Mode::Compile;
+    std::string source;
+    std::string output;  // as given; see library_path()
+    std::string description;
+};
+
+// The words after the program name. On failure `error` holds the message text.
+std::optional<Request> parse_arguments(const std::vector<std::string>& words, std::string& error);
+
+// The library's path from the output argument: ".LIB" is added when the file name
+// (after the last separator) has no '.'; the editor sends LIB\abc for abc.
+std::string library_path(std::string_view output);
+
+// The directory part of a path, without its separator ("" when there is none).
+std::string_view directory_of(std::string_view path);
+
+}  // namespace mervik

@@ -1,0 +1,46 @@
+#include "mervik/diagnostics.h"
+
+#include "mervik/gbk.h"
+#include "mervik/word_list.h"
+
+namespace mervik {
+
+std::string code_name(Code code) {
+    const int n = static_cast<int>(code);
+    std::string name(1, is_warning(code) ? 'W' : 'E');
+    if (n < 100) name += '0';
+    if (n < 10) name += '0';
+    name += std::to_string(n);
+    return name;
+}
+
+void Diagnostics::add(Code code, std::uint32_t line, std::string text) {
+    if (is_warning(code)) {
+        ++warnings_;
+    } else {
+        ++errors_;
+    }
+    if (listed_.size() < max_listed_) listed_.push_back({code, line, std::move(text)});
+}
+
+std::string shown(std::string_view text) {
+    constexpr std::size_t max_shown = 60;
+    const std::string escaped = escape_text(text, EscapeFor::Original);
+    if (escaped.size() <= max_shown) return escaped;
+    return cat(gbk::prefix(escaped, max_shown), "……");
+}
+
+std::string format_message(const Diagnostic& d, std::string_view source_name) {
+    std::string out;
+    const int n = static_cast<int>(d.code);
+    if (n >= 100) {
+        out.append(source_name);
+        if (d.line != 0) out += cat('(', d.line, ')');
+    } else {
+        out.append("Mervik");
+    }
+    out += cat(": ", is_warning(d.code) ? "警告 " : "错误 ", code_name(d.code), ": ", d.text);
+    return out;
+}
+
+}  // namespace mervik

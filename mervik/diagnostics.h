@@ -1,0 +1,100 @@
+#pragma once
+// The messages Mervik reports, and the text of Mervik.ERR.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace mervik {
+
+// The number is part of what the user sees ("E103"); the hundreds tell the kind:
+// 0xx the run itself (arguments, files), 1xx errors in the source, 2xx warnings.
+enum class Code : std::uint16_t {
+    BadArguments = 1,
+    SourceUnreadable = 2,
+    OutputUnwritable = 3,
+    SourceTooLarge = 4,
+    BadDescription = 5,
+    MessagesUnwritable = 6,
+
+    MissingEquals = 101,
+    EmptyOriginal = 102,
+    InvalidGbk = 103,
+    BadEscape = 104,
+    ConflictingTranslation = 105,
+    OriginalTooLong = 106,
+    TranslationTooLong = 107,
+    PlaceholderMismatch = 108,
+
+    DuplicateEntry = 201,
+    EmptyTranslation = 202,
+    UntranslatedEntry = 203,
+    AccessKeyMismatch = 204,
+    BlankMismatch = 205,
+    PunctuationMismatch = 206,
+    NoEntries = 207,
+};
+
+constexpr bool is_warning(Code code) { return static_cast<int>(code) >= 200; }
+
+// "E103", "W201".
+std::string code_name(Code code);
+
+struct Diagnostic {
+    Code code;
+    std::uint32_t line;  // 1-based; 0 when the message is not about one line
+    std::string text;
+};
+
+// Collects the messages of one run. It counts all of them but keeps the texts of the
+// first max_listed only: a source full of errors must not produce a message file that
+// the editor's list cannot hold.
+class Diagnostics {
+public:
+    static constexpr std::size_t default_max_listed = 1000;
+
+    explicit Diagnostics(std::size_t max_listed = default_max_listed) : max_listed_(max_listed) {}
+
+    void add(Code code, std::uint32_t line, std::string text);
+
+    std::size_t errors() const { return errors_; }
+    std::size_t warnings() const { return warnings_; }
+    const std::vector<Diagnostic>& listed() const { return listed_; }
+    std::size_t unlisted() const { return errors_ + warnings_ - listed_.size(); }
+
+private:
+    std::size_t max_listed_;
+    std::size_t errors_ = 0;
+    std::size_t warnings_ = 0;
+    std::vector<Diagnostic> listed_;
+};
+
+// Concatenates strings and integers into one message text.
+namespace detail {
+inline void append(std::string& out, std::string_view s) { out.append(s); }
+inline void append(std::string& out, char c) { out.push_back(c); }
+template <typename Int, typename = std::enable_if_t<std::is_integral_v<Int> && !std::is_same_v<Int, char>>>
+void append(std::string& out, Int value) {
+    out.append(std::to_string(value));
+}
+}  // namespace detail
+
+template <typename... Parts>
+std::string cat(const Parts&... parts) {
+    std::string out;
+    (detail::append(out, parts), ...);
+    return out;
+}
+
+// A text from the source as a message shows it: escaped the way the word list writes
+// it (so blanks at the ends and tabs are visible) and cut to a readable length.
+std::string shown(std::string_view text);
+
+// One line of Mervik.ERR without its line break:
+//   temp.trs(12): 错误 E103: ...    (a message about a line)
+//   temp.trs: 警告 W207: ...        (about the source as a whole)
+//   Mervik: 错误 E002: ...          (about the run)
+std::string format_message(const Diagnostic& d, std::string_view source_name);
+
+}  // namespace mervik

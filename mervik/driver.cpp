@@ -1,0 +1,210 @@
+#include "mervik/driver.h"
+
+#include "mervik/command_line.h"
+#include "mervik/diagnostics.h"
+#include "mervik/gbk.h"
+#include "mervik/library_format.h"
+#include "mervik/library_reader.h"
+#include "mervik/library_writer.h"
+#include "mervik/word_list.h"
+
+namespace mervik {
+
+std::string describe(const IoError& error) {
+    switch (error.failure) {
+        case IoFailure::NotFound: return "文件或文件夹不存在";
+        case IoFailure::AccessDenied: return "没有访问权限，或文件正被其他程序使用";
+        case IoFailure::DiskFull: return "磁盘空间不足";
+        case IoFailure::IsDirectory: return "这是一个文件夹";
+        case IoFailure::TooLarge: return cat("文件太大（上限 ", max_source_bytes / (1024 * 1024), " MB）");
+        case IoFailure::Other: break;
+    }
+    return cat("系统错误 ", error.system_code);
+}
+
+namespace {
+
+constexpr const char* crlf = "\r\n";
+
+const char* help_text =
+    "Mervik：把词库源文件（GBK 文本，每行“原文=译文”）编译成词库文件。\r\n"
+    "\r\n"
+    "用法：\r\n"
+    "  Mervik 源文件 输出文件 \"说明\"   编译；输出文件没有扩展名时加上 .LIB，\r\n"
+    "                                 缺少的文件夹会自动建立\r\n"
+    "  Mervik --dump 词库文件           把词库按源文件格式写到标准输出（GBK）\r\n"
+    "  Mervik --help                    显示本说明\r\n"
+    "  Mervik --version                 显示版本\r\n"
+    "\r\n"
+    "编译的消息写在程序所在文件夹的 Mervik.ERR 中。\r\n"
+    "退出码：0 已生成词库，1 源文件有错误，2 其他失败（参数、文件读写）。\r\n";
+
+// Everything a compile run reports, and the exit code it ends with.
+struct Outcome {
+    Diagnostics diagnostics;
+    std::string source_name;
+    std::string result;  // the last line of Mervik.ERR
+    int exit_code = exit_failed;
+};
+
+std::string messages_text(const Outcome& o) {
+    std::string text;
+    for (const Diagnostic& d : o.diagnostics.listed()) text += format_message(d, o.source_name) + crlf;
+    if (o.diagnostics.unlisted() > 0) text += cat("……另有 ", o.diagnostics.unlisted(), " 条消息未列出。", crlf);
+    text += cat("共有 ", o.diagnostics.errors(), " 个错误，", o.diagnostics.warnings(), " 个警告。", crlf);
+    text += o.result + crlf;
+    return text;
+}
+
+void compile(const Request& request, Platform& platform, Outcome& o) {
+    Diagnostics& diagnostics = o.diagnostics;
+    o.source_name = request.source;
+    o.result = "未生成词库。";
+
+    std::string description;
+    if (!platform.description_to_gbk(request.description, description)) {
+        diagnostics.add(Code::BadDescription, 0, "词库说明不能转换为 GBK 文字");
+        return;
+    }
+    if (const std::size_t bad = gbk::find_invalid(description); bad != std::string::npos) {
+        diagnostics.add(Code::BadDescription, 0, cat("词库说明的第 ", bad + 1, " 个字节起不是合法的 GBK 文字"));
+        return;
+    }
+    if (description.size() > format::max_description_bytes) {
+        diagnostics.add(Code::BadDescription, 0,
+                        cat("词库说明长 ", description.size(), " 字节，超过了上限 ", format::max_description_bytes, " 字节"));
+        return;
+    }
+
+    std::string source;
+    IoError io;
+    if (!platform.read_file(request.source, max_source_bytes, source, io)) {
+        diagnostics.add(io.failure == IoFailure::TooLarge ? Code::SourceTooLarge : Code::SourceUnreadable, 0,
+                        cat("无法读取源文件“", request.source, "”：", describe(io)));
+        return;
+    }
+
+    const WordList list = compile_word_list(std::move(source), diagnostics);
+    if (diagnostics.errors() > 0) {
+        o.result = "源文件有错误，未生成词库；原有的同名词库保持不变。";
+        o.exit_code = exit_source_errors;
+        return;
+    }
+
+    const std::string path = library_path(platform.native_path(request.output));
+    const auto size = library_size(list, description);
+    if (!size) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("词库“", path, "”会超过 4 GB，无法生成"));
+        return;
+    }
+    if (const std::string_view dir = directory_of(path); !dir.empty() && !platform.make_directories(std::string(dir), io)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
+        return;
+    }
+    const auto file = platform.create_atomic(path, io);
+    if (!file) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(io)));
+        return;
+    }
+    if (!write_library(list, description, *file)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(file->write_error())));
+        return;
+    }
+    if (!file->commit(io)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(io)));
+        return;
+    }
+    o.result = cat("已生成词库“", path, "”：", list.entries().size(), " 个条目，", *size, " 字节。");
+    o.exit_code = exit_written;
+}
+
+// Mervik.ERR is written under a temporary name and renamed, so the editor never reads
+// half of it.
+bool write_messages(Platform& platform, const std::string& text) {
+    const std::string path = platform.program_directory() + messages_file_name;
+    IoError io;
+    const auto file = platform.create_atomic(path, io);
+    bool ok = file != nullptr;
+    if (ok) {
+        ok = file->write(text.data(), text.size());
+        if (!ok) io = file->write_error();
+    }
+    if (ok) ok = file->commit(io);
+    if (!ok) platform.print_error(cat("Mervik: 错误 E006: 无法写入消息文件“", path, "”：", describe(io), crlf));
+    return ok;
+}
+
+int dump(const Request& request, Platform& platform) {
+    const std::string path = platform.native_path(request.output);
+    std::string bytes;
+    IoError io;
+    if (!platform.read_file(path, SIZE_MAX, bytes, io)) {
+        platform.print_error(cat("无法读取词库“", path, "”：", describe(io), crlf));
+        return exit_failed;
+    }
+    std::string why;
+    const auto library = Library::open(std::move(bytes), why);
+    if (!library) {
+        platform.print_error(cat("无法读取词库“", path, "”：", why, crlf));
+        return exit_failed;
+    }
+    std::string text = cat("; 词库说明：", library->description(), crlf, "; 条目数：", library->size(), crlf);
+    for (const LibraryEntry e : *library) {
+        text += escape_text(e.original, EscapeFor::Original);
+        text += '=';
+        text += escape_text(e.translation, EscapeFor::Translation);
+        text += crlf;
+    }
+    platform.write_stdout(text);
+    return exit_written;
+}
+
+}  // namespace
+
+namespace {
+
+int report(Outcome& outcome, Platform& platform) {
+    const std::string text = messages_text(outcome);
+    platform.print_error(text);
+    if (!write_messages(platform, text)) return exit_failed;
+    return outcome.exit_code;
+}
+
+int report_bad_arguments(std::string why, Platform& platform) {
+    Outcome outcome;
+    outcome.diagnostics.add(Code::BadArguments, 0, std::move(why));
+    outcome.result = "未生成词库。";
+    return report(outcome, platform);
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& words, Platform& platform) {
+    std::string argument_error;
+    const auto request = parse_arguments(words, argument_error);
+    if (!request) return report_bad_arguments(std::move(argument_error), platform);
+    switch (request->mode) {
+        case Request::Mode::Help:
+            platform.print(help_text);
+            return exit_written;
+        case Request::Mode::Version:
+            platform.print(cat("Mervik ", version_text, "（词库格式 ", format::version_major, ".", format::version_minor, "）", crlf));
+            return exit_written;
+        case Request::Mode::Dump:
+            return dump(*request, platform);
+        case Request::Mode::Compile:
+            break;
+    }
+    Outcome outcome;
+    compile(*request, platform, outcome);
+    return report(outcome, platform);
+}
+
+int run_command_line(std::string_view line, Platform& platform) {
+    auto words = split_command_line(line);
+    if (!words) return report_bad_arguments(cat("命令行中的双引号不成对：", line), platform);
+    if (!words->empty()) words->erase(words->begin());
+    return run(*words, platform);
+}
+
+}  // namespace mervik

@@ -1,0 +1,25 @@
+#pragma once
+// One run of Mervik, from its arguments to its exit code, on any system.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mervik/platform.h"
+
+namespace mervik {
+
+constexpr const char* version_text = "1.0.0";
+constexpr const char* messages_file_name = "Mervik.ERR";
+// Larger sources are refused before they are read; the library's 32-bit offsets and a
+// 32-bit process both want a bound well below 4 GB.
+constexpr std::size_t max_source_bytes = 256u * 1024 * 1024;
+
+enum ExitCode { exit_written = 0, exit_source_errors = 1, exit_failed = 2 };
+
+// `words` are the arguments after the program name.
+int run(const std::vector<std::string>& words, Platform& platform);
+
+// The same from a raw Windows command line, program name first (see split_command_line).
+int run_command_line(std::string_view line, Platform& platform);
+
+}  // namespace mervik

@@ -1,0 +1,142 @@
+#include "mervik/library_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "mervik/library_format.h"
+
+namespace mervik {
+
+namespace {
+
+constexpr std::uint64_t align4(std::uint64_t n) { return (n + 3) & ~std::uint64_t{3}; }
+
+struct Layout {
+    std::uint64_t records_offset;
+    std::uint64_t records_size;
+    std::uint64_t index_offset;
+    std::uint64_t file_size;
+};
+
+Layout layout_of(const WordList& list, std::string_view description) {
+    Layout l{};
+    l.records_offset = align4(format::header_size + description.size() + 1);
+    for (const Entry& e : list.entries()) {
+        l.records_size += format::record_header + e.original_length + 1 + e.translation_length + 1;
+    }
+    l.index_offset = align4(l.records_offset + l.records_size);
+    l.file_size = l.index_offset + list.slots().size() * format::slot_size + format::trailer_size;
+    return l;
+}
+
+// Collects small pieces into one large buffer, hands it to the sink when full and keeps
+// the running CRC of everything written.
+class BufferedWriter {
+public:
+    static constexpr std::size_t capacity = 256 * 1024;
+
+    explicit BufferedWriter(ByteSink& sink) : sink_(sink), buffer_(std::make_unique<char[]>(capacity)) {}
+
+    void put(const char* data, std::size_t size) {
+        while (size > 0) {
+            if (used_ == capacity) flush();
+            const std::size_t n = std::min(size, capacity - used_);
+            std::memcpy(buffer_.get() + used_, data, n);
+            used_ += n;
+            data += n;
+            size -= n;
+        }
+    }
+    void put_zeros(std::size_t n) {
+        static const char zeros[8] = {};
+        put(zeros, n);
+    }
+    void put_u32(std::uint32_t v) {
+        char b[4];
+        format::store_u32(b, v);
+        put(b, 4);
+    }
+    bool finish() {
+        flush();
+        char b[4];
+        format::store_u32(b, crc_);
+        ok_ = ok_ && sink_.write(b, 4);
+        return ok_;
+    }
+
+private:
+    void flush() {
+        if (used_ == 0) return;
+        crc_ = format::crc32(crc_, buffer_.get(), used_);
+        ok_ = ok_ && sink_.write(buffer_.get(), used_);
+        used_ = 0;
+    }
+
+    ByteSink& sink_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+    std::uint32_t crc_ = 0;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+std::optional<std::uint64_t> library_size(const WordList& list, std::string_view description) {
+    const std::uint64_t size = layout_of(list, description).file_size;
+    if (size > UINT32_MAX) return std::nullopt;
+    return size;
+}
+
+bool write_library(const WordList& list, std::string_view description, ByteSink& sink) {
+    const Layout l = layout_of(list, description);
+    if (l.file_size > UINT32_MAX) return false;
+    const auto& entries = list.entries();
+
+    char header[format::header_size] = {};
+    std::memcpy(header, format::magic, sizeof format::magic);
+    format::store_u16(header + format::at_version_major, format::version_major);
+    format::store_u16(header + format::at_version_minor, format::version_minor);
+    format::store_u32(header + format::at_header_size, format::header_size);
+    format::store_u32(header + format::at_entry_count, static_cast<std::uint32_t>(entries.size()));
+    format::store_u32(header + format::at_description_offset, format::header_size);
+    format::store_u32(header + format::at_description_length, static_cast<std::uint32_t>(description.size()));
+    format::store_u32(header + format::at_records_offset, static_cast<std::uint32_t>(l.records_offset));
+    format::store_u32(header + format::at_records_size, static_cast<std::uint32_t>(l.records_size));
+    format::store_u32(header + format::at_index_offset, static_cast<std::uint32_t>(l.index_offset));
+    format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(list.slots().size()));
+    format::store_u32(header + format::at_file_size, static_cast<std::uint32_t>(l.file_size));
+
+    BufferedWriter out(sink);
+    out.put(header, sizeof header);
+    out.put(description.data(), description.size());
+    out.put_zeros(l.records_offset - (format::header_size + description.size()));
+
+    // Each record's offset, for the index.
+    std::vector<std::uint32_t> offsets;
+    offsets.reserve(entries.size());
+    std::uint64_t at = l.records_offset;
+    for (const Entry& e : entries) {
+        offsets.push_back(static_cast<std::uint32_t>(at));
+        char lengths[format::record_header];
+        format::store_u16(lengths, e.original_length);
+        format::store_u16(lengths + 2, e.translation_length);
+        out.put(lengths, sizeof lengths);
+        const std::string_view o = list.original(e);
+        const std::string_view t = list.translation(e);
+        out.put(o.data(), o.size());
+        out.put_zeros(1);
+        out.put(t.data(), t.size());
+        out.put_zeros(1);
+        at += format::record_header + o.size() + 1 + t.size() + 1;
+    }
+    out.put_zeros(l.index_offset - at);
+    for (const Slot& slot : list.slots()) {
+        out.put_u32(slot.entry == 0 ? 0 : slot.hash);
+        out.put_u32(slot.entry == 0 ? 0 : offsets[slot.entry - 1]);
+    }
+    return out.finish();
+}
+
+}  // namespace mervik

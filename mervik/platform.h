@@ -1,0 +1,60 @@
+#pragma once
+// What Mervik needs from the operating system. One implementation per system
+// (platform_posix.cpp, platform_windows.cpp); tests use one that keeps files in memory.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "mervik/byte_sink.h"
+
+namespace mervik {
+
+// Why a file operation failed, in terms the messages can name.
+enum class IoFailure { NotFound, AccessDenied, DiskFull, IsDirectory, TooLarge, Other };
+
+struct IoError {
+    IoFailure failure = IoFailure::Other;
+    long system_code = 0;  // errno or GetLastError(), shown for Other
+};
+
+// The Chinese text for a failure ("文件不存在").
+std::string describe(const IoError& error);
+
+// A file being written under a temporary name beside its final path. commit() renames
+// it into place; a file never committed is removed, so a failed write leaves the old
+// file as it was.
+class AtomicFile : public ByteSink {
+public:
+    virtual bool commit(IoError& error) = 0;
+    // The first write failure, if any.
+    virtual IoError write_error() const = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Reads a whole file; one larger than max_bytes fails with TooLarge.
+    virtual bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) = 0;
+    virtual std::unique_ptr<AtomicFile> create_atomic(const std::string& path, IoError& error) = 0;
+    // Creates the directory and any missing parents; true if it exists afterwards.
+    virtual bool make_directories(const std::string& path, IoError& error) = 0;
+
+    // The directory of the running executable, ending in its separator.
+    virtual std::string program_directory() = 0;
+
+    // An output argument as a path of this system (the editor writes LIB\abc; on Linux
+    // that becomes LIB/abc).
+    virtual std::string native_path(std::string_view argument) = 0;
+    // The description argument as GBK (argv of a UTF-8 terminal is converted).
+    virtual bool description_to_gbk(std::string_view argument, std::string& gbk) = 0;
+
+    // Messages in GBK for a person: each system shows them in its console's encoding.
+    virtual void print(std::string_view gbk_text) = 0;
+    virtual void print_error(std::string_view gbk_text) = 0;
+    // Bytes for standard output as they are (a dumped word list stays GBK, so that it
+    // can be redirected to a file and compiled again).
+    virtual void write_stdout(std::string_view bytes) = 0;
+};
+
+}  // namespace mervik

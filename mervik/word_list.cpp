@@ -1,0 +1,255 @@
+#include "mervik/word_list.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "mervik/entry_checks.h"
+#include "mervik/gbk.h"
+#include "mervik/library_format.h"
+
+namespace mervik {
+
+namespace {
+
+constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string hex_bytes(std::string_view bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%s0x%02X", i == 0 ? "" : " ", static_cast<unsigned char>(bytes[i]));
+        out += buf;
+    }
+    return out;
+}
+
+// E103 text for the first bad byte of a line, at line[at].
+std::string invalid_gbk_text(std::string_view line, std::size_t at) {
+    const auto c = static_cast<unsigned char>(line[at]);
+    const std::string column = cat("第 ", at + 1, " 列");
+    if (c < 0x80) return cat(column, "是控制字符 ", hex_bytes(line.substr(at, 1)), "，词库中不能出现");
+    if (gbk::is_lead(c)) {
+        if (at + 1 >= line.size()) return cat(column, "的字节 ", hex_bytes(line.substr(at, 1)), " 是不完整的 GBK 字符（行尾缺少第二个字节）");
+        return cat(column, "的字节 ", hex_bytes(line.substr(at, 2)), " 不是合法的 GBK 字符");
+    }
+    return cat(column, "的字节 ", hex_bytes(line.substr(at, 1)), " 不是合法的 GBK 字符");
+}
+
+// The byte an escape stands for, or 0 for an unknown escape.
+char unescape(char c) {
+    switch (c) {
+        case '=': return '=';
+        case '\\': return '\\';
+        case ';': return ';';
+        case 't': return '\t';
+        case 's': return ' ';
+        case 'n': return '\n';
+        case 'r': return '\r';
+        default: return 0;
+    }
+}
+
+std::size_t estimated_lines(std::string_view text) {
+    const auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    const auto cr = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
+    return std::max(lf, cr) + 1;
+}
+
+}  // namespace
+
+WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
+    WordList list;
+    list.text_ = std::move(source);
+    const std::size_t lines = estimated_lines(list.text_);
+    list.entries_.reserve(lines);
+    list.slots_.assign(format::slots_for(lines), Slot{0, 0});
+
+    const char* const text = list.text_.data();
+    const std::size_t size = list.text_.size();
+    std::size_t pos = 0;
+    std::uint32_t line = 0;
+    while (pos < size) {
+        ++line;
+        const char* found = text + pos;
+        const char* const limit = text + size;
+        while (found < limit && *found != '\n' && *found != '\r') ++found;
+        const auto end = static_cast<std::size_t>(found - text);
+        list.process_line(pos, end, line, diagnostics);
+        pos = end;
+        if (pos < size && text[pos] == '\r') ++pos;
+        if (pos < size && text[pos] == '\n') ++pos;
+    }
+    if (list.entries_.empty() && diagnostics.errors() == 0) {
+        diagnostics.add(Code::NoEntries, 0, "源文件中没有任何条目，生成的词库是空的");
+    }
+    return list;
+}
+
+void WordList::process_line(std::size_t begin, std::size_t end, std::uint32_t line, Diagnostics& diagnostics) {
+    char* const base = text_.data();
+    std::size_t i = begin;
+    while (i < end && is_blank(base[i])) ++i;
+    if (i == end || base[i] == ';') return;
+
+    const std::string_view raw(base + begin, end - begin);
+    if (const std::size_t bad = gbk::find_invalid(raw); bad != std::string_view::npos) {
+        diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw, bad));
+        return;
+    }
+
+    // Resolve escapes in place (the output never overtakes the input) and find the first
+    // unescaped '='. `kept` is the end of the text without unescaped trailing blanks.
+    std::size_t out = i;
+    const std::size_t original_begin = i;
+    std::size_t original_end = 0;
+    std::size_t translation_begin = 0;
+    bool in_original = true;
+    std::size_t kept = out;
+    while (i < end) {
+        const char c = base[i];
+        if (c == '\\') {
+            if (i + 1 == end) {
+                diagnostics.add(Code::BadEscape, line,
+                                cat("第 ", i - begin + 1, " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
+                return;
+            }
+            const char decoded = unescape(base[i + 1]);
+            if (decoded == 0) {
+                const std::string_view what(base + i + 1, gbk::char_length(raw, i + 1 - begin));
+                diagnostics.add(Code::BadEscape, line,
+                                cat("第 ", i - begin + 1, " 列的转义序列“\\", what,
+                                    "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"));
+                return;
+            }
+            base[out++] = decoded;
+            kept = out;
+            i += 2;
+        } else if (gbk::is_lead(static_cast<unsigned char>(c))) {
+            base[out++] = c;
+            base[out++] = base[i + 1];
+            kept = out;
+            i += 2;
+        } else if (c == '=' && in_original) {
+            in_original = false;
+            original_end = kept;
+            ++i;
+            while (i < end && is_blank(base[i])) ++i;
+            translation_begin = out;
+            kept = out;
+        } else {
+            base[out++] = c;
+            if (!is_blank(c)) kept = out;
+            ++i;
+        }
+    }
+
+    if (in_original) {
+        diagnostics.add(Code::MissingEquals, line,
+                        cat("缺少等号“=”，每一行应写作“原文=译文”：“", shown({base + original_begin, out - original_begin}), "”"));
+        return;
+    }
+    const std::string_view original(base + original_begin, original_end - original_begin);
+    const std::string_view translation(base + translation_begin, kept - translation_begin);
+    if (original.empty()) {
+        diagnostics.add(Code::EmptyOriginal, line, cat("等号前的原文为空：“=", shown(translation), "”"));
+        return;
+    }
+    bool too_long = false;
+    if (original.size() > max_text_bytes) {
+        diagnostics.add(Code::OriginalTooLong, line,
+                        cat("原文长 ", original.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(original), "”"));
+        too_long = true;
+    }
+    if (translation.size() > max_text_bytes) {
+        diagnostics.add(Code::TranslationTooLong, line,
+                        cat("译文长 ", translation.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(translation), "”"));
+        too_long = true;
+    }
+    if (too_long) return;
+
+    add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
+                    static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
+              diagnostics);
+}
+
+void WordList::add_entry(const Entry& entry, Diagnostics& diagnostics) {
+    if ((entries_.size() + 1) * 4 > slots_.size() * 3) grow_index();
+    const std::string_view key = original(entry);
+    const std::uint32_t hash = format::hash_text(key);
+    std::size_t s = home_slot(hash, slots_.size());
+    for (;;) {
+        Slot& slot = slots_[s];
+        if (slot.entry == 0) break;
+        if (slot.hash == hash) {
+            const Entry& earlier = entries_[slot.entry - 1];
+            if (original(earlier) == key) {
+                const std::string_view translation_now = translation(entry);
+                if (translation(earlier) == translation_now) {
+                    diagnostics.add(Code::DuplicateEntry, entry.line,
+                                    cat("与第 ", earlier.line, " 行的条目完全相同，这一行不会再次写入词库：“", shown(key), "”"));
+                } else {
+                    diagnostics.add(Code::ConflictingTranslation, entry.line,
+                                    cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“", shown(translation(earlier)),
+                                        "”，这一行却译为“", shown(translation_now), "”"));
+                    check_entry(key, translation_now, entry.line, diagnostics);
+                }
+                return;
+            }
+        }
+        if (++s == slots_.size()) s = 0;
+    }
+    check_entry(key, translation(entry), entry.line, diagnostics);
+    slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
+    entries_.push_back(entry);
+}
+
+// Only reached when the line count underestimated the entries (it counts the more
+// frequent of CR and LF, so a file mixing lone CRs and lone LFs can get past it).
+void WordList::grow_index() {
+    std::vector<Slot> bigger(slots_.size() * 2, Slot{0, 0});
+    for (const Slot& slot : slots_) {
+        if (slot.entry == 0) continue;
+        std::size_t s = home_slot(slot.hash, bigger.size());
+        while (bigger[s].entry != 0) {
+            if (++s == bigger.size()) s = 0;
+        }
+        bigger[s] = slot;
+    }
+    slots_ = std::move(bigger);
+}
+
+std::string escape_text(std::string_view text, EscapeFor where) {
+    std::size_t lead = 0;
+    while (lead < text.size() && text[lead] == ' ') ++lead;
+    std::size_t trail = text.size();
+    while (trail > lead && text[trail - 1] == ' ') --trail;
+
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = gbk::char_length(text, i);
+        const char c = text[i];
+        if (n == 2) {
+            out.append(text.substr(i, 2));
+        } else if (c == ' ' && (i < lead || i >= trail)) {
+            out += "\\s";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (where == EscapeFor::Original && (c == '=' || (c == ';' && i == 0))) {
+            out += '\\';
+            out += c;
+        } else {
+            out += c;
+        }
+        i += n;
+    }
+    return out;
+}
+
+}  // namespace mervik

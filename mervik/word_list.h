@@ -1,0 +1,70 @@
+#pragma once
+// The word list: a GBK text of "original=translation" lines, compiled into a table of
+// unique entries with a hash index over the originals.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mervik/diagnostics.h"
+
+namespace mervik {
+
+// Longest original or translation, in bytes after escapes are resolved.
+constexpr std::size_t max_text_bytes = 1024;
+
+// One entry; the texts live in the word list's own buffer. 16 bytes, because a
+// 200,000-line list keeps 200,000 of them.
+struct Entry {
+    std::uint32_t original_offset;
+    std::uint32_t translation_offset;
+    std::uint16_t original_length;
+    std::uint16_t translation_length;
+    std::uint32_t line;
+};
+
+// An open-addressing slot: the hash of the original and the entry number plus one
+// (0 = free). The library keeps the same table, with record offsets in place of entry
+// numbers.
+struct Slot {
+    std::uint32_t hash;
+    std::uint32_t entry;
+};
+
+// Maps a hash to a slot of a table of `slots` slots; shared with the library reader.
+inline std::size_t home_slot(std::uint32_t hash, std::size_t slots) {
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * slots) >> 32);
+}
+
+class WordList {
+public:
+    std::string_view original(const Entry& e) const { return {text_.data() + e.original_offset, e.original_length}; }
+    std::string_view translation(const Entry& e) const {
+        return {text_.data() + e.translation_offset, e.translation_length};
+    }
+    const std::vector<Entry>& entries() const { return entries_; }
+    const std::vector<Slot>& slots() const { return slots_; }
+
+    // Compiles a source. The buffer is taken over and its escapes are resolved in place,
+    // so a large list costs no copy of its texts.
+    friend WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+
+private:
+    void process_line(std::size_t begin, std::size_t end, std::uint32_t line, Diagnostics& diagnostics);
+    void add_entry(const Entry& entry, Diagnostics& diagnostics);
+    void grow_index();
+
+    std::string text_;
+    std::vector<Entry> entries_;
+    std::vector<Slot> slots_;
+};
+
+WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+
+// Writes a text the way a word list spells it, so that reading it back gives the same
+// bytes: backslash, tab, CR and LF always escaped, blanks at either end as \s, and for
+// an original also '=' and a leading ';'.
+enum class EscapeFor { Original, Translation };
+std::string escape_text(std::string_view text, EscapeFor where);
+
+}  // namespace mervik
