@@ -7,6 +7,10 @@
 #include "app/program_dir.h"
 #include "app/resource_ids.h"
 #include "documents/batchild.h"
+#include "documents/editing_commands.h"
+#include "documents/file_commands.h"
+#include "generation/generation_run.h"
+#include "search/find_replace.h"
 #include "widgets/clock.h"
 #include "widgets/panel.h"
 #include "widgets/speed_button.h"
@@ -79,7 +83,10 @@ TMDIForm::TMDIForm() : background_(::CreateSolidBrush(RGB(128, 128, 128))) {
            nullptr);
 }
 
-TMDIForm::~TMDIForm() = default;
+TMDIForm::~TMDIForm() {
+    // The windows go before the members they use (the find dialogs, fonts, glyphs).
+    if (hwnd()) ::DestroyWindow(hwnd());
+}
 
 HWND TMDIForm::ToolBar() const { return panel1_ ? panel1_->hwnd() : nullptr; }
 
@@ -203,6 +210,11 @@ void TMDIForm::OnEditorSelectionChange(bool selectionNotEmpty) {
     ApplyStates();
 }
 
+void TMDIForm::SetElementEnabled(Element e, bool enabled) {
+    states_.set(e, enabled);
+    ApplyStates();
+}
+
 void TMDIForm::OnEditorKeyPress(bool modified) {
     states_.CharacterTyped(modified);
     ApplyStates();
@@ -245,6 +257,7 @@ bool TMDIForm::TranslateShortcut(const MSG& msg) {
 }
 
 bool TMDIForm::PreTranslateMessage(MSG& msg) {
+    if (findReplace_ && findReplace_->TranslateDialogMessage(msg)) return true;
     if (TranslateShortcut(msg)) return true;
     return client_ && ::TranslateMDISysAccel(client_, &msg);
 }
@@ -283,26 +296,21 @@ void TMDIForm::Execute(Command command) {
 
 // ---- commands ---------------------------------------------------------------
 
-void TMDIForm::New1Click() {
-    if (::GetActiveWindow() != hwnd()) ::SetFocus(hwnd());
-    auto* doc = documents::TMdiChild::Create(*this);
-    doc->SetCaption("NONAME" + std::to_string(Documents().size() - 1));
-}
-
-void TMDIForm::Open1Click() {}
-void TMDIForm::Save1Click() {}
-void TMDIForm::SaveAs1Click() {}
+void TMDIForm::New1Click() { documents::NewDocument(*this); }
+void TMDIForm::Open1Click() { documents::OpenDocument(*this); }
+void TMDIForm::Save1Click() { documents::SaveDocument(*this); }
+void TMDIForm::SaveAs1Click() { documents::SaveDocumentAs(*this); }
 
 void TMDIForm::Exit1Click() { ::SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
-void TMDIForm::Undo1Click() {}
-void TMDIForm::Cut1Click() {}
-void TMDIForm::Copy1Click() {}
-void TMDIForm::Paste1Click() {}
-void TMDIForm::findBtnClick() {}
-void TMDIForm::ReplaceClick() {}
-void TMDIForm::l1Click() {}
-void TMDIForm::A2Click() {}
+void TMDIForm::Undo1Click() { documents::UndoEdit(*this); }
+void TMDIForm::Cut1Click() { documents::CutSelection(*this); }
+void TMDIForm::Copy1Click() { documents::CopySelection(*this); }
+void TMDIForm::Paste1Click() { documents::PasteClipboard(*this); }
+void TMDIForm::findBtnClick() { findReplace_->ShowFind(); }
+void TMDIForm::ReplaceClick() { findReplace_->ShowReplace(); }
+void TMDIForm::l1Click() { documents::ClearText(*this); }
+void TMDIForm::A2Click() { documents::SelectAllText(*this); }
 
 void TMDIForm::N6Click() { ::WinExec("KORVEX.EXE", SW_SHOW); }
 
@@ -313,7 +321,7 @@ void TMDIForm::ArrangeClick() { ::SendMessageA(client_, WM_MDIICONARRANGE, 0, 0)
 void TMDIForm::CloseAllClick() {}
 void TMDIForm::MinAllClick() {}
 void TMDIForm::RestoreAllClick() {}
-void TMDIForm::B1Click() {}
+void TMDIForm::B1Click() { generation::RunGeneration(*this); }
 
 void TMDIForm::Contents1Click() { ::WinExec("Winhelp Saffel.hlp", SW_SHOWNORMAL); }
 
@@ -333,9 +341,11 @@ void TMDIForm::FormClose() { refreshAttached_ = false; }
 // ---- messages ---------------------------------------------------------------
 
 LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (findReplace_ && findReplace_->HandleMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_CREATE: {
         FormCreate();
+        findReplace_ = std::make_unique<search::FindReplace>(*this);
         BuildMenu();
         BuildToolBar();
         BuildStatusArea();

@@ -20,6 +20,9 @@ class Clock;
 namespace documents {
 class TMdiChild;
 }
+namespace search {
+class FindReplace;
+}
 
 namespace app {
 
@@ -51,6 +54,11 @@ public:
     void OnEditorSelectionChange(bool selectionNotEmpty);
     void OnEditorKeyPress(bool modified);
     void SetCaretPositionText(const std::string& text);
+    // Sets one element's state outside the rules (the generation run's own button).
+    void SetElementEnabled(Element e, bool enabled);
+
+    // Set by the Replace command; the next Replace or Replace All press searches first.
+    bool FindBeforeReplace = false;
 
     // Command handlers, one per command.
     void New1Click();
@@ -110,6 +118,7 @@ private:
     std::unique_ptr<widgets::Panel> panel2_;
     std::vector<std::unique_ptr<widgets::SpeedButton>> buttons_;
     std::unique_ptr<widgets::Clock> clock_;
+    std::unique_ptr<search::FindReplace> findReplace_;
     std::vector<win::Bitmap> glyphs_;
     win::Font formFont_;
     win::Font statusFont_;
