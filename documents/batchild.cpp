@@ -21,17 +21,14 @@ std::vector<std::unique_ptr<TMdiChild>>& OpenWindows() {
     return windows;
 }
 
-void LoadRichEdit() {
-    static HMODULE module = ::LoadLibraryA("riched32.dll");
-    (void)module;
-}
+const int kEditorId = 1;
+const int kErrorListId = 2;
 
 }  // namespace
 
 TMdiChild::TMdiChild(app::TMDIForm& owner) : owner_(owner) {}
 
 TMdiChild* TMdiChild::Create(app::TMDIForm& owner) {
-    LoadRichEdit();
     RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     auto window = std::unique_ptr<TMdiChild>(new TMdiChild(owner));
     TMdiChild* self = window.get();
@@ -57,35 +54,43 @@ std::string TMdiChild::Caption() const {
 
 void TMdiChild::SetCaption(const std::string& caption) { ::SetWindowTextA(hwnd(), caption.c_str()); }
 
-bool TMdiChild::IsModified() const { return ::SendMessageA(editor_, EM_GETMODIFY, 0, 0) != 0; }
-
-bool TMdiChild::HasSelection() const {
-    CHARRANGE range{};
-    ::SendMessageA(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range.cpMax != range.cpMin;
-}
-
 bool TMdiChild::CloseQuery() { return true; }
+
+void TMdiChild::ShowErrorList() {
+    errorList_->Show();
+    Layout();
+}
 
 void TMdiChild::Layout() {
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
-    ::MoveWindow(editor_, 0, 0, rc.right, rc.bottom, TRUE);
+    int paneHeight = errorList_->IsShown() ? 71 : 0;
+    ::MoveWindow(editor_->hwnd(), 0, 0, rc.right, rc.bottom - paneHeight, TRUE);
+    if (paneHeight) ::MoveWindow(errorList_->hwnd(), 0, rc.bottom - paneHeight, rc.right, paneHeight, TRUE);
+}
+
+LRESULT TMdiChild::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == editor_->hwnd() && header.code == EN_SELCHANGE) EditorSelectionChange();
+    if (header.hwndFrom == editor_->hwnd() && header.code == EN_MSGFILTER) {
+        const auto& filter = reinterpret_cast<const MSGFILTER&>(header);
+        if (filter.msg == WM_CHAR) EditorKeyPress();
+    }
+    return 0;
 }
 
 LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
-        editor_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
-                                    WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE |
-                                        ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_CENTER,
-                                    0, 0, 0, 0, hwnd(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
+        errorList_ = std::make_unique<MessagePane>(hwnd(), kErrorListId);
         break;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_SIZE:
         Layout();
         break;  // DefMDIChildProc needs WM_SIZE too
     case WM_SETFOCUS:
-        ::SetFocus(editor_);
+        ::SetFocus(editor_->hwnd());
         return 0;
     case WM_MDIACTIVATE:
         if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.RefreshCommandStates();

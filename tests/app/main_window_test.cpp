@@ -162,13 +162,13 @@ TEST_F(AppTest, ShortcutsReachTheMenuAndDisabledItemsSwallowThem) {
     EXPECT_EQ(doc->Caption(), "NONAME0");
 
     // From inside the editor too: a disabled Undo swallows Ctrl+Z before the editor sees it.
-    ::SetFocus(doc->Editor());
+    ::SetFocus(doc->Editor().hwnd());
     harness::TypeKey(App(), 'A');
     harness::TypeKey(App(), 'B');
-    EXPECT_EQ(WindowText(doc->Editor()), "ab");
+    EXPECT_EQ(WindowText(doc->Editor().hwnd()), "ab");
     EXPECT_FALSE(MenuEnabled(E::Undo1));
     harness::TypeKey(App(), 'Z', true);
-    EXPECT_EQ(WindowText(doc->Editor()), "ab");
+    EXPECT_EQ(WindowText(doc->Editor().hwnd()), "ab");
 
     // Ctrl+N inside the editor still opens a new document.
     harness::TypeKey(App(), 'N', true);
