@@ -1,0 +1,100 @@
+#include "search/caret_tracker.h"
+
+#include <algorithm>
+
+namespace search {
+
+namespace {
+// Reads a long walk in slices so that no single fetch is large.
+constexpr int kSlice = 16384;
+}  // namespace
+
+void CaretTracker::TextChanged(int from) {
+    from = std::max(from, 0);
+    // The place of an offset depends only on the bytes before it.
+    if (position_ > from) positionValid_ = false;
+    std::size_t keep = static_cast<std::size_t>(from / kCheckpointStride) + 1;
+    if (checkpoints_.size() > keep) checkpoints_.resize(keep);
+}
+
+CaretTracker::Place CaretTracker::WalkForward(Anchor from, int to, const Fetch& fetch) {
+    Place place = from.place;
+    int offset = from.offset;
+    while (offset < to) {
+        int end = std::min(to, offset + kSlice);
+        std::string bytes = fetch(offset, end);
+        if (bytes.empty()) break;
+        for (char c : bytes) {
+            if (offset % kCheckpointStride == 0 && offset / kCheckpointStride == static_cast<int>(checkpoints_.size()))
+                checkpoints_.push_back(place);
+            if (c == '\n') {
+                ++place.line;
+                place.column = 0;
+            } else {
+                ++place.column;
+            }
+            ++offset;
+        }
+    }
+    if (offset % kCheckpointStride == 0 && offset / kCheckpointStride == static_cast<int>(checkpoints_.size()))
+        checkpoints_.push_back(place);
+    return place;
+}
+
+int CaretTracker::ColumnAt(int position, const Fetch& fetch) const {
+    int column = 0;
+    int end = position;
+    while (end > 0) {
+        int begin = std::max(0, end - 256);
+        std::string bytes = fetch(begin, end);
+        for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
+            if (*it == '\n') return column;
+            ++column;
+        }
+        end = begin;
+    }
+    return column;
+}
+
+CaretTracker::Place CaretTracker::WalkBackward(int to, const Fetch& fetch) const {
+    Place place = place_;
+    int offset = position_;
+    while (offset > to) {
+        int begin = std::max(to, offset - kSlice);
+        std::string bytes = fetch(begin, offset);
+        place.line -= static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+        offset = begin;
+    }
+    place.column = ColumnAt(to, fetch);
+    return place;
+}
+
+CaretTracker::Place CaretTracker::Update(int position, int length, const Fetch& fetch) {
+    position = std::clamp(position, 0, std::max(length, 0));
+    if (position_ > length) {  // the text became shorter behind the remembered position
+        positionValid_ = false;
+        TextChanged(length);
+    }
+
+    // The nearest known place at or before the new position.
+    std::size_t k = std::min(checkpoints_.size() - 1, static_cast<std::size_t>(position / kCheckpointStride));
+    Anchor anchor{static_cast<int>(k) * kCheckpointStride, checkpoints_[k]};
+    if (positionValid_ && position_ <= position && position_ > anchor.offset) anchor = {position_, place_};
+
+    Place place;
+    if (positionValid_ && position_ > position && position_ - position < position - anchor.offset) {
+        place = WalkBackward(position, fetch);
+    } else {
+        place = WalkForward(anchor, position, fetch);
+    }
+    position_ = position;
+    place_ = place;
+    positionValid_ = true;
+    return place;
+}
+
+std::string CaretTracker::Display(const Place& place) {
+    return std::to_string(place.line + 1) + ":" + std::to_string(place.column + 1);
+}
+
+}  // namespace search
