@@ -41,13 +41,17 @@ function(velmora_add_test name)
     set(T_TIMEOUT 300)
   endif()
   if(WIN32 AND CMAKE_CROSSCOMPILING)
-    add_test(NAME ${name}
+    # "wine." tells the Windows run of a test from its native run in the summary.
+    set(test_name wine.${name})
+    add_test(NAME ${test_name}
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${T_TIMEOUT} $<TARGET_FILE:${name}>
              WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   else()
-    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set(test_name ${name})
+    add_test(NAME ${test_name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  set(VELMORA_LAST_TEST ${test_name} PARENT_SCOPE)
 endfunction()
 
 # A test of the real windows: links the harness and the program's resources
@@ -62,5 +66,6 @@ function(velmora_add_gui_test name)
     LIBRARIES velmora_gui_harness ${T_LIBRARIES})
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
   # Several GUI tests must not share one desktop's focus at the same time.
-  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop)
+  set_tests_properties(${VELMORA_LAST_TEST} PROPERTIES RESOURCE_LOCK wine_desktop)
+  set(VELMORA_LAST_TEST ${VELMORA_LAST_TEST} PARENT_SCOPE)
 endfunction()
