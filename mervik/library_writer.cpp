@@ -1,6 +1,7 @@
 #include "mervik/library_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -27,7 +28,7 @@ Layout layout_of(const WordList& list, std::string_view description) {
         l.records_size += format::record_header + e.original_length + 1 + e.translation_length + 1;
     }
     l.index_offset = align4(l.records_offset + l.records_size);
-    l.file_size = l.index_offset + list.slots().size() * format::slot_size + format::trailer_size;
+    l.file_size = l.index_offset + format::slots_for(list.entries().size()) * format::slot_size + format::trailer_size;
     return l;
 }
 
@@ -105,7 +106,8 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     format::store_u32(header + format::at_records_offset, static_cast<std::uint32_t>(l.records_offset));
     format::store_u32(header + format::at_records_size, static_cast<std::uint32_t>(l.records_size));
     format::store_u32(header + format::at_index_offset, static_cast<std::uint32_t>(l.index_offset));
-    format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(list.slots().size()));
+    std::vector<Slot> index(format::slots_for(entries.size()), Slot{0, 0});
+    format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(index.size()));
     format::store_u32(header + format::at_file_size, static_cast<std::uint32_t>(l.file_size));
 
     BufferedWriter out(sink);
@@ -113,12 +115,10 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     out.put(description.data(), description.size());
     out.put_zeros(l.records_offset - (format::header_size + description.size()));
 
-    // Each record's offset, for the index.
-    std::vector<std::uint32_t> offsets;
-    offsets.reserve(entries.size());
+    // The index is sized for the entries alone, so the same entries give the same file
+    // whatever comments and duplicates the source had.
     std::uint64_t at = l.records_offset;
     for (const Entry& e : entries) {
-        offsets.push_back(static_cast<std::uint32_t>(at));
         char lengths[format::record_header];
         format::store_u16(lengths, e.original_length);
         format::store_u16(lengths + 2, e.translation_length);
@@ -129,12 +129,22 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
         out.put_zeros(1);
         out.put(t.data(), t.size());
         out.put_zeros(1);
+        const std::uint32_t hash = format::hash_text(o);
+        std::size_t s = home_slot(hash, index.size());
+        while (index[s].entry != 0) {
+            if (++s == index.size()) s = 0;
+        }
+        index[s] = Slot{hash, static_cast<std::uint32_t>(at)};
         at += format::record_header + o.size() + 1 + t.size() + 1;
     }
     out.put_zeros(l.index_offset - at);
-    for (const Slot& slot : list.slots()) {
-        out.put_u32(slot.entry == 0 ? 0 : slot.hash);
-        out.put_u32(slot.entry == 0 ? 0 : offsets[slot.entry - 1]);
+    if constexpr (std::endian::native == std::endian::little && sizeof(Slot) == format::slot_size) {
+        out.put(reinterpret_cast<const char*>(index.data()), index.size() * sizeof(Slot));
+    } else {
+        for (const Slot& slot : index) {
+            out.put_u32(slot.hash);
+            out.put_u32(slot.entry);
+        }
     }
     return out.finish();
 }

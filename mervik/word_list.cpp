@@ -79,6 +79,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
         if (pos < size && text[pos] == '\r') ++pos;
         if (pos < size && text[pos] == '\n') ++pos;
     }
+    list.slots_ = std::vector<Slot>();
     if (list.entries_.empty() && diagnostics.errors() == 0) {
         diagnostics.add(Code::NoEntries, 0, "源文件中没有任何条目，生成的词库是空的");
     }

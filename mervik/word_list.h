@@ -23,9 +23,8 @@ struct Entry {
     std::uint32_t line;
 };
 
-// An open-addressing slot: the hash of the original and the entry number plus one
-// (0 = free). The library keeps the same table, with record offsets in place of entry
-// numbers.
+// An open-addressing slot: the hash of the original and what it finds (an entry number
+// plus one while compiling, a record offset in the library; 0 = free).
 struct Slot {
     std::uint32_t hash;
     std::uint32_t entry;
@@ -43,7 +42,6 @@ public:
         return {text_.data() + e.translation_offset, e.translation_length};
     }
     const std::vector<Entry>& entries() const { return entries_; }
-    const std::vector<Slot>& slots() const { return slots_; }
 
     // Compiles a source. The buffer is taken over and its escapes are resolved in place,
     // so a large list costs no copy of its texts.
@@ -56,7 +54,7 @@ private:
 
     std::string text_;
     std::vector<Entry> entries_;
-    std::vector<Slot> slots_;
+    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
 };
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics);

@@ -1,0 +1,109 @@
+// The command line as the editor builds it, and the hostile cases around it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mervik/command_line.h"
+
+namespace mervik {
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct SplitCase {
+    const char* name;
+    std::string line;
+    Words words;
+};
+
+const std::vector<SplitCase> split_cases = {
+    {"editor line", "Mervik.exe   temp.trs \"LIB\\abc\"  \"测试\"", {"Mervik.exe", "temp.trs", "LIB\\abc", "测试"}},
+    {"extension from the editor", "Mervik.exe   temp.trs \"LIB\\ab.c.LIB\"  \"x\"", {"Mervik.exe", "temp.trs", "LIB\\ab.c.LIB", "x"}},
+    {"description ending in a backslash", "Mervik.exe   temp.trs \"LIB\\abc\"  \"abc\\\"", {"Mervik.exe", "temp.trs", "LIB\\abc", "abc\\"}},
+    {"backslash before a quote inside", "m \"a\\\" \"b\"", {"m", "a\\", "b"}},
+    {"trail byte 0x5C at the end", "m \"LIB\\x\"  \"\x81\x5C\"", {"m", "LIB\\x", "\x81\x5C"}},
+    {"trail byte 0x5C before the closing quote of the output", "m \"LIB\\\x81\x5C\" \"d\"", {"m", "LIB\\\x81\x5C", "d"}},
+    {"empty arguments", "Mervik.exe   temp.trs \"LIB\\\"  \"\"", {"Mervik.exe", "temp.trs", "LIB\\", ""}},
+    {"blanks inside quotes kept", "m \"  a  b \"", {"m", "  a  b "}},
+    {"tabs separate", "m\ta\t\"b\"", {"m", "a", "b"}},
+    {"quoted program path", "\"C:\\Program Files\\Mervik.exe\" a", {"C:\\Program Files\\Mervik.exe", "a"}},
+    {"quotes inside a bare word are bytes", "m a\"b", {"m", "a\"b"}},
+    {"trailing blanks", "m a   ", {"m", "a"}},
+    {"nothing", "", {}},
+};
+
+class SplitCases : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitCases, Words) {
+    const auto words = split_command_line(GetParam().line);
+    ASSERT_TRUE(words.has_value());
+    EXPECT_EQ(*words, GetParam().words);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mervik, SplitCases, ::testing::ValuesIn(split_cases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(SplitCommandLine, UnclosedQuoteIsRefused) {
+    EXPECT_FALSE(split_command_line("Mervik.exe temp.trs \"LIB\\abc").has_value());
+}
+
+TEST(LibraryPath, ExtensionOnlyWhenTheNameHasNone) {
+    const struct {
+        const char* output;
+        const char* path;
+    } cases[] = {
+        {"LIB\\abc", "LIB\\abc.LIB"},
+        {"LIB\\ab.c.LIB", "LIB\\ab.c.LIB"},
+        {"LIB\\ab.c", "LIB\\ab.c"},
+        {"lib.d\\abc", "lib.d\\abc.LIB"},   // a dot in the folder does not count
+        {"out/abc", "out/abc.LIB"},
+        {"abc", "abc.LIB"},
+        {"LIB\\\x81\x5C", "LIB\\\x81\x5C.LIB"},  // the 0x5C is no separator
+    };
+    for (const auto& c : cases) EXPECT_EQ(library_path(c.output), c.path) << c.output;
+}
+
+TEST(DirectoryOf, StepsOverTrailBytes) {
+    EXPECT_EQ(directory_of("LIB\\abc.LIB"), "LIB");
+    EXPECT_EQ(directory_of("a/b\\c"), "a/b");
+    EXPECT_EQ(directory_of("\x81\x5C" "x"), "");
+    EXPECT_EQ(directory_of("\x81\x5C\\x"), "\x81\x5C");
+}
+
+TEST(ParseArguments, Modes) {
+    std::string error;
+    EXPECT_EQ(parse_arguments({"--help"}, error)->mode, Request::Mode::Help);
+    EXPECT_EQ(parse_arguments({"/?"}, error)->mode, Request::Mode::Help);
+    EXPECT_EQ(parse_arguments({"--version"}, error)->mode, Request::Mode::Version);
+    const auto dump = parse_arguments({"--dump", "LIB\\abc.LIB"}, error);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(dump->mode, Request::Mode::Dump);
+    EXPECT_EQ(dump->output, "LIB\\abc.LIB");
+    const auto compile = parse_arguments({"temp.trs", "LIB\\abc", "--说明--"}, error);
+    ASSERT_TRUE(compile) << error;
+    EXPECT_EQ(compile->mode, Request::Mode::Compile);
+    EXPECT_EQ(compile->description, "--说明--");
+}
+
+TEST(ParseArguments, Refusals) {
+    const struct {
+        Words words;
+        const char* error;
+    } cases[] = {
+        {{}, "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik 源文件 输出文件 \"说明\""},
+        {{"temp.trs", "LIB\\abc"}, "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 输出文件 \"说明\""},
+        {{"--frobnicate"}, "未知的选项“--frobnicate”（可用 --help 查看用法）"},
+        {{"--dump"}, "--dump 后面要有且只有一个词库文件名"},
+        {{"temp.trs", "LIB\\", "d"}, "输出文件“LIB\\”没有文件名"},
+        {{"", "LIB\\abc", "d"}, "源文件名为空"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(parse_arguments(c.words, error).has_value());
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+}  // namespace
+}  // namespace mervik

@@ -1,0 +1,181 @@
+// Every check of the compiler, seen the way the user sees it: the lines of Mervik.ERR.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "memory_platform.h"
+
+namespace mervik {
+namespace {
+
+struct Outcome {
+    int exit_code;
+    std::vector<std::string> messages;  // Mervik.ERR without its two closing lines
+    std::vector<std::string> closing;
+};
+
+Outcome compile_source(const std::string& source) {
+    testing::MemoryPlatform platform;
+    platform.files["temp.trs"] = source;
+    const int code = run({"temp.trs", "LIB\\abc", "说明"}, platform);
+    std::vector<std::string> lines = platform.message_lines();
+    Outcome result{code, {}, {}};
+    const std::size_t split = lines.size() >= 2 ? lines.size() - 2 : 0;
+    result.messages.assign(lines.begin(), lines.begin() + static_cast<long>(split));
+    result.closing.assign(lines.begin() + static_cast<long>(split), lines.end());
+    return result;
+}
+
+struct Case {
+    const char* name;
+    std::string source;
+    std::vector<std::string> messages;
+};
+
+std::string repeat(char c, std::size_t n) { return std::string(n, c); }
+
+// Cases whose messages are errors: the run ends with exit code 1 and no library.
+const std::vector<Case> error_cases = {
+    {"no equals sign", "Open\r\n", {"temp.trs(1): 错误 E101: 缺少等号“=”，每一行应写作“原文=译文”：“Open”"}},
+    {"only an escaped equals sign", "a\\=b\r\n", {"temp.trs(1): 错误 E101: 缺少等号“=”，每一行应写作“原文=译文”：“a\\=b”"}},
+    {"empty original", "=打开\r\n", {"temp.trs(1): 错误 E102: 等号前的原文为空：“=打开”"}},
+    {"blank original", "  \t=打开\r\n", {"temp.trs(1): 错误 E102: 等号前的原文为空：“=打开”"}},
+    {"byte that is never GBK", "Open=\xFF\r\n", {"temp.trs(1): 错误 E103: 第 6 列的字节 0xFF 不是合法的 GBK 字符"}},
+    {"lead byte with a bad trail", "ab=\xB0\x20x\r\n", {"temp.trs(1): 错误 E103: 第 4 列的字节 0xB0 0x20 不是合法的 GBK 字符"}},
+    {"lead byte at the end of a line", "Open=\xB0\r\nSave=保存\r\n",
+     {"temp.trs(1): 错误 E103: 第 6 列的字节 0xB0 是不完整的 GBK 字符（行尾缺少第二个字节）"}},
+    {"control byte, column counts leading blanks", "  a\x01=b\r\n",
+     {"temp.trs(1): 错误 E103: 第 4 列是控制字符 0x01，词库中不能出现"}},
+    {"unknown escape", "a\\q=b\r\n",
+     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\q”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"}},
+    {"backslash at the end of the line", "a=b\\\r\n",
+     {"temp.trs(1): 错误 E104: 第 4 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"}},
+    {"same original, other translation", "Open=打开\r\nSave=保存\r\nOpen=开启\r\n",
+     {"temp.trs(3): 错误 E105: 原文“Open”在第 1 行译为“打开”，这一行却译为“开启”"}},
+    {"original over the limit", repeat('a', 1025) + "=甲\r\n",
+     {"temp.trs(1): 错误 E106: 原文长 1025 字节，超过了上限 1024 字节：“" + repeat('a', 60) + "……”"}},
+    {"translation over the limit", "a=" + repeat('b', 1025) + "\r\n",
+     {"temp.trs(1): 错误 E107: 译文长 1025 字节，超过了上限 1024 字节：“" + repeat('b', 60) + "……”"}},
+    {"placeholder added", "%s files=%s 个文件 %d\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%s”，译文是“%s %d”"}},
+    {"placeholder dropped", "%d items=项目\r\n", {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%d”，译文是“（无）”"}},
+    {"placeholders swapped", "%s of %d=%d 中的 %s\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%s %d”，译文是“%d %s”"}},
+    {"percent sign is a placeholder too", "%5.2f%%=%.1f\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%5.2f %%”，译文是“%.1f”"}},
+    {"length modifier changes the argument", "%ld bytes=%d 字节\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%ld”，译文是“%d”"}},
+    {"star width takes an argument", "%*d=%d\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%*d”，译文是“%d”"}},
+};
+
+// Cases whose messages are warnings only: the library is still written.
+const std::vector<Case> warning_cases = {
+    {"same entry twice", "Open=打开\r\nOpen=打开\r\n",
+     {"temp.trs(2): 警告 W201: 与第 1 行的条目完全相同，这一行不会再次写入词库：“Open”"}},
+    {"empty translation", "Open=\r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空"}},
+    {"empty translation with blanks after the equals sign", "Open =  \r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空"}},
+    {"translation same as original", "OK=OK\r\n", {"temp.trs(1): 警告 W203: 译文与原文相同，可能尚未翻译：“OK”"}},
+    {"access key lost", "&Open=打开\r\n",
+     {"temp.trs(1): 警告 W204: 快捷键标记“&”不一致：原文“&Open”有 1 个，译文“打开”有 0 个"}},
+    {"two access keys for one", "&Open=&O打&开\r\n",
+     {"temp.trs(1): 警告 W204: 快捷键标记“&”不一致：原文“&Open”有 1 个，译文“&O打&开”有 2 个"}},
+    {"leading blank only in the original", "\\sOpen=打开\r\n",
+     {"temp.trs(1): 警告 W205: 开头的空白不一致：原文“\\sOpen”，译文“打开”"}},
+    {"trailing blank only in the original", "Name:\\s=名称：\r\n",
+     {"temp.trs(1): 警告 W205: 结尾的空白不一致：原文“Name:\\s”，译文“名称：”"}},
+    {"tab is not a blank", "Name:\\t=名称：\\s\r\n",
+     {"temp.trs(1): 警告 W205: 结尾的空白不一致：原文“Name:\\t”，译文“名称：\\s”"}},
+    {"ellipsis dropped", "Open...=打开\r\n",
+     {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Open...”以省略号“...”结尾，译文“打开”没有结尾标点"}},
+    {"colon added", "Name=名称：\r\n",
+     {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Name”没有结尾标点，译文“名称：”以冒号“：”结尾"}},
+    {"colon for an ellipsis", "Find...=查找：\r\n",
+     {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Find...”以省略号“...”结尾，译文“查找：”以冒号“：”结尾"}},
+    {"only comments", "; nothing yet\r\n\r\n", {"temp.trs: 警告 W207: 源文件中没有任何条目，生成的词库是空的"}},
+    {"empty file", "", {"temp.trs: 警告 W207: 源文件中没有任何条目，生成的词库是空的"}},
+    {"several warnings on one line, in a fixed order", "&Open...=打开\r\n",
+     {"temp.trs(1): 警告 W204: 快捷键标记“&”不一致：原文“&Open...”有 1 个，译文“打开”有 0 个",
+      "temp.trs(1): 警告 W206: 结尾标点不一致：原文“&Open...”以省略号“...”结尾，译文“打开”没有结尾标点"}},
+};
+
+// Sources that must pass without a single message.
+const std::vector<Case> clean_cases = {
+    {"menu item with access key and ellipsis", "&Open...=&O.打开...\r\n", {}},
+    {"full-width punctuation matches ASCII", "Save as...=另存为……\r\nName:=名称：\r\nReally?=真的？\r\nStop!=停！\r\n", {}},
+    {"single ellipsis character", "Wait...=请稍候…\r\n", {}},
+    {"literal ampersands", "R&&D=研发\r\nSave && Exit=保存并退出\r\n", {}},
+    {"precision and flags may change", "%5.2f MB=%.1f MB\r\n%-8s=%s\r\n", {}},
+    {"%i and %d take the same argument", "%i files=%d 个文件\r\n", {}},
+    {"percent signs that start no conversion", "100% done=100% 完成\r\n", {}},
+    {"identical texts without letters", "100=100\r\n...=...\r\n", {}},
+    {"blanks at the ends kept on both sides", "\\sName:\\s=\\s名称：\\s\r\n", {}},
+    {"longest allowed texts", repeat('a', 1024) + "=" + repeat('b', 1024) + "\r\n", {}},
+    {"trail byte 0x5C is not an escape", "\x81\x5C=\x81\x5C\xB1\xED\r\n", {}},
+};
+
+class ErrorCases : public ::testing::TestWithParam<Case> {};
+class WarningCases : public ::testing::TestWithParam<Case> {};
+class CleanCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ErrorCases, ReportedAndNoLibrary) {
+    const Outcome r = compile_source(GetParam().source);
+    EXPECT_EQ(r.messages, GetParam().messages);
+    EXPECT_EQ(r.exit_code, 1);
+    ASSERT_EQ(r.closing.size(), 2u);
+    EXPECT_EQ(r.closing[1], "源文件有错误，未生成词库；原有的同名词库保持不变。");
+}
+
+TEST_P(WarningCases, ReportedAndLibraryWritten) {
+    const Outcome r = compile_source(GetParam().source);
+    EXPECT_EQ(r.messages, GetParam().messages);
+    EXPECT_EQ(r.exit_code, 0);
+    ASSERT_EQ(r.closing.size(), 2u);
+    EXPECT_EQ(r.closing[0], "共有 0 个错误，" + std::to_string(GetParam().messages.size()) + " 个警告。");
+}
+
+TEST_P(CleanCases, NoMessages) {
+    const Outcome r = compile_source(GetParam().source);
+    EXPECT_EQ(r.messages, std::vector<std::string>{});
+    EXPECT_EQ(r.exit_code, 0);
+}
+
+std::string case_name(const ::testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char* p = info.param.name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Mervik, ErrorCases, ::testing::ValuesIn(error_cases), case_name);
+INSTANTIATE_TEST_SUITE_P(Mervik, WarningCases, ::testing::ValuesIn(warning_cases), case_name);
+INSTANTIATE_TEST_SUITE_P(Mervik, CleanCases, ::testing::ValuesIn(clean_cases), case_name);
+
+TEST(MessageFile, SummaryCountsErrorsAndWarningsAndNamesTheLibrary) {
+    const Outcome r = compile_source("Open=打开\r\nOpen=打开\r\nSave=\r\n");
+    ASSERT_EQ(r.closing.size(), 2u);
+    EXPECT_EQ(r.closing[0], "共有 0 个错误，2 个警告。");
+    EXPECT_EQ(r.closing[1], "已生成词库“LIB/abc.LIB”：2 个条目，164 字节。");
+}
+
+TEST(MessageFile, ErrorsAndWarningsAreListedInLineOrder) {
+    const Outcome r = compile_source("OK=OK\r\nbroken\r\nOpen=\r\n");
+    ASSERT_EQ(r.messages.size(), 3u);
+    EXPECT_TRUE(r.messages[0].starts_with("temp.trs(1): 警告 W203: ")) << r.messages[0];
+    EXPECT_TRUE(r.messages[1].starts_with("temp.trs(2): 错误 E101: ")) << r.messages[1];
+    EXPECT_TRUE(r.messages[2].starts_with("temp.trs(3): 警告 W202: ")) << r.messages[2];
+    EXPECT_EQ(r.closing[0], "共有 1 个错误，2 个警告。");
+}
+
+TEST(MessageFile, ListStopsAtAThousandButCountsEverything) {
+    std::string source;
+    for (int i = 0; i < 1500; ++i) source += "broken\r\n";
+    const Outcome r = compile_source(source);
+    ASSERT_EQ(r.messages.size(), 1001u);
+    EXPECT_EQ(r.messages[999], "temp.trs(1000): 错误 E101: 缺少等号“=”，每一行应写作“原文=译文”：“broken”");
+    EXPECT_EQ(r.messages[1000], "……另有 500 条消息未列出。");
+    EXPECT_EQ(r.closing[0], "共有 1500 个错误，0 个警告。");
+}
+
+}  // namespace
+}  // namespace mervik

@@ -1,0 +1,102 @@
+// How a word list is read: lines, comments, blanks, escapes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "mervik/word_list.h"
+
+namespace mervik {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+struct Parsed {
+    Pairs entries;
+    std::vector<std::uint32_t> lines;
+    std::size_t errors;
+};
+
+Parsed parse(std::string source) {
+    Diagnostics diagnostics;
+    const WordList list = compile_word_list(std::move(source), diagnostics);
+    Parsed p{{}, {}, diagnostics.errors()};
+    for (const Entry& e : list.entries()) {
+        p.entries.emplace_back(list.original(e), list.translation(e));
+        p.lines.push_back(e.line);
+    }
+    return p;
+}
+
+struct Case {
+    const char* name;
+    std::string source;
+    Pairs entries;
+};
+
+const std::vector<Case> cases = {
+    {"menu item", "&Open...=&O.打开...\r\n", {{"&Open...", "&O.打开..."}}},
+    {"blanks around the equals sign and at the ends are dropped", "  Open file  =  打开文件  \r\n", {{"Open file", "打开文件"}}},
+    {"tabs count as blanks", "\tOpen\t=\t打开\t\n", {{"Open", "打开"}}},
+    {"escaped equals sign in the original", "a\\=b=c=d\n", {{"a=b", "c=d"}}},
+    {"escaped blanks are kept", "\\sName:\\s=\\s名称：\\s\n", {{" Name: ", " 名称： "}}},
+    {"blanks between an escaped blank and the equals sign are dropped", "a\\s  =b\n", {{"a ", "b"}}},
+    {"backslash, tab and line breaks", "C:\\\\dir=a\\tb\\r\\nc\n", {{"C:\\dir", "a\tb\r\nc"}}},
+    {"original starting with a semicolon", "\\;x=y\n", {{";x", "y"}}},
+    {"semicolon later in a line is text", "a;b=c;d\n", {{"a;b", "c;d"}}},
+    {"comments and blank lines", "; c1\n   ; c2\n\n   \n\t\na=b\n", {{"a", "b"}}},
+    {"trail byte 0x5C is part of the character", "\x81\x5C=x\x81\x5C\n", {{"\x81\x5C", "x\x81\x5C"}}},
+    {"last line without a line break", "a=b\nc=d", {{"a", "b"}, {"c", "d"}}},
+    {"empty translation", "a=\n", {{"a", ""}}},
+    {"duplicate kept once", "a=b\na=b\n", {{"a", "b"}}},
+};
+
+class ParseCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ParseCases, Entries) {
+    const Parsed p = parse(GetParam().source);
+    EXPECT_EQ(p.errors, 0u);
+    EXPECT_EQ(p.entries, GetParam().entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mervik, ParseCases, ::testing::ValuesIn(cases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(WordList, LineNumbersCountEveryKindOfLineBreak) {
+    // CR LF, lone CR, lone LF and LF CR (two breaks) each end a line.
+    const Parsed p = parse("a=1\r\nb=2\rc=3\nd=4\n\re=5");
+    EXPECT_EQ(p.lines, (std::vector<std::uint32_t>{1, 2, 3, 4, 6}));
+}
+
+TEST(WordList, ManyEntriesFindTheirDuplicates) {
+    // More entries than a small file's index starts with, and mixed line breaks that the
+    // line estimate undercounts: the index has to grow and still find every duplicate.
+    std::string source;
+    for (int i = 0; i < 5000; ++i) source += "k" + std::to_string(i) + "=v" + std::to_string(i) + (i % 2 ? "\r" : "\n");
+    for (int i = 0; i < 5000; i += 7) source += "k" + std::to_string(i) + "=other\n";
+    Diagnostics diagnostics(10);
+    const WordList list = compile_word_list(source, diagnostics);
+    EXPECT_EQ(list.entries().size(), 5000u);
+    EXPECT_EQ(diagnostics.errors(), (5000u + 6) / 7);
+}
+
+TEST(EscapeText, ReadsBackAsTheSameBytes) {
+    const std::vector<std::string> texts = {
+        "plain", " lead", "trail ", "  both  ", "a=b", ";semi", "a;b", "tab\there", "cr\rlf\n", "back\\slash",
+        "\x81\x5C", "中 文", "\t", " ", "a \t ",
+    };
+    for (const std::string& original : texts) {
+        for (const std::string& translation : texts) {
+            const std::string line = escape_text(original, EscapeFor::Original) + "=" +
+                                     escape_text(translation, EscapeFor::Translation) + "\n";
+            const Parsed p = parse(line);
+            ASSERT_EQ(p.entries.size(), 1u) << line;
+            EXPECT_EQ(p.entries[0].first, original) << line;
+            EXPECT_EQ(p.entries[0].second, translation) << line;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mervik
