@@ -318,9 +318,30 @@ void TMDIForm::Cascade1Click() { ::SendMessageA(client_, WM_MDICASCADE, 0, 0); }
 void TMDIForm::TileHClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0); }
 void TMDIForm::TileVClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_VERTICAL, 0); }
 void TMDIForm::ArrangeClick() { ::SendMessageA(client_, WM_MDIICONARRANGE, 0, 0); }
-void TMDIForm::CloseAllClick() {}
-void TMDIForm::MinAllClick() {}
-void TMDIForm::RestoreAllClick() {}
+void TMDIForm::CloseAllClick() {
+    // Each window open now is asked once, most recent first; windows that go away
+    // meanwhile must not make the walk skip one, so walk a copy of the handles.
+    std::vector<HWND> windows;
+    for (auto* doc : Documents()) windows.push_back(doc->hwnd());
+    for (HWND h : windows)
+        if (::IsWindow(h)) ::SendMessageA(h, WM_CLOSE, 0, 0);
+}
+
+void TMDIForm::MinAllClick() {
+    // Least recently activated first, over a copy: minimising reorders the list.
+    auto docs = Documents();
+    std::vector<HWND> windows;
+    for (auto* doc : docs) windows.push_back(doc->hwnd());
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (::IsWindow(*it) && !::IsIconic(*it)) ::ShowWindow(*it, SW_MINIMIZE);
+}
+
+void TMDIForm::RestoreAllClick() {
+    std::vector<HWND> windows;
+    for (auto* doc : Documents()) windows.push_back(doc->hwnd());
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (::IsWindow(*it) && (::IsIconic(*it) || ::IsZoomed(*it))) ::ShowWindow(*it, SW_RESTORE);
+}
 void TMDIForm::B1Click() { generation::RunGeneration(*this); }
 
 void TMDIForm::Contents1Click() { ::WinExec("Winhelp Saffel.hlp", SW_SHOWNORMAL); }
