@@ -16,6 +16,7 @@ std::string describe(const IoError& error) {
         case IoFailure::AccessDenied: return "没有访问权限，或文件正被其他程序使用";
         case IoFailure::DiskFull: return "磁盘空间不足";
         case IoFailure::IsDirectory: return "这是一个文件夹";
+        case IoFailure::NotADirectory: return "已有同名的文件，不是文件夹";
         case IoFailure::TooLarge: return cat("文件太大（上限 ", max_source_bytes / (1024 * 1024), " MB）");
         case IoFailure::Other: break;
     }

@@ -189,12 +189,20 @@ public:
             if (i != path.size() && path[i] != '/') continue;
             const std::string prefix = path.substr(0, i);
             if (::mkdir(prefix.c_str(), 0777) == 0 || errno == EEXIST) continue;
+            if (errno == ENOTDIR) {
+                error = {IoFailure::NotADirectory, ENOTDIR};
+                return false;
+            }
             error = from_errno(errno);
             return false;
         }
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            error = from_errno(ENOTDIR);
+        if (::stat(path.c_str(), &st) != 0) {
+            error = from_errno(errno);
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            error = {IoFailure::NotADirectory, ENOTDIR};
             return false;
         }
         return true;

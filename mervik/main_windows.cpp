@@ -148,9 +148,9 @@ public:
             if (i == path.size() || path[i] == '\\' || path[i] == '/') {
                 const std::string prefix = path.substr(0, i);
                 const bool root = prefix.empty() || prefix.back() == ':' || prefix == "\\";
-                if (!root && !is_directory(prefix) && !::CreateDirectoryA(prefix.c_str(), nullptr) &&
-                    ::GetLastError() != ERROR_ALREADY_EXISTS) {
-                    error = last_error();
+                if (!root && !is_directory(prefix) && !::CreateDirectoryA(prefix.c_str(), nullptr)) {
+                    error = ::GetLastError() == ERROR_ALREADY_EXISTS ? IoError{IoFailure::NotADirectory, ERROR_ALREADY_EXISTS}
+                                                                      : last_error();
                     return false;
                 }
                 if (i == path.size()) break;
@@ -160,7 +160,7 @@ public:
             }
         }
         if (!is_directory(path)) {
-            error = {IoFailure::NotFound, 0};
+            error = {::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? IoFailure::NotFound : IoFailure::NotADirectory, 0};
             return false;
         }
         return true;

@@ -10,7 +10,7 @@
 namespace mervik {
 
 // Why a file operation failed, in terms the messages can name.
-enum class IoFailure { NotFound, AccessDenied, DiskFull, IsDirectory, TooLarge, Other };
+enum class IoFailure { NotFound, AccessDenied, DiskFull, IsDirectory, NotADirectory, TooLarge, Other };
 
 struct IoError {
     IoFailure failure = IoFailure::Other;

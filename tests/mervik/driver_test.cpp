@@ -74,7 +74,7 @@ const std::vector<Failure> failures = {
          p.files["temp.trs"] = "a=b";
          p.files["LIB"] = "";
      },
-     {"Mervik: 错误 E003: 无法建立文件夹“LIB”：没有访问权限，或文件正被其他程序使用"}},
+     {"Mervik: 错误 E003: 无法建立文件夹“LIB”：已有同名的文件，不是文件夹"}},
     {"output folder read-only", editor_arguments,
      [](MemoryPlatform& p) {
          p.files["temp.trs"] = "a=b";

@@ -53,7 +53,7 @@ public:
             if (i != path.size() && path[i] != '/') continue;
             const std::string prefix = path.substr(0, i);
             if (files.count(prefix)) {
-                error = {IoFailure::AccessDenied, 0};
+                error = {IoFailure::NotADirectory, 0};
                 return false;
             }
             directories.insert(prefix);
