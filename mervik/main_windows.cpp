@@ -37,8 +37,9 @@ public:
     HANDLE get() const { return h_; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
     bool close() { return ::CloseHandle(std::exchange(h_, INVALID_HANDLE_VALUE)) != 0; }
-    void reset() {
-        if (valid()) ::CloseHandle(std::exchange(h_, INVALID_HANDLE_VALUE));
+    void reset(HANDLE h = INVALID_HANDLE_VALUE) {
+        if (valid()) ::CloseHandle(h_);
+        h_ = h;
     }
 
 private:
@@ -201,7 +202,7 @@ private:
             if (!console_.valid() && !tried_console_) {
                 tried_console_ = true;
                 if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-                    console_ = File(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+                    console_.reset(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
                 }
             }
             h = console_.get();
