@@ -7,6 +7,8 @@ namespace search {
 namespace {
 // Reads a long walk in slices so that no single fetch is large.
 constexpr int kSlice = 16384;
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 }  // namespace
 
 void CaretTracker::TextChanged(int from) {
@@ -24,12 +26,16 @@ CaretTracker::Place CaretTracker::WalkForward(Anchor from, int to, const Fetch& 
         int end = std::min(to, offset + kSlice);
         std::string bytes = fetch(offset, end);
         if (bytes.empty()) break;
-        for (char c : bytes) {
+        for (std::size_t i = 0; i < bytes.size() && offset < end; ++i) {
             if (offset % kCheckpointStride == 0 && offset / kCheckpointStride == static_cast<int>(checkpoints_.size()))
                 checkpoints_.push_back(place);
+            auto c = static_cast<unsigned char>(bytes[i]);
             if (c == '\n') {
                 ++place.line;
                 place.column = 0;
+            } else if (units_ == Units::Characters && IsLeadByte(c) && i + 1 < bytes.size()) {
+                place.column += 2;  // one position, two bytes
+                ++i;
             } else {
                 ++place.column;
             }

@@ -1,9 +1,10 @@
 #pragma once
 // The line and column of a document's selection start, kept incrementally.
 //
-// Positions are byte offsets into the GBK text with CR LF line breaks. The line of
-// a position is the number of LF bytes before it; its column the number of bytes
-// since the last LF. A move costs bytes in proportion to the distance moved. When
+// The line of a position is the number of LF bytes before it; its column the number
+// of bytes since the last LF, so a Chinese character advances it by 2. Positions
+// count either bytes of the GBK text or characters (a double-byte character is one
+// position), as the editor control does; the column is in bytes either way. A move costs bytes in proportion to the distance moved. When
 // the text changes, the caller says from which byte on it may differ; the tracker
 // then recounts from the nearest point it still knows (the remembered position or
 // a checkpoint kept every few kilobytes), so an edit costs at most a few kilobytes
@@ -16,8 +17,11 @@ namespace search {
 
 class CaretTracker {
 public:
-    // Returns the bytes [from, to) of the current text.
+    // Returns the GBK bytes of the positions [from, to) of the current text.
     using Fetch = std::function<std::string(int from, int to)>;
+
+    enum class Units { Bytes, Characters };
+    explicit CaretTracker(Units units = Units::Bytes) : units_(units) {}
 
     struct Place {
         int line = 0;    // from 0
@@ -29,7 +33,7 @@ public:
 
     // Bytes before `from` are as they were at the last update; later ones may differ.
     void TextChanged(int from);
-    // The selection start is now `position` in a text of `length` bytes.
+    // The selection start is now `position` in a text of `length` positions.
     Place Update(int position, int length, const Fetch& fetch);
 
     int LastSelStart() const { return position_; }
@@ -47,6 +51,7 @@ private:
     Place WalkBackward(int to, const Fetch& fetch) const;
     int ColumnAt(int position, const Fetch& fetch) const;
 
+    Units units_;
     int position_ = 0;
     Place place_;
     bool positionValid_ = true;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -197,6 +198,73 @@ TEST(CaretTracker, LargeDocumentsKeepCheckpointsExact) {
         }
         int caret = static_cast<int>(random() % (doc.text.size() + 1));
         ASSERT_EQ(doc.Move(tracker, caret), NaivePlace(doc.text, caret)) << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The editor control counts a double-byte character as one position; the column
+// still counts its two bytes.
+struct CharacterDocument {
+    std::vector<std::string> characters;
+    CaretTracker::Fetch Fetch() {
+        return [this](int from, int to) {
+            std::string bytes;
+            for (int i = std::max(from, 0); i < std::min<int>(to, static_cast<int>(characters.size())); ++i)
+                bytes += characters[static_cast<size_t>(i)];
+            return bytes;
+        };
+    }
+    Place Naive(int position) const {
+        std::string bytes;
+        for (int i = 0; i < position; ++i) bytes += characters[static_cast<size_t>(i)];
+        return NaivePlace(bytes, static_cast<int>(bytes.size()));
+    }
+};
+
+TEST(CaretTrackerInCharacters, ChineseCountsOnePositionAndTwoColumns) {
+    CharacterDocument doc{{"中", "文", "a", "\r", "\n", "乤", "b"}};
+    CaretTracker tracker(CaretTracker::Units::Characters);
+    auto at = [&](int p) { return CaretTracker::Display(tracker.Update(p, 7, doc.Fetch())); };
+    EXPECT_EQ(at(2), "1:5");
+    EXPECT_EQ(at(3), "1:6");
+    EXPECT_EQ(at(5), "2:1");
+    EXPECT_EQ(at(6), "2:3");  // 乤's trail byte is 'a': still one character
+    EXPECT_EQ(at(1), "1:3");
+}
+
+TEST(CaretTrackerInCharacters, AgreesWithANaiveRecountOverRandomEditsAndMoves) {
+    std::mt19937 random(42);
+    const char* pieces[] = {"a", "\r", "\n", "中", "乤", "乗", " ", "="};
+    for (int round = 0; round < 30; ++round) {
+        CharacterDocument doc;
+        CaretTracker tracker(CaretTracker::Units::Characters);
+        int caret = 0;
+        for (int step = 0; step < 300; ++step) {
+            int size = static_cast<int>(doc.characters.size());
+            int op = static_cast<int>(random() % 4);
+            if (op == 0) {
+                caret = size ? static_cast<int>(random() % (size + 1)) : 0;
+            } else if (op == 1) {
+                int count = 1 + static_cast<int>(random() % 5);
+                for (int i = 0; i < count; ++i)
+                    doc.characters.insert(doc.characters.begin() + caret + i, pieces[random() % std::size(pieces)]);
+                tracker.TextChanged(std::min(caret, tracker.LastSelStart()));
+                caret += count;
+            } else if (op == 2) {
+                int from = std::max(0, caret - static_cast<int>(random() % 3));
+                int to = std::min(size, caret + static_cast<int>(random() % 3));
+                doc.characters.erase(doc.characters.begin() + from, doc.characters.begin() + to);
+                caret = from;
+                tracker.TextChanged(std::min(from, tracker.LastSelStart()));
+            } else {
+                caret = (random() % 2) ? 0 : size;
+            }
+            Place got = tracker.Update(caret, static_cast<int>(doc.characters.size()), doc.Fetch());
+            ASSERT_EQ(got, doc.Naive(caret)) << "round " << round << " step " << step;
+        }
     }
 }
 
