@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/about.h"
 #include "app/program_dir.h"
 #include "app/resource_ids.h"
 #include "documents/batchild.h"
@@ -346,7 +347,10 @@ void TMDIForm::B1Click() { generation::RunGeneration(*this); }
 
 void TMDIForm::Contents1Click() { ::WinExec("Winhelp Saffel.hlp", SW_SHOWNORMAL); }
 
-void TMDIForm::About1Click() {}
+void TMDIForm::About1Click() {
+    TAboutBox box;  // fresh every time: the credits start from the top
+    box.ShowModal(hwnd());
+}
 
 // ---- close path -------------------------------------------------------------
 

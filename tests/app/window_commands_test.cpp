@@ -75,3 +75,27 @@ TEST_F(WindowCommands, ArrangementCommandsMoveTheWindows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowCommands, AboutBoxShowsItsCreditsAndEnterClosesIt) {
+    for (int showing = 0; showing < 2; ++showing) {
+        harness::ModalAnswerer answerer;
+        bool hasCredits = false;
+        std::string buttonText;
+        answerer.Then([&](HWND box) {
+            for (HWND h = ::GetWindow(box, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+                if (harness::ClassName(h) == "TSecretPanel") hasCredits = true;
+            buttonText = harness::WindowText(::GetDlgItem(box, IDOK));
+            // Enter presses the default button.
+            ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+        });
+        Main().About1Click();
+        ASSERT_EQ(answerer.Seen().size(), 1u);
+        EXPECT_EQ(answerer.Seen()[0].caption, "Velmora—词库生成系统");
+        EXPECT_TRUE(hasCredits);
+        EXPECT_EQ(buttonText, "关  闭");
+    }
+}
+
+}  // namespace

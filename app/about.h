@@ -1,0 +1,37 @@
+#pragma once
+// TAboutBox: the about box with the scrolling credits. A fresh box is built for every
+// showing, so the credits always start from the top.
+#include <windows.h>
+
+#include <memory>
+
+#include "win/handles.h"
+
+namespace widgets {
+class SecretPanel;
+}
+
+namespace app {
+
+class TAboutBox {
+public:
+    TAboutBox();
+    ~TAboutBox();
+    TAboutBox(const TAboutBox&) = delete;
+    TAboutBox& operator=(const TAboutBox&) = delete;
+
+    // Shows the box modally over `owner`; returns when it is closed.
+    INT_PTR ShowModal(HWND owner);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog(HWND dialog);
+
+    win::Font font_;
+    win::Font buttonFont_;
+    win::Font creditsFont_;
+    win::Bitmap logo_;
+    std::unique_ptr<widgets::SecretPanel> credits_;
+};
+
+}  // namespace app
