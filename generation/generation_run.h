@@ -1,11 +1,14 @@
 #pragma once
-// The generation run: the active document through the compiler into its message pane.
+// The generation run (B1Click): the active document's text goes through the compiler,
+// and the compiler's messages come back into the document's message pane.
 namespace app {
 class TMDIForm;
 }
 
 namespace generation {
 
+// Does nothing without an active document. Failures to write temp.trs or to read
+// Mervik.ERR leave as win::CommandError, after the editor and the button are restored.
 void RunGeneration(app::TMDIForm& form);
 
 }  // namespace generation

@@ -1,0 +1,65 @@
+// The whole road with our real compiler: the document goes through Mervik.exe and the
+// pane shows exactly the lines Mervik wrote.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/generation/generation_fixture.h"
+
+namespace {
+
+using gentest::FileExists;
+using gentest::GenerationTest;
+using gentest::ReadFileBytes;
+
+std::vector<std::string> CrLfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+int CountStartingWith(const std::vector<std::string>& rows, const std::string& prefix) {
+    int n = 0;
+    for (const auto& row : rows) n += row.rfind(prefix, 0) == 0;
+    return n;
+}
+
+TEST_F(GenerationTest, TheRealCompilerReportsAnErrorAndAWarningThenWritesTheLibrary) {
+    InstallRealCompiler();
+    // Line 2 lacks its "=", line 4 repeats line 1.
+    auto& faulty = NewDocument("文件=File\r\n编辑\r\n保存=Save\r\n文件=File\r\n");
+    {
+        harness::ModalAnswerer answerer;
+        answerer.Then(gentest::ConfirmWith("演示词库", "demo"));
+        Generate();
+    }
+    std::vector<std::string> rows = PaneRows(faulty);
+    EXPECT_TRUE(faulty.ErrorList().IsShown());
+    EXPECT_EQ(rows, CrLfLines(ReadFileBytes(InProgramDir("Mervik.ERR"))));
+    EXPECT_EQ(CountStartingWith(rows, "temp.trs(2): 错误 E101"), 1);
+    EXPECT_EQ(CountStartingWith(rows, "temp.trs(4): 警告 W201"), 1);
+    EXPECT_FALSE(FileExists(InProgramDir("LIB\\demo.LIB"))) << "Mervik writes no library from a faulty source";
+
+    // Corrected: only the warning is left, and the library appears under LIB\.
+    auto& corrected = NewDocument("文件=File\r\n保存=Save\r\n文件=File\r\n");
+    {
+        harness::ModalAnswerer answerer;
+        answerer.Then(gentest::ConfirmWith("演示词库", "demo"));
+        Generate();
+    }
+    rows = PaneRows(corrected);
+    EXPECT_EQ(rows, CrLfLines(ReadFileBytes(InProgramDir("Mervik.ERR"))));
+    EXPECT_EQ(CountStartingWith(rows, "temp.trs(3): 警告 W201"), 1);
+    EXPECT_EQ(CountStartingWith(rows, "temp.trs(2): 错误"), 0);
+    std::string library = ReadFileBytes(InProgramDir("LIB\\demo.LIB"));
+    EXPECT_FALSE(library.empty());
+    EXPECT_NE(library.find("演示词库"), std::string::npos) << "the description is stored in the library";
+    // The first document's pane still holds its own run's messages.
+    EXPECT_EQ(CountStartingWith(PaneRows(faulty), "temp.trs(2): 错误 E101"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Figures for the generation run, printed, never asserted (run with run_bench.sh):
+//  1. from the dialog's OK to the pane shown, for a 640 KB document, beside Mervik.exe
+//     run by itself on the same temp.trs;
+//  2. filling the message pane with 100,000 messages.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "documents/batchild.h"
+#include "generation/confirm1.h"
+#include "tests/generation/generation_fixture.h"
+#include "win/handles.h"
+
+namespace {
+
+using gentest::GenerationTest;
+
+const int kRounds = 5;
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string WordList(std::size_t bytes) {
+    std::string text;
+    char line[160];
+    for (int i = 0; text.size() < bytes; ++i) {
+        std::snprintf(line, sizeof line, "原文条目%06d的文字=Translation number %06d of the entry\r\n", i, i);
+        text += line;
+    }
+    return text;
+}
+
+double RunCompilerAlone(const std::string& commandLine) {
+    std::string line = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    double start = Now();
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        ADD_FAILURE() << "Mervik.exe did not start";
+        return 0;
+    }
+    win::KernelHandle process(info.hProcess), thread(info.hThread);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    return Now() - start;
+}
+
+TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
+    InstallRealCompiler();
+    const std::string path = InProgramDir("bench-source.txt");
+    gentest::WriteFileBytes(path, WordList(640 * 1024));
+    Main().Execute(app::Command::New);
+    documents::TMdiChild& document = *Main().ActiveDocument();
+    document.Editor().SetMode(documents::TextMode::Plain);
+    document.Editor().LoadFromFile(path);
+    ::DeleteFileA(path.c_str());
+    Pump(100);
+
+    std::vector<double> runs, alone;
+    std::size_t messages = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double okPressed = 0;
+        harness::ModalAnswerer answerer;
+        answerer.Then([&](HWND dialog) {
+            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit1, "性能测试");
+            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit2, "bench");
+            okPressed = Now();
+            ::SendMessageA(::GetDlgItem(dialog, generation::TConfirm::kButton1), BM_CLICK, 0, 0);
+        });
+        Generate();
+        ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        runs.push_back(Now() - okPressed);
+        messages = PaneRows(document).size();
+        alone.push_back(RunCompilerAlone("Mervik.exe   temp.trs \"LIB\\bench\"  \"性能测试\""));
+    }
+    std::string source = gentest::ReadFileBytes(InProgramDir("temp.trs"));
+    double run = Median(runs), compiler = Median(alone);
+    std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), median of %d:\n", source.size(), messages,
+                kRounds);
+    std::printf("  OK pressed -> pane shown:      %8.1f ms\n", run);
+    std::printf("  Mervik.exe alone, same input:  %8.1f ms\n", compiler);
+    std::printf("  the run adds:                  %8.1f ms (%.1f%% of the compiler's time; goal < 20%%)\n\n",
+                run - compiler, (run - compiler) * 100.0 / compiler);
+}
+
+TEST_F(GenerationTest, FillingThePaneWithAHundredThousandMessages) {
+    Main().Execute(app::Command::New);
+    documents::TMdiChild& document = *Main().ActiveDocument();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100000; ++i)
+        lines.push_back("temp.trs(" + std::to_string(i + 1) + "): 警告 W201: 与第 1 行的条目完全相同，这一行不会再次写入词库：“文件”");
+    std::vector<double> fills;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<std::string> copy = lines;
+        double start = Now();
+        document.ErrorList().SetLines(std::move(copy));
+        document.ShowErrorList();
+        ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        fills.push_back(Now() - start);
+        Pump(20);
+    }
+    std::printf("\nFilling the pane with 100,000 messages and showing it, median of %d: %.1f ms (goal < 100 ms)\n\n",
+                kRounds, Median(fills));
+}
+
+}  // namespace
