@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "mervik/gbk.h"
 
@@ -12,11 +11,15 @@ namespace {
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// One printf conversion: its text as written, and what it takes from the argument
-// list (the '*' widths, the length modifier, the class of the conversion).
+// One printf conversion: its text as written, and what it takes from the argument list
+// (the '*' widths, the length modifier, the class of the conversion).
 struct Placeholder {
     std::string_view text;
-    std::string kind;
+    char kind[8];
+    std::size_t kind_length;
+    bool same_kind(const Placeholder& other) const {
+        return std::string_view(kind, kind_length) == std::string_view(other.kind, other.kind_length);
+    }
 };
 
 char conversion_class(char c) {
@@ -29,19 +32,24 @@ char conversion_class(char c) {
     }
 }
 
-// Parses the conversion that starts at text[at] == '%'; returns its length, or 0 when
-// the '%' starts no conversion (a literal percent sign such as "100% 完成").
-std::size_t parse_placeholder(std::string_view text, std::size_t at, std::string& kind) {
+// Parses the conversion that starts at text[at] == '%'; false when the '%' starts none
+// (a literal percent sign, as in "100% 完成"). Every byte of a conversion is ASCII and
+// no GBK trail byte is '%', so the scan needs no care for double-byte characters.
+bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
     std::size_t i = at + 1;
+    p.kind_length = 0;
     auto more = [&] { return i < text.size(); };
+    auto add = [&p](std::string_view part) {
+        for (const char c : part) p.kind[p.kind_length++] = c;
+    };
     if (more() && text[i] == '%') {
-        kind = "%";
-        return 2;
+        add("%");
+        p.text = text.substr(at, 2);
+        return true;
     }
-    kind.clear();
     while (more() && std::strchr("-+#0", text[i]) != nullptr) ++i;
     if (more() && text[i] == '*') {
-        kind += '*';
+        add("*");
         ++i;
     } else {
         while (more() && text[i] >= '0' && text[i] <= '9') ++i;
@@ -49,7 +57,7 @@ std::size_t parse_placeholder(std::string_view text, std::size_t at, std::string
     if (more() && text[i] == '.') {
         ++i;
         if (more() && text[i] == '*') {
-            kind += '*';
+            add("*");
             ++i;
         } else {
             while (more() && text[i] >= '0' && text[i] <= '9') ++i;
@@ -57,68 +65,78 @@ std::size_t parse_placeholder(std::string_view text, std::size_t at, std::string
     }
     for (std::string_view length : {"hh", "ll", "I64", "I32", "h", "l", "L", "j", "z", "t", "I"}) {
         if (text.substr(i, length.size()) == length) {
-            kind += length;
+            add(length);
             i += length.size();
             break;
         }
     }
-    if (!more()) return 0;
+    if (!more()) return false;
     const char cls = conversion_class(text[i]);
-    if (cls == 0) return 0;
-    kind += cls;
-    return i + 1 - at;
+    if (cls == 0) return false;
+    p.kind[p.kind_length++] = cls;
+    p.text = text.substr(at, i + 1 - at);
+    return true;
 }
 
-std::vector<Placeholder> placeholders(std::string_view text) {
-    std::vector<Placeholder> found;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == '%') {
-            std::string kind;
-            if (const std::size_t n = parse_placeholder(text, i, kind); n > 0) {
-                found.push_back({text.substr(i, n), std::move(kind)});
-                i += n;
-                continue;
+// Steps through the placeholders of a text without allocating: most entries have a few.
+class Placeholders {
+public:
+    explicit Placeholders(std::string_view text) : text_(text) {}
+    bool next(Placeholder& p) {
+        while ((at_ = text_.find('%', at_)) != std::string_view::npos) {
+            if (parse_placeholder(text_, at_, p)) {
+                at_ += p.text.size();
+                return true;
             }
+            ++at_;
         }
-        i += gbk::char_length(text, i);
+        at_ = text_.size();
+        return false;
     }
-    return found;
-}
 
-std::string listed(const std::vector<Placeholder>& list) {
-    if (list.empty()) return "（无）";
+private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+std::string listed(std::string_view text, std::size_t& count) {
     std::string out;
-    for (const Placeholder& p : list) {
+    count = 0;
+    Placeholders all(text);
+    Placeholder p;
+    while (all.next(p)) {
         if (!out.empty()) out += ' ';
         out.append(p.text);
+        ++count;
     }
-    return out;
+    return count == 0 ? std::string("（无）") : out;
 }
 
 void check_placeholders(std::string_view original, std::string_view translation, std::uint32_t line,
                         Diagnostics& diagnostics) {
-    if (original.find('%') == std::string_view::npos && translation.find('%') == std::string_view::npos) return;
-    const auto a = placeholders(original);
-    const auto b = placeholders(translation);
-    bool same = a.size() == b.size();
-    for (std::size_t k = 0; same && k < a.size(); ++k) same = a[k].kind == b[k].kind;
-    if (same) return;
-    const char* what = a.size() != b.size() ? "个数" : "顺序或类型";
+    Placeholders a(original), b(translation);
+    Placeholder pa, pb;
+    for (;;) {
+        const bool more_a = a.next(pa);
+        const bool more_b = b.next(pb);
+        if (!more_a && !more_b) return;
+        if (more_a != more_b || !pa.same_kind(pb)) break;
+    }
+    std::size_t count_a = 0, count_b = 0;
+    const std::string list_a = listed(original, count_a);
+    const std::string list_b = listed(translation, count_b);
+    const char* what = count_a != count_b ? "个数" : "顺序或类型";
     diagnostics.add(Code::PlaceholderMismatch, line,
-                    cat("格式占位符的", what, "不一致：原文是“", listed(a), "”，译文是“", listed(b), "”"));
+                    cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”"));
 }
 
 // Number of access-key markers: '&' before a character other than '&' ("&&" is a
 // literal ampersand).
 std::size_t access_keys(std::string_view text) {
+    // No GBK trail byte is '&', so a plain search finds every marker.
     std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == '&' && i + 1 < text.size()) {
-            if (text[i + 1] != '&') ++count;
-            i += 2;
-            continue;
-        }
-        i += gbk::char_length(text, i);
+    for (std::size_t i = text.find('&'); i != std::string_view::npos && i + 1 < text.size(); i = text.find('&', i + 2)) {
+        if (text[i + 1] != '&') ++count;
     }
     return count;
 }

@@ -36,14 +36,18 @@ Layout layout_of(const WordList& list, std::string_view description) {
 // the running CRC of everything written.
 class BufferedWriter {
 public:
-    static constexpr std::size_t capacity = 256 * 1024;
+    static constexpr std::size_t max_capacity = 256 * 1024;
 
-    explicit BufferedWriter(ByteSink& sink) : sink_(sink), buffer_(std::make_unique<char[]>(capacity)) {}
+    // A small library gets a buffer of its own size, not the full capacity.
+    BufferedWriter(ByteSink& sink, std::uint64_t total)
+        : sink_(sink),
+          size_(static_cast<std::size_t>(std::min<std::uint64_t>(total, max_capacity))),
+          buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
     void put(const char* data, std::size_t size) {
         while (size > 0) {
-            if (used_ == capacity) flush();
-            const std::size_t n = std::min(size, capacity - used_);
+            if (used_ == size_) flush();
+            const std::size_t n = std::min(size, size_ - used_);
             std::memcpy(buffer_.get() + used_, data, n);
             used_ += n;
             data += n;
@@ -76,6 +80,7 @@ private:
     }
 
     ByteSink& sink_;
+    std::size_t size_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::uint32_t crc_ = 0;
@@ -110,7 +115,7 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(index.size()));
     format::store_u32(header + format::at_file_size, static_cast<std::uint32_t>(l.file_size));
 
-    BufferedWriter out(sink);
+    BufferedWriter out(sink, l.file_size);
     out.put(header, sizeof header);
     out.put(description.data(), description.size());
     out.put_zeros(l.records_offset - (format::header_size + description.size()));

@@ -153,21 +153,30 @@ public:
             error = {IoFailure::TooLarge, 0};
             return false;
         }
-        // One read of the known size; the loop only matters for pipes and growing files.
+        // One read of the known size. Only a file that grew meanwhile (or a pipe) takes
+        // the slower path; the buffer is never doubled on spec, which would double the
+        // peak memory of a large source.
         contents.resize(static_cast<std::size_t>(st.st_size));
         std::size_t have = 0;
         for (;;) {
-            if (have == contents.size()) {
-                if (contents.size() >= max_bytes) break;
-                contents.resize(std::min(max_bytes, contents.size() * 2 + 4096));
-            }
-            const ssize_t n = ::read(fd.get(), contents.data() + have, contents.size() - have);
+            char probe[4096];
+            const bool full = have == contents.size();
+            char* into = full ? probe : contents.data() + have;
+            const std::size_t room = full ? sizeof probe : contents.size() - have;
+            const ssize_t n = ::read(fd.get(), into, room);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 error = from_errno(errno);
                 return false;
             }
             if (n == 0) break;
+            if (full) {
+                if (contents.size() + static_cast<std::size_t>(n) > max_bytes) {
+                    error = {IoFailure::TooLarge, 0};
+                    return false;
+                }
+                contents.append(probe, static_cast<std::size_t>(n));
+            }
             have += static_cast<std::size_t>(n);
         }
         contents.resize(have);

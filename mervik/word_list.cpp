@@ -50,9 +50,9 @@ char unescape(char c) {
 }
 
 std::size_t estimated_lines(std::string_view text) {
-    const auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    const auto cr = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
-    return std::max(lf, cr) + 1;
+    auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (lf == 0) lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
+    return lf + 1;
 }
 
 }  // namespace
@@ -70,12 +70,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
     std::uint32_t line = 0;
     while (pos < size) {
         ++line;
-        const char* found = text + pos;
-        const char* const limit = text + size;
-        while (found < limit && *found != '\n' && *found != '\r') ++found;
-        const auto end = static_cast<std::size_t>(found - text);
-        list.process_line(pos, end, line, diagnostics);
-        pos = end;
+        pos = list.process_line(pos, line, diagnostics);
         if (pos < size && text[pos] == '\r') ++pos;
         if (pos < size && text[pos] == '\n') ++pos;
     }
@@ -86,74 +81,103 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
     return list;
 }
 
-void WordList::process_line(std::size_t begin, std::size_t end, std::uint32_t line, Diagnostics& diagnostics) {
+std::size_t WordList::line_end(std::size_t from) const {
+    const char* const text = text_.data();
+    const std::size_t size = text_.size();
+    while (from < size && text[from] != '\n' && text[from] != '\r') ++from;
+    return from;
+}
+
+// One pass over the line: it checks the bytes, resolves escapes in place (the output
+// never overtakes the input) and finds the first unescaped '='. `kept` is the end of
+// the current text without unescaped trailing blanks.
+std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, Diagnostics& diagnostics) {
     char* const base = text_.data();
+    const std::size_t size = text_.size();
     std::size_t i = begin;
-    while (i < end && is_blank(base[i])) ++i;
-    if (i == end || base[i] == ';') return;
+    while (i < size && is_blank(base[i])) ++i;
+    if (i == size || base[i] == '\n' || base[i] == '\r') return i;
+    if (base[i] == ';') return line_end(i);
 
-    const std::string_view raw(base + begin, end - begin);
-    if (const std::size_t bad = gbk::find_invalid(raw); bad != std::string_view::npos) {
-        diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw, bad));
-        return;
-    }
-
-    // Resolve escapes in place (the output never overtakes the input) and find the first
-    // unescaped '='. `kept` is the end of the text without unescaped trailing blanks.
-    std::size_t out = i;
     const std::size_t original_begin = i;
+    std::size_t out = i;
+    std::size_t kept = out;
     std::size_t original_end = 0;
     std::size_t translation_begin = 0;
     bool in_original = true;
-    std::size_t kept = out;
-    while (i < end) {
-        const char c = base[i];
-        if (c == '\\') {
-            if (i + 1 == end) {
+    auto column = [&](std::size_t at) { return at - begin + 1; };
+    auto raw_line = [&] { return std::string_view(base + begin, line_end(i) - begin); };
+
+    while (i < size) {
+        const auto c = static_cast<unsigned char>(base[i]);
+        if (c > 0x20 && c < 0x7F && c != '\\' && c != '=') {
+            base[out++] = static_cast<char>(c);
+            kept = out;
+            ++i;
+        } else if (c == ' ' || c == '\t') {
+            base[out++] = static_cast<char>(c);
+            ++i;
+        } else if (c == '\n' || c == '\r') {
+            break;
+        } else if (c == '=') {
+            if (in_original) {
+                in_original = false;
+                original_end = kept;
+                ++i;
+                while (i < size && is_blank(base[i])) ++i;
+                translation_begin = out;
+                kept = out;
+            } else {
+                base[out++] = '=';
+                kept = out;
+                ++i;
+            }
+        } else if (c == '\\') {
+            if (i + 1 == size || base[i + 1] == '\n' || base[i + 1] == '\r') {
                 diagnostics.add(Code::BadEscape, line,
-                                cat("第 ", i - begin + 1, " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
-                return;
+                                cat("第 ", column(i), " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
+                return line_end(i);
             }
             const char decoded = unescape(base[i + 1]);
             if (decoded == 0) {
-                const std::string_view what(base + i + 1, gbk::char_length(raw, i + 1 - begin));
-                diagnostics.add(Code::BadEscape, line,
-                                cat("第 ", i - begin + 1, " 列的转义序列“\\", what,
-                                    "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"));
-                return;
+                const std::string_view rest(base + i + 1, size - i - 1);
+                if (const std::size_t bad = gbk::find_invalid(rest.substr(0, gbk::char_length(rest, 0))); bad != std::string_view::npos) {
+                    diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw_line(), i + 1 - begin));
+                } else {
+                    diagnostics.add(Code::BadEscape, line,
+                                    cat("第 ", column(i), " 列的转义序列“\\", rest.substr(0, gbk::char_length(rest, 0)),
+                                        "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"));
+                }
+                return line_end(i);
             }
             base[out++] = decoded;
             kept = out;
             i += 2;
-        } else if (gbk::is_lead(static_cast<unsigned char>(c))) {
-            base[out++] = c;
+        } else if (c == 0x80) {
+            base[out++] = static_cast<char>(c);  // the euro sign of code page 936
+            kept = out;
+            ++i;
+        } else if (gbk::is_lead(c) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
+            base[out++] = static_cast<char>(c);
             base[out++] = base[i + 1];
             kept = out;
             i += 2;
-        } else if (c == '=' && in_original) {
-            in_original = false;
-            original_end = kept;
-            ++i;
-            while (i < end && is_blank(base[i])) ++i;
-            translation_begin = out;
-            kept = out;
         } else {
-            base[out++] = c;
-            if (!is_blank(c)) kept = out;
-            ++i;
+            diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw_line(), i - begin));
+            return line_end(i);
         }
     }
 
     if (in_original) {
         diagnostics.add(Code::MissingEquals, line,
                         cat("缺少等号“=”，每一行应写作“原文=译文”：“", shown({base + original_begin, out - original_begin}), "”"));
-        return;
+        return i;
     }
     const std::string_view original(base + original_begin, original_end - original_begin);
     const std::string_view translation(base + translation_begin, kept - translation_begin);
     if (original.empty()) {
         diagnostics.add(Code::EmptyOriginal, line, cat("等号前的原文为空：“=", shown(translation), "”"));
-        return;
+        return i;
     }
     bool too_long = false;
     if (original.size() > max_text_bytes) {
@@ -166,11 +190,12 @@ void WordList::process_line(std::size_t begin, std::size_t end, std::uint32_t li
                         cat("译文长 ", translation.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(translation), "”"));
         too_long = true;
     }
-    if (too_long) return;
-
-    add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
-                    static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-              diagnostics);
+    if (!too_long) {
+        add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
+                        static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
+                  diagnostics);
+    }
+    return i;
 }
 
 void WordList::add_entry(const Entry& entry, Diagnostics& diagnostics) {

@@ -48,7 +48,10 @@ public:
     friend WordList compile_word_list(std::string source, Diagnostics& diagnostics);
 
 private:
-    void process_line(std::size_t begin, std::size_t end, std::uint32_t line, Diagnostics& diagnostics);
+    // Reads the line that starts at `begin`; returns where it ends (its CR or LF, or the
+    // end of the text).
+    std::size_t process_line(std::size_t begin, std::uint32_t line, Diagnostics& diagnostics);
+    std::size_t line_end(std::size_t from) const;
     void add_entry(const Entry& entry, Diagnostics& diagnostics);
     void grow_index();
 
