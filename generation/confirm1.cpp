@@ -98,7 +98,7 @@ void TConfirm::FormCreate() {
         {kEdit1, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, {28, 49, 309, 24}, editFont_.get()},
         {kLabel2, "STATIC", "请输入该词库的文件名", SS_LEFT | SS_NOPREFIX, 0, {28, 90, 160, 20}, labelFont_.get()},
         {kEdit2, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, {28, 114, 309, 24}, editFont_.get()},
-        {kBevel1, "STATIC", "", SS_ETCHEDHORZ, 0, {5, 171, 356, 3}, nullptr},
+        {kBevel1, "STATIC", "", SS_SUNKEN, 0, {5, 171, 356, 3}, nullptr},
         {kButton1, "BUTTON", "&O.确认", BS_PUSHBUTTON | WS_TABSTOP, 0, {168, 182, 83, 35}, buttonFont_.get()},
         {kButton2, "BUTTON", "&C.放弃", BS_PUSHBUTTON | WS_TABSTOP, 0, {264, 182, 84, 35}, buttonFont_.get()},
     };
@@ -152,7 +152,12 @@ std::string TConfirm::FileName() const { return hwnd_ ? FieldText(kEdit2) : std:
 
 bool TConfirm::FormCloseQuery() {
     if (LexiconFieldsAllowed(Description(), FileName())) return true;
+    HWND focus = ::GetFocus();
     win::ShowErrorBox(kRefusal);
+    // An ownerless box hands the activation to nobody when it closes: take it back, so
+    // the user can go on typing where they were.
+    ::SetActiveWindow(hwnd_);
+    if (focus && ::IsChild(hwnd_, focus)) ::SetFocus(focus);
     return false;
 }
 

@@ -101,28 +101,31 @@ Timeline::Timeline() {
 Timeline::~Timeline() {
     ::KillTimer(nullptr, timer_);
     activeTimeline = nullptr;
+    while (!steps_.empty() && steps_.front().waits && steps_.front().run()) steps_.pop_front();
     EXPECT_TRUE(steps_.empty()) << steps_.size() << " timeline steps never ran to the end";
 }
 
 Timeline& Timeline::Do(std::function<void()> action) {
-    steps_.push_back([action = std::move(action)] {
-        action();
-        return true;
-    });
+    steps_.push_back({[action = std::move(action)] {
+                          action();
+                          return true;
+                      },
+                      false});
     return *this;
 }
 
 Timeline& Timeline::WaitUntil(std::function<bool()> condition) {
-    steps_.push_back(std::move(condition));
+    steps_.push_back({std::move(condition), true});
     return *this;
 }
 
 Timeline& Timeline::Wait(int ms) {
     auto until = std::make_shared<DWORD>(0);
-    steps_.push_back([until, ms] {
-        if (*until == 0) *until = ::GetTickCount() + static_cast<DWORD>(ms);
-        return static_cast<int>(::GetTickCount() - *until) >= 0;
-    });
+    steps_.push_back({[until, ms] {
+                          if (*until == 0) *until = ::GetTickCount() + static_cast<DWORD>(ms);
+                          return static_cast<int>(::GetTickCount() - *until) >= 0;
+                      },
+                      false});
     return *this;
 }
 
@@ -130,7 +133,7 @@ void CALLBACK Timeline::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     Timeline* self = activeTimeline;
     if (!self || self->busy_ || self->steps_.empty()) return;
     self->busy_ = true;
-    bool done = self->steps_.front()();
+    bool done = self->steps_.front().run();
     self->busy_ = false;
     if (done && activeTimeline == self) self->steps_.pop_front();
 }

@@ -28,9 +28,9 @@ std::vector<std::string> ListRows(HWND list);
 
 // Runs steps one after another from this thread's timer, so they act inside whatever
 // modal loop is running. A step returns true when it is done; it is polled until then.
+// Steps still waiting when the timeline ends are a failure.
 class Timeline {
 public:
-    using Step = std::function<bool()>;
     Timeline();
     ~Timeline();
     Timeline(const Timeline&) = delete;
@@ -43,6 +43,10 @@ public:
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    struct Step {
+        std::function<bool()> run;
+        bool waits;  // a condition, checked once more at the end: the loop may be gone by then
+    };
     std::deque<Step> steps_;
     UINT_PTR timer_ = 0;
     bool busy_ = false;  // a step that runs a modal loop of its own is not entered again
