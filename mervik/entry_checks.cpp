@@ -155,31 +155,52 @@ std::string_view trailing_blanks(std::string_view t) {
 
 // The closing punctuation of a text, with the full-width forms counted as the same
 // mark as their ASCII ones ("..." and "……", ":" and "：").
+enum class Mark { None, Ellipsis, Colon, Question, Exclamation, FullStop };
+
 struct Ending {
-    const char* name;
-    std::string_view mark;
+    Mark mark;
+    std::string_view text;
 };
+
+const char* mark_name(Mark m) {
+    switch (m) {
+        case Mark::Ellipsis: return "省略号";
+        case Mark::Colon: return "冒号";
+        case Mark::Question: return "问号";
+        case Mark::Exclamation: return "叹号";
+        case Mark::FullStop: return "句号";
+        case Mark::None: break;
+    }
+    return "";
+}
 
 Ending ending_of(std::string_view text) {
     // "..." before "." so an ellipsis is not taken for a full stop. Valid GBK text cannot
     // end in the trail byte of a character, and no trail byte is one of these ASCII
     // marks, so a plain suffix test is exact.
     static const struct {
-        std::string_view mark;
-        const char* name;
+        std::string_view text;
+        Mark mark;
     } marks[] = {
-        {"...", "省略号"}, {"……", "省略号"}, {"…", "省略号"}, {":", "冒号"},   {"：", "冒号"},
-        {"?", "问号"},     {"？", "问号"},   {"!", "叹号"},   {"！", "叹号"}, {".", "句号"}, {"。", "句号"},
+        {"...", Mark::Ellipsis}, {"……", Mark::Ellipsis},  {"…", Mark::Ellipsis},   {":", Mark::Colon},
+        {"：", Mark::Colon},     {"?", Mark::Question},    {"？", Mark::Question},  {"!", Mark::Exclamation},
+        {"！", Mark::Exclamation}, {".", Mark::FullStop}, {"。", Mark::FullStop},
     };
     text = text.substr(0, text.size() - trailing_blanks(text).size());
+    if (text.empty()) return {Mark::None, {}};
+    // Most texts end in a letter: one look at the last byte settles them.
+    const char last = text.back();
+    bool possible = false;
+    for (const auto& m : marks) possible = possible || m.text.back() == last;
+    if (!possible) return {Mark::None, {}};
     for (const auto& m : marks) {
-        if (text.size() >= m.mark.size() && text.substr(text.size() - m.mark.size()) == m.mark) return {m.name, m.mark};
+        if (text.size() >= m.text.size() && text.substr(text.size() - m.text.size()) == m.text) return {m.mark, m.text};
     }
-    return {nullptr, {}};
+    return {Mark::None, {}};
 }
 
 std::string describe(const Ending& e) {
-    return e.name == nullptr ? std::string("没有结尾标点") : cat("以", e.name, "“", e.mark, "”结尾");
+    return e.mark == Mark::None ? std::string("没有结尾标点") : cat("以", mark_name(e.mark), "“", e.text, "”结尾");
 }
 
 bool has_ascii_letter(std::string_view text) {
@@ -224,7 +245,7 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     }
     const Ending eo = ending_of(original);
     const Ending et = ending_of(translation);
-    if ((eo.name == nullptr) != (et.name == nullptr) || (eo.name != nullptr && std::strcmp(eo.name, et.name) != 0)) {
+    if (eo.mark != et.mark) {
         diagnostics.add(Code::PunctuationMismatch, line,
                         cat("结尾标点不一致：原文“", shown(original), "”", describe(eo), "，译文“", shown(translation), "”",
                             describe(et)));

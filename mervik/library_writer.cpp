@@ -124,6 +124,9 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     // whatever comments and duplicates the source had.
     std::uint64_t at = l.records_offset;
     for (const Entry& e : entries) {
+        const std::uint32_t hash = format::hash_text(list.original(e));
+        std::size_t s = home_slot(hash, index.size());
+        prefetch(&index[s]);
         char lengths[format::record_header];
         format::store_u16(lengths, e.original_length);
         format::store_u16(lengths + 2, e.translation_length);
@@ -134,8 +137,6 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
         out.put_zeros(1);
         out.put(t.data(), t.size());
         out.put_zeros(1);
-        const std::uint32_t hash = format::hash_text(o);
-        std::size_t s = home_slot(hash, index.size());
         while (index[s].entry != 0) {
             if (++s == index.size()) s = 0;
         }

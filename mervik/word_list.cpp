@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "mervik/entry_checks.h"
 #include "mervik/gbk.h"
@@ -47,6 +48,20 @@ char unescape(char c) {
         case 'r': return '\r';
         default: return 0;
     }
+}
+
+// True when none of the eight bytes at p needs a look of its own: each is printable
+// ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
+// byte loop takes it) but never miss one that is not.
+bool plain_ascii(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t high = 0x8080808080808080ull;
+    auto has_zero = [&](std::uint64_t v) { return (v - ones) & ~v & high; };
+    const std::uint64_t below = (x - ones * 0x21) & ~x & high;  // a byte < 0x21
+    const std::uint64_t above = ((x + ones * (127 - 0x7E)) | x) & high;  // a byte > 0x7E
+    return (below | above | has_zero(x ^ (ones * '=')) | has_zero(x ^ (ones * '\\'))) == 0;
 }
 
 std::size_t estimated_lines(std::string_view text) {
@@ -105,10 +120,21 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     std::size_t original_end = 0;
     std::size_t translation_begin = 0;
     bool in_original = true;
+    std::uint32_t hash = 0;
     auto column = [&](std::size_t at) { return at - begin + 1; };
     auto raw_line = [&] { return std::string_view(base + begin, line_end(i) - begin); };
 
     while (i < size) {
+        // Runs of plain ASCII need neither a copy nor a check byte by byte while no escape
+        // has shifted the output: eight bytes at a time.
+        if (out == i) {
+            while (i + 8 <= size && plain_ascii(base + i)) i += 8;
+            if (out != i) {
+                out = i;
+                kept = out;
+                continue;
+            }
+        }
         const auto c = static_cast<unsigned char>(base[i]);
         if (c > 0x20 && c < 0x7F && c != '\\' && c != '=') {
             base[out++] = static_cast<char>(c);
@@ -123,6 +149,10 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
             if (in_original) {
                 in_original = false;
                 original_end = kept;
+                // Start loading the original's slot now; reading the translation hides
+                // most of the wait for it.
+                hash = format::hash_text({base + original_begin, original_end - original_begin});
+                prefetch(&slots_[home_slot(hash, slots_.size())]);
                 ++i;
                 while (i < size && is_blank(base[i])) ++i;
                 translation_begin = out;
@@ -193,15 +223,14 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     if (!too_long) {
         add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
                         static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-                  diagnostics);
+                  hash, diagnostics);
     }
     return i;
 }
 
-void WordList::add_entry(const Entry& entry, Diagnostics& diagnostics) {
+void WordList::add_entry(const Entry& entry, std::uint32_t hash, Diagnostics& diagnostics) {
     if ((entries_.size() + 1) * 4 > slots_.size() * 3) grow_index();
     const std::string_view key = original(entry);
-    const std::uint32_t hash = format::hash_text(key);
     std::size_t s = home_slot(hash, slots_.size());
     for (;;) {
         Slot& slot = slots_[s];

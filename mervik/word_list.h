@@ -35,6 +35,16 @@ inline std::size_t home_slot(std::uint32_t hash, std::size_t slots) {
     return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * slots) >> 32);
 }
 
+// A hint to start loading memory that is needed soon; the hash tables are larger than
+// the caches, and each insert would otherwise wait for its slot.
+inline void prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 class WordList {
 public:
     std::string_view original(const Entry& e) const { return {text_.data() + e.original_offset, e.original_length}; }
@@ -52,7 +62,7 @@ private:
     // end of the text).
     std::size_t process_line(std::size_t begin, std::uint32_t line, Diagnostics& diagnostics);
     std::size_t line_end(std::size_t from) const;
-    void add_entry(const Entry& entry, Diagnostics& diagnostics);
+    void add_entry(const Entry& entry, std::uint32_t hash, Diagnostics& diagnostics);
     void grow_index();
 
     std::string text_;
