@@ -1,15 +1,162 @@
 #include "search/find_replace.h"
 
+#include <dlgs.h>
+
+#include <algorithm>
+
 #include "app/batadd.h"
+#include "documents/batchild.h"
+#include "search/text_search.h"
+#include "win/error_display.h"
 
 namespace search {
 
-FindReplace::FindReplace(app::TMDIForm& form) : form_(form) {}
+namespace {
+
+SearchOptions OptionsOf(bool wholeWord, bool matchCase) { return {wholeWord, matchCase}; }
+
+}  // namespace
+
+// ---- the dialogs ------------------------------------------------------------
+
+FindReplace::Dialog::~Dialog() {
+    if (IsOpen()) ::DestroyWindow(hwnd_);
+}
+
+void FindReplace::Dialog::Show(HWND owner, bool replace) {
+    if (IsOpen()) {
+        ::ShowWindow(hwnd_, SW_SHOW);
+        ::SetActiveWindow(hwnd_);
+        return;
+    }
+    request_.lStructSize = sizeof request_;
+    request_.hwndOwner = owner;
+    request_.lpstrFindWhat = findWhat_;
+    request_.wFindWhatLen = sizeof findWhat_;
+    if (replace) {
+        request_.lpstrReplaceWith = replaceWith_;
+        request_.wReplaceWithLen = sizeof replaceWith_;
+    }
+    // The check boxes as the user left them; the button flags of the last press go.
+    request_.Flags = baseFlags_ | (request_.Flags & (FR_WHOLEWORD | FR_MATCHCASE));
+    hwnd_ = replace ? ::ReplaceTextA(&request_) : ::FindTextA(&request_);
+}
+
+void FindReplace::Dialog::Closed() {
+    // The texts as they were typed, whether or not a button took them; the dialog
+    // reports its end before it goes.
+    if (IsOpen()) {
+        ::GetDlgItemTextA(hwnd_, edt1, findWhat_, sizeof findWhat_);
+        if (request_.lpstrReplaceWith) ::GetDlgItemTextA(hwnd_, edt2, replaceWith_, sizeof replaceWith_);
+    }
+    hwnd_ = nullptr;
+}
+
+FindReplace::FindReplace(app::TMDIForm& form)
+    : form_(form),
+      findMessage_(::RegisterWindowMessageA(FINDMSGSTRINGA)),
+      findDialog1_(FR_HIDEUPDOWN | FR_DOWN),
+      replaceDialog1_(FR_DOWN) {}
+
 FindReplace::~FindReplace() = default;
 
-void FindReplace::ShowFind() {}
-void FindReplace::ShowReplace() { form_.FindBeforeReplace = true; }
-bool FindReplace::TranslateDialogMessage(MSG&) { return false; }
-bool FindReplace::HandleMessage(UINT, WPARAM, LPARAM) { return false; }
+void FindReplace::ShowFind() { findDialog1_.Show(form_.hwnd(), false); }
+
+void FindReplace::ShowReplace() {
+    form_.FindBeforeReplace = true;
+    replaceDialog1_.Show(form_.hwnd(), true);
+}
+
+bool FindReplace::TranslateDialogMessage(MSG& msg) {
+    for (const Dialog* dialog : {&findDialog1_, &replaceDialog1_}) {
+        if (dialog->IsOpen() && ::IsDialogMessageA(dialog->hwnd(), &msg)) return true;
+    }
+    return false;
+}
+
+bool FindReplace::HandleMessage(UINT msg, WPARAM, LPARAM lParam) {
+    if (msg != findMessage_ || findMessage_ == 0) return false;
+    const auto* request = reinterpret_cast<const FINDREPLACEA*>(lParam);
+    Dialog* dialog = findDialog1_.Owns(request) ? &findDialog1_ : replaceDialog1_.Owns(request) ? &replaceDialog1_ : nullptr;
+    if (!dialog) return false;
+    win::RunReportingErrors([&] {
+        if (request->Flags & FR_DIALOGTERM) {
+            dialog->Closed();
+        } else if (request->Flags & FR_FINDNEXT) {
+            dialog == &findDialog1_ ? FindDialog1Find() : ReplaceDialog1Find();
+        } else if (request->Flags & (FR_REPLACE | FR_REPLACEALL)) {
+            ReplaceDialog1Replace((request->Flags & FR_REPLACEALL) != 0);
+        }
+    });
+    return true;
+}
+
+// ---- the steps --------------------------------------------------------------
+
+void FindReplace::FindDialog1Find() { SearchStep(findDialog1_); }
+
+void FindReplace::ReplaceDialog1Find() { SearchStep(replaceDialog1_); }
+
+void FindReplace::SearchStep(const Dialog& dialog) {
+    documents::TMdiChild* document = form_.ActiveDocument();
+    if (!document) return;
+    documents::RichEditor& editor = document->Editor();
+    std::string what = dialog.FindWhat();
+    std::string text = editor.Text();
+    // A selection, a hit or the user's own, is passed over: the search starts at its end.
+    documents::ByteRange selection = editor.Selection();
+    int caret = selection.start + selection.length;
+    int hit = search::FindOccurrence(text, what, caret, static_cast<int>(text.size()),
+                               OptionsOf(dialog.WholeWord(), dialog.MatchCase()));
+    if (hit >= 0) {
+        editor.SetSelection(hit, static_cast<int>(what.size()));
+        return;
+    }
+    editor.SetSelection(-1);
+    ShowNotFound(what);
+}
+
+void FindReplace::ReplaceDialog1Replace(bool all) {
+    documents::TMdiChild* document = form_.ActiveDocument();
+    if (!document) return;
+    if (all) {
+        form_.FindBeforeReplace = false;
+        ReplaceEverywhere(*document);
+        return;
+    }
+    if (form_.FindBeforeReplace) {
+        ReplaceDialog1Find();
+        form_.FindBeforeReplace = false;
+    }
+    documents::RichEditor& editor = document->Editor();
+    // Whatever is selected now is replaced, even if it is not the find text.
+    if (editor.TextLength() > editor.Selection().start) editor.ReplaceSelection(replaceDialog1_.ReplaceWith(), false);
+    ReplaceDialog1Find();
+}
+
+// Every occurrence from the start of the text to its end, set into the editor in
+// one step that is not recorded for undo; the caret ends behind the last replacement.
+void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
+    documents::RichEditor& editor = document.Editor();
+    std::string what = replaceDialog1_.FindWhat();
+    std::string text = editor.Text();
+    ReplaceAllResult change = search::ReplaceAll(text, what, replaceDialog1_.ReplaceWith(),
+                                                 OptionsOf(replaceDialog1_.WholeWord(), replaceDialog1_.MatchCase()));
+    if (change.count == 0) {
+        editor.SetSelection(-1);
+        ShowNotFound(what);
+        return;
+    }
+    editor.SetSelection(static_cast<int>(change.start), static_cast<int>(change.oldLength));
+    editor.ReplaceSelection(change.newText, false);
+}
+
+void FindReplace::ShowNotFound(const std::string& findText) {
+    // The box disables every window of the program while it shows; afterwards the
+    // window that was active, normally the dialog, is active again.
+    HWND active = ::GetActiveWindow();
+    win::ShowErrorBox(NotFoundMessage(findText));
+    if (active && ::IsWindow(active) && ::IsWindowEnabled(active)) ::SetActiveWindow(active);
+}
 
 }  // namespace search

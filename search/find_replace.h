@@ -1,9 +1,16 @@
 #pragma once
-// The modeless find and replace dialogs of the main window.
+// The modeless find and replace dialogs of the main window. Each press of a dialog
+// button acts on the document window that is active at that moment.
 #include <windows.h>
+#include <commdlg.h>
+
+#include <string>
 
 namespace app {
 class TMDIForm;
+}
+namespace documents {
+class TMdiChild;
 }
 
 namespace search {
@@ -23,7 +30,48 @@ public:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    // One system dialog and the state it works on. The state outlives the window,
+    // so the texts and check boxes are there again at the next opening.
+    class Dialog {
+    public:
+        explicit Dialog(DWORD baseFlags) : baseFlags_(baseFlags) {}
+        ~Dialog();
+        Dialog(const Dialog&) = delete;
+        Dialog& operator=(const Dialog&) = delete;
+
+        bool IsOpen() const { return hwnd_ && ::IsWindow(hwnd_); }
+        HWND hwnd() const { return hwnd_; }
+        // Opens the dialog, or brings it to the front when it is open.
+        void Show(HWND owner, bool replace);
+        // The dialog is closing itself.
+        void Closed();
+        bool Owns(const FINDREPLACEA* request) const { return request == &request_; }
+
+        bool WholeWord() const { return (request_.Flags & FR_WHOLEWORD) != 0; }
+        bool MatchCase() const { return (request_.Flags & FR_MATCHCASE) != 0; }
+        std::string FindWhat() const { return findWhat_; }
+        std::string ReplaceWith() const { return replaceWith_; }
+
+    private:
+        DWORD baseFlags_;
+        FINDREPLACEA request_{};
+        char findWhat_[256] = {};
+        char replaceWith_[256] = {};
+        HWND hwnd_ = nullptr;
+    };
+
+    void FindDialog1Find();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool all);
+    // The search step with the find text and options of `dialog`.
+    void SearchStep(const Dialog& dialog);
+    void ReplaceEverywhere(documents::TMdiChild& document);
+    void ShowNotFound(const std::string& findText);
+
     app::TMDIForm& form_;
+    UINT findMessage_;
+    Dialog findDialog1_;
+    Dialog replaceDialog1_;
 };
 
 }  // namespace search
