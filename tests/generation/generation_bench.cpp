@@ -91,11 +91,13 @@ TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
     }
     std::string source = gentest::ReadFileBytes(InProgramDir("temp.trs"));
     double run = Median(runs), compiler = Median(alone);
-    std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), median of %d:\n", source.size(), messages,
-                kRounds);
-    std::printf("  OK pressed -> pane shown:      %8.1f ms\n", run);
-    std::printf("  Mervik.exe alone, same input:  %8.1f ms\n", compiler);
-    std::printf("  the run adds:                  %8.1f ms (%.1f%% of the compiler's time; goal < 20%%)\n\n",
+    std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), %d runs:\n", source.size(), messages, kRounds);
+    std::printf("  OK pressed -> pane shown, each run:");
+    for (double ms : runs) std::printf(" %.1f", ms);
+    std::printf(" ms\n  (the first run also shows the pane for the first time: the editor is laid out anew)\n");
+    std::printf("  OK pressed -> pane shown, median:   %8.1f ms\n", run);
+    std::printf("  Mervik.exe alone, same input:       %8.1f ms (median)\n", compiler);
+    std::printf("  the run adds:                       %8.1f ms (%.1f%% of the compiler's time; goal < 20%%)\n\n",
                 run - compiler, (run - compiler) * 100.0 / compiler);
 }
 
