@@ -17,6 +17,7 @@ enum class Code : std::uint16_t {
     SourceTooLarge = 4,
     BadDescription = 5,
     MessagesUnwritable = 6,
+    OutOfMemory = 7,
 
     MissingEquals = 101,
     EmptyOriginal = 102,

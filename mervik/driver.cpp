@@ -1,5 +1,7 @@
 #include "mervik/driver.h"
 
+#include <new>
+
 #include "mervik/command_line.h"
 #include "mervik/diagnostics.h"
 #include "mervik/gbk.h"
@@ -197,7 +199,14 @@ int run(const std::vector<std::string>& words, Platform& platform) {
             break;
     }
     Outcome outcome;
-    compile(*request, platform, outcome);
+    // Even a run that runs out of memory leaves its message file.
+    try {
+        compile(*request, platform, outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.diagnostics.add(Code::OutOfMemory, 0, "内存不足，无法完成编译");
+        outcome.result = "未生成词库。";
+        outcome.exit_code = exit_failed;
+    }
     return report(outcome, platform);
 }
 

@@ -154,8 +154,8 @@ public:
             return false;
         }
         // One read of the known size. Only a file that grew meanwhile (or a pipe) takes
-        // the slower path; the buffer is never doubled on spec, which would double the
-        // peak memory of a large source.
+        // the slower path; the buffer is never grown ahead of need, which would double
+        // the peak memory of a large source.
         contents.resize(static_cast<std::size_t>(st.st_size));
         std::size_t have = 0;
         for (;;) {

@@ -82,6 +82,8 @@ const std::vector<Failure> failures = {
          p.read_only.insert("LIB");
      },
      {"Mervik: 错误 E003: 无法写入词库“LIB/abc.LIB”：没有访问权限，或文件正被其他程序使用"}},
+    {"out of memory", editor_arguments, [](MemoryPlatform& p) { p.out_of_memory = true; },
+     {"Mervik: 错误 E007: 内存不足，无法完成编译"}},
 };
 
 class Failures : public ::testing::TestWithParam<Failure> {};

@@ -3,6 +3,7 @@
 // reads and writes, what it leaves when a write fails, what it prints.
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,9 +20,11 @@ public:
     std::set<std::string> directories{"prog"};
     std::set<std::string> read_only;  // directories whose files cannot be created
     bool fail_writes = false;         // every write fails as on a full disk
+    bool out_of_memory = false;       // reading a file throws std::bad_alloc
     std::string printed, printed_errors, written_stdout;
 
     bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) override {
+        if (out_of_memory) throw std::bad_alloc();
         const auto it = files.find(path);
         if (it == files.end()) {
             error = {directories.count(path) ? IoFailure::IsDirectory : IoFailure::NotFound, 0};
