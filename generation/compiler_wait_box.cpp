@@ -22,6 +22,7 @@ RECT Scaled(const RECT& r) { return {win::Scale(r.left), win::Scale(r.top), win:
 
 CompilerWaitBox::CompilerWaitBox(HWND owner) : font_(win::MakeFont({"MS Sans Serif", 17})) {
     CreateBlankDialog(owner, kStyle, &CompilerWaitBox::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd_) return;
     Build(owner);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetFocus(::GetDlgItem(hwnd_, kStopButton));

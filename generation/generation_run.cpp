@@ -90,7 +90,9 @@ std::string ReadMessageFile(const std::string& path) {
 // program's own folder first, then the current directory), with our environment and
 // current directory. Null when it cannot be started.
 win::KernelHandle StartCompiler(std::string commandLine) {
+    // All zero but its size, which is 68 bytes in a 32-bit program.
     STARTUPINFOA startup{};
+    static_assert(sizeof(void*) != 4 || sizeof startup == 68);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
