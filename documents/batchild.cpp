@@ -3,16 +3,36 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <vector>
 
 #include "app/batadd.h"
+#include "documents/document_rules.h"
+#include "documents/file_commands.h"
+#include "widgets/splitter.h"
+#include "win/dpi.h"
+#include "win/error_display.h"
 
 namespace documents {
 
 namespace {
 
 const char* const kClassName = "TMdiChild";
+const char* const kDesignCaption = "MdiChild";
+
+const int kSplitterId = 1;
+const int kEditorId = 2;
+const int kErrorListId = 3;
+
+// Design sizes, pixels at 120 dpi.
+const int kErrorListHeight = 71;
+const int kSplitterHeight = 2;
+const int kFontHeight = 17;
+
+// The pane's hint. It is never shown as a pop-up: the pane has no tooltips.
+[[maybe_unused]] const char* const kErrorListHint =
+    "此处显示的是生成库过程中所产生的消息（可以拖动上面的横条使之变大）";
 
 // Document windows free themselves when closed: each one owns its object here
 // until its window is gone.
@@ -21,12 +41,16 @@ std::vector<std::unique_ptr<TMdiChild>>& OpenWindows() {
     return windows;
 }
 
-const int kEditorId = 1;
-const int kErrorListId = 2;
+void RepaintNow(HWND hwnd) {
+    ::InvalidateRect(hwnd, nullptr, TRUE);
+    ::UpdateWindow(hwnd);
+}
 
 }  // namespace
 
 TMdiChild::TMdiChild(app::TMDIForm& owner) : owner_(owner) {}
+
+TMdiChild::~TMdiChild() = default;
 
 TMdiChild* TMdiChild::Create(app::TMDIForm& owner) {
     RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
@@ -35,38 +59,111 @@ TMdiChild* TMdiChild::Create(app::TMDIForm& owner) {
     OpenWindows().push_back(std::move(window));
     MDICREATESTRUCTA mcs{};
     mcs.szClass = kClassName;
-    mcs.szTitle = "MdiChild";
+    mcs.szTitle = kDesignCaption;
     mcs.hOwner = ::GetModuleHandleA(nullptr);
-    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
+    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;  // the windowing system places it
     mcs.style = WS_CLIPCHILDREN;
     mcs.lParam = reinterpret_cast<LPARAM>(self);
     ::SendMessageA(owner.DocumentArea(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs));
     return self;
 }
 
+HWND TMdiChild::RxSplitter1() const { return splitter_ ? splitter_->hwnd() : nullptr; }
+
 std::string TMdiChild::Caption() const {
     int n = ::GetWindowTextLengthA(hwnd());
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    n = ::GetWindowTextA(hwnd(), text.data(), n + 1);
-    text.resize(static_cast<size_t>(n));
+    std::string text(static_cast<size_t>(n) * 2 + 1, '\0');
+    n = ::GetWindowTextA(hwnd(), text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(std::max(n, 0)));
     return text;
 }
 
 void TMdiChild::SetCaption(const std::string& caption) { ::SetWindowTextA(hwnd(), caption.c_str()); }
 
-bool TMdiChild::CloseQuery() { return true; }
+void TMdiChild::BuildComponents() {
+    font_ = win::MakeFont({"MS Sans Serif", kFontHeight});
+    errorListHeight_ = win::Scale(kErrorListHeight);
+    // Created in this order, like the members: the bar, the editor, the pane.
+    splitter_ = std::make_unique<widgets::Splitter>(
+        hwnd(), kSplitterId,
+        widgets::Splitter::Pane{[this] { return errorListHeight_; },
+                                [this](int height) {
+                                    errorListHeight_ = height;
+                                    Layout();
+                                }},
+        [this] { RxSplitter1PosChanged(); });
+    editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
+    editor_->SetFont(font_.get());
+    errorList_ = std::make_unique<MessagePane>(hwnd(), kErrorListId);
+    Layout();
+}
+
+// From the bottom up: the pane (while shown), the bar directly above it, and the
+// editor in the rest of the client area.
+void TMdiChild::Layout() {
+    if (!editor_) return;
+    RECT rc;
+    ::GetClientRect(hwnd(), &rc);
+    int bar = win::Scale(kSplitterHeight);
+    // The pane's own style, not IsWindowVisible: that is false while this window is.
+    bool paneShown = (::GetWindowLongA(errorList_->hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+    int pane = paneShown ? errorListHeight_ : 0;
+    int barTop = std::max(0L, rc.bottom - pane - bar);
+    ::MoveWindow(editor_->hwnd(), 0, 0, rc.right, barTop, TRUE);
+    ::MoveWindow(splitter_->hwnd(), 0, barTop, rc.right, bar, TRUE);
+    if (pane) ::MoveWindow(errorList_->hwnd(), 0, barTop + bar, rc.right, pane, TRUE);
+}
 
 void TMdiChild::ShowErrorList() {
     errorList_->Show();
     Layout();
 }
 
-void TMdiChild::Layout() {
-    RECT rc;
-    ::GetClientRect(hwnd(), &rc);
-    int paneHeight = errorList_->IsShown() ? 71 : 0;
-    ::MoveWindow(editor_->hwnd(), 0, 0, rc.right, rc.bottom - paneHeight, TRUE);
-    if (paneHeight) ::MoveWindow(errorList_->hwnd(), 0, rc.bottom - paneHeight, rc.right, paneHeight, TRUE);
+bool TMdiChild::CloseQuery() {
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    return canClose;
+}
+
+void TMdiChild::FormCloseQuery(bool& canClose) {
+    if (!editor_->IsModified()) return;
+    std::string prompt = CloseQueryPrompt(Caption());
+    // Modal for the whole application, like every box of the program (no owner,
+    // task-modal); Yes, No and Cancel, Yes the default, no icon.
+    int answer = ::MessageBoxA(nullptr, prompt.c_str(), kCloseQueryCaption, MB_YESNOCANCEL | MB_TASKMODAL);
+    switch (answer) {
+    case IDYES:
+        try {
+            // A document never saved has no file yet: the save dialog picks one, as
+            // Save does; cancelling the dialog cancels the close.
+            if (NeedsSaveDialog(Caption())) {
+                canClose = SaveDocumentAs(owner_, *this);
+            } else {
+                editor_->SaveToFile(Caption());
+                canClose = true;
+            }
+        } catch (const std::exception& e) {
+            win::ShowApplicationError(e.what());
+            canClose = false;
+        }
+        break;
+    case IDNO:
+        canClose = true;
+        break;
+    default:
+        canClose = false;
+        break;
+    }
+}
+
+// The window is destroyed once the close has been processed; its document goes with it.
+void TMdiChild::FormClose() {}
+
+void TMdiChild::FormResize() { RepaintNow(editor_->hwnd()); }
+
+void TMdiChild::RxSplitter1PosChanged() {
+    RepaintNow(errorList_->hwnd());
+    RepaintNow(editor_->hwnd());
 }
 
 LRESULT TMdiChild::OnNotify(const NMHDR& header) {
@@ -81,23 +178,25 @@ LRESULT TMdiChild::OnNotify(const NMHDR& header) {
 LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
-        editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
-        errorList_ = std::make_unique<MessagePane>(hwnd(), kErrorListId);
+        BuildComponents();
         break;
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        if (editor_) return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        break;
     case WM_SIZE:
         Layout();
+        if (editor_) FormResize();
         break;  // DefMDIChildProc needs WM_SIZE too
     case WM_SETFOCUS:
-        ::SetFocus(editor_->hwnd());
+        if (editor_) ::SetFocus(editor_->hwnd());
         return 0;
     case WM_MDIACTIVATE:
         if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.RefreshCommandStates();
         break;
     case WM_CLOSE:
         if (!CloseQuery()) return 0;
-        break;
+        FormClose();
+        break;  // DefMDIChildProc has the frame destroy the window
     case WM_DESTROY:
         // Refresh once the window has left the frame's list.
         owner_.RefreshSoon();

@@ -1,87 +1,264 @@
-// First cut of the editor wrapper: correct for valid GBK, whole-text based.
-// The document work replaces the loading, saving and range fetching.
 #include "documents/rich_editor.h"
 
+#include <commctrl.h>
+#include <commdlg.h>  // FR_ flags of the control's search
 #include <richedit.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <limits>
+#include <utility>
 
+#include "documents/document_rules.h"
+#include "documents/gbk_text.h"
+#include "documents/safe_save.h"
 #include "win/error_display.h"
+#include "win/gbk.h"
 
 namespace documents {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+const UINT_PTR kControlSubclass = 1;
+// Loads raise the control's limit to the loaded length (Wine) or ignore it
+// (Windows); the limit is put back afterwards, so typing stops at it again.
+const LPARAM kLoadLimit = 0x7FFFFFF0;
+const DWORD kEventMask = ENM_SELCHANGE | ENM_CHANGE | ENM_KEYEVENTS;
 
-// Control position (a double-byte character counts one) to byte offset.
-int PositionToByte(const std::string& text, int position) {
-    int byte = 0;
-    for (int p = 0; p < position && byte < static_cast<int>(text.size()); ++p)
-        byte += (IsLeadByte(static_cast<unsigned char>(text[byte])) && byte + 1 < static_cast<int>(text.size())) ? 2 : 1;
-    return byte;
+// Marks a load: the control's change notifications must not set the modified flag.
+class LoadingScope {
+public:
+    explicit LoadingScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
+    ~LoadingScope() { flag_ = old_; }
+    LoadingScope(const LoadingScope&) = delete;
+    LoadingScope& operator=(const LoadingScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+// The GBK length of UTF-16 text (code page 936, whatever the system's code page).
+int GbkLength(const wchar_t* text, int units) {
+    if (units <= 0) return 0;
+    return ::WideCharToMultiByte(win::kGbkCodePage, 0, text, units, nullptr, 0, nullptr, nullptr);
 }
 
-int ByteToPosition(const std::string& text, int byte) {
-    int position = 0;
-    for (int b = 0; b < byte && b < static_cast<int>(text.size()); ++position)
-        b += (IsLeadByte(static_cast<unsigned char>(text[b])) && b + 1 < static_cast<int>(text.size())) ? 2 : 1;
-    return position;
+struct ByteSource {
+    std::string_view bytes;
+    std::size_t pos = 0;
+};
+
+DWORD CALLBACK ReadGbkChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+    auto* source = reinterpret_cast<ByteSource*>(cookie);
+    std::size_t end = GbkChunkEnd(source->bytes, source->pos, static_cast<std::size_t>(std::max<LONG>(size, 1)));
+    std::size_t n = std::min<std::size_t>(end - source->pos, static_cast<std::size_t>(size));
+    std::copy_n(source->bytes.data() + source->pos, n, buffer);
+    source->pos += n;
+    *read = static_cast<LONG>(n);
+    return 0;
+}
+
+struct WideSource {
+    std::u16string_view units;
+    std::size_t pos = 0;
+};
+
+DWORD CALLBACK ReadUtf16Chunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+    auto* source = reinterpret_cast<WideSource*>(cookie);
+    std::size_t maxUnits = static_cast<std::size_t>(size) / 2;
+    std::size_t n = 0;
+    if (maxUnits > 0) n = Utf16ChunkEnd(source->units, source->pos, maxUnits) - source->pos;
+    std::copy_n(reinterpret_cast<const BYTE*>(source->units.data() + source->pos), n * 2, buffer);
+    source->pos += n;
+    *read = static_cast<LONG>(n * 2);
+    return 0;
+}
+
+DWORD CALLBACK AppendChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
+    *written = size;
+    return 0;
+}
+
+// Bytes the clipboard's text would add when pasted.
+std::size_t ClipboardTextBytes(HWND owner) {
+    if (!::OpenClipboard(owner)) return 0;
+    std::size_t bytes = 0;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            bytes = static_cast<std::size_t>(GbkLength(text, static_cast<int>(wcslen(text))));
+            ::GlobalUnlock(data);
+        }
+    } else if (HANDLE ansi = ::GetClipboardData(CF_TEXT)) {
+        if (auto* text = static_cast<const char*>(::GlobalLock(ansi))) {
+            bytes = strlen(text);
+            ::GlobalUnlock(ansi);
+        }
+    }
+    ::CloseClipboard();
+    return bytes;
 }
 
 }  // namespace
 
-RichEditor::RichEditor(HWND parent, int id) {
+RichEditor::RichEditor(HWND parent, int id) : parent_(parent), id_(id) {
     static HMODULE module = ::LoadLibraryA("riched32.dll");
     (void)module;
-    hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
-                              WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
-                                  ES_AUTOVSCROLL | ES_NOHIDESEL | ES_CENTER,
-                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, 655360);
-    ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, ENM_SELCHANGE | ENM_CHANGE | ENM_KEYEVENTS);
+    CreateControl(RECT{0, 0, 0, 0}, true);
+    // The control reports its changes to its parent; the modified flag is kept in
+    // step there.
+    ::SetWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
 }
 
 RichEditor::~RichEditor() {
-    if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+    if (::IsWindow(parent_)) ::RemoveWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this));
+    if (::IsWindow(hwnd_)) {
+        ::RemoveWindowSubclass(hwnd_, ControlProc, kControlSubclass);
+        ::DestroyWindow(hwnd_);
+    }
 }
 
-std::string RichEditor::Text() const {
-    int units = ::GetWindowTextLengthA(hwnd_);
-    std::string text(static_cast<size_t>(units) * 2 + 1, '\0');  // a short buffer returns nothing
-    int n = ::GetWindowTextA(hwnd_, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+void RichEditor::CreateControl(const RECT& bounds, bool visible) {
+    // No word wrap (horizontal scrolling), both scroll bars, centred text, the
+    // selection shown without the focus, not reached with Tab.
+    DWORD style = WS_CHILD | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
+                  ES_NOHIDESEL | ES_CENTER | (visible ? WS_VISIBLE : 0);
+    hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style, bounds.left, bounds.top,
+                              bounds.right - bounds.left, bounds.bottom - bounds.top, parent_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleA(nullptr),
+                              nullptr);
+    ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
+    if (font_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, kEventMask);
+    if (updateLevel_ > 0) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ::SetWindowSubclass(hwnd_, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// Emptying a control that holds a long text takes time quadratic in its lines
+// (Wine): a fresh control in its place is empty at once.
+void RichEditor::ReplaceControl() {
+    RECT bounds;
+    ::GetWindowRect(hwnd_, &bounds);
+    ::MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&bounds), 2);
+    bool visible = (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool focused = ::GetFocus() == hwnd_;
+    HWND old = hwnd_;
+    ::RemoveWindowSubclass(old, ControlProc, kControlSubclass);
+    hwnd_ = nullptr;
+    ::DestroyWindow(old);
+    CreateControl(bounds, visible);
+    if (focused) ::SetFocus(hwnd_);
+}
+
+// Tells the parent about the selection as if the control had changed it: a fresh
+// control sends nothing of its own.
+void RichEditor::NotifySelectionChange() {
+    SELCHANGE change{};
+    change.nmhdr.hwndFrom = hwnd_;
+    change.nmhdr.idFrom = static_cast<UINT_PTR>(id_);
+    change.nmhdr.code = EN_SELCHANGE;
+    ::SendMessageA(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&change.chrg));
+    change.seltyp = change.chrg.cpMin == change.chrg.cpMax ? SEL_EMPTY : SEL_TEXT;
+    ::SendMessageA(parent_, WM_NOTIFY, static_cast<WPARAM>(id_), reinterpret_cast<LPARAM>(&change));
+}
+
+void RichEditor::SetFont(HFONT font) {
+    font_ = font;
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+// ---- positions ----------------------------------------------------------------
+// The control counts UTF-16 units: a Chinese character is one, CR and LF one each.
+// The text it holds is exactly what was put in, so the GBK bytes of its first n
+// units are the first bytes of Text().
+
+int RichEditor::UnitCount() const {
+    GETTEXTLENGTHEX query{GTL_DEFAULT, 1200};
+    return static_cast<int>(::SendMessageA(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}
+
+std::wstring RichEditor::WideText(int maxUnits) const {
+    int total = UnitCount();
+    int units = maxUnits < 0 ? total : std::min(maxUnits, total);
+    if (units <= 0) return {};
+    // The buffer counts its terminating zero; a shorter buffer gets a shorter prefix.
+    std::wstring text(static_cast<size_t>(units) + 1, L'\0');
+    GETTEXTEX query{};
+    query.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    query.flags = GT_DEFAULT;
+    query.codepage = 1200;
+    int got = static_cast<int>(::SendMessageA(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
+                                              reinterpret_cast<LPARAM>(text.data())));
+    if (got <= 0) {
+        // A control without EM_GETTEXTEX: stream the whole text out instead.
+        std::string raw;
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&raw), 0, AppendChunk};
+        ::SendMessageA(hwnd_, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+        text.assign(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
+        got = std::min<int>(units, static_cast<int>(text.size()));
+    }
+    text.resize(static_cast<size_t>(std::max(got, 0)));
     return text;
 }
 
-int RichEditor::TextLength() const { return static_cast<int>(Text().size()); }
+int RichEditor::UnitsToBytes(int units) const {
+    std::wstring prefix = WideText(std::max(units, 0));
+    return GbkLength(prefix.data(), static_cast<int>(prefix.size()));
+}
+
+int RichEditor::BytesToUnits(int bytes) const {
+    if (bytes <= 0) return 0;
+    // Every unit is at least one byte, so `bytes` units are enough.
+    std::wstring prefix = WideText(bytes);
+    std::string gbk = win::WideToGbk(prefix);
+    int units = 0;
+    for (std::size_t b = 0; b < gbk.size(); ++units) {
+        std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(gbk[b])) && b + 1 < gbk.size() ? 2 : 1;
+        if (b + width > static_cast<std::size_t>(bytes)) break;  // a byte inside a character rounds down
+        b += width;
+    }
+    return units;
+}
+
+std::string RichEditor::Text() const { return win::WideToGbk(WideText()); }
+
+int RichEditor::TextLength() const { return UnitsToBytes(UnitCount()); }
 
 std::string RichEditor::TextRange(int from, int to) const {
-    std::string text = Text();
-    if (from < 0) from = 0;
-    if (to > static_cast<int>(text.size())) to = static_cast<int>(text.size());
-    return from < to ? text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)) : std::string();
+    from = std::max(from, 0);
+    if (to <= from) return {};
+    std::string prefix = win::WideToGbk(WideText(to));
+    if (static_cast<std::size_t>(from) >= prefix.size()) return {};
+    std::size_t end = std::min<std::size_t>(prefix.size(), static_cast<std::size_t>(to));
+    return prefix.substr(static_cast<std::size_t>(from), end - static_cast<std::size_t>(from));
 }
 
 ByteRange RichEditor::Selection() const {
     CHARRANGE range{};
     ::SendMessageA(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    std::string text = Text();
-    int start = PositionToByte(text, range.cpMin);
-    int end = PositionToByte(text, range.cpMax);
-    return {start, end - start};
+    // Select-all reaches past the end of the text (v1): the prefix stops at the end.
+    std::wstring prefix = WideText(std::max<int>(range.cpMax, range.cpMin));
+    int units = static_cast<int>(prefix.size());
+    int start = GbkLength(prefix.data(), std::min<int>(range.cpMin, units));
+    int end = GbkLength(prefix.data(), std::min<int>(range.cpMax, units));
+    return {start, std::max(end - start, 0)};
+}
+
+bool RichEditor::HasSelection() const {
+    CHARRANGE range{};
+    ::SendMessageA(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    int units = UnitCount();
+    return std::min<int>(range.cpMax, units) > std::min<int>(range.cpMin, units);
 }
 
 void RichEditor::SetSelection(int start, int length) {
-    std::string text = Text();
     CHARRANGE range{};
     if (start < 0) {
-        range.cpMin = range.cpMax = ByteToPosition(text, static_cast<int>(text.size()));
+        range.cpMin = range.cpMax = UnitCount();
     } else {
-        range.cpMin = ByteToPosition(text, start);
-        range.cpMax = ByteToPosition(text, start + length);
+        long long end = static_cast<long long>(start) + std::max(length, 0);
+        range.cpMin = BytesToUnits(start);
+        range.cpMax = BytesToUnits(static_cast<int>(std::min<long long>(end, std::numeric_limits<int>::max())));
     }
     ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
@@ -91,34 +268,112 @@ void RichEditor::ReplaceSelection(std::string_view gbk, bool canUndo) {
     ::SendMessageA(hwnd_, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int RichEditor::Find(std::string_view what, int from, int length, bool, bool) const {
-    std::string text = Text();
-    if (what.empty()) return -1;
-    int end = std::min<int>(static_cast<int>(text.size()), from + length);
-    for (int i = 0; i + static_cast<int>(what.size()) <= end;) {
-        if (i >= from && text.compare(static_cast<size_t>(i), what.size(), what) == 0) return i;
-        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    }
-    return -1;
+int RichEditor::Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const {
+    if (what.empty() || length <= 0) return -1;
+    std::string needle(what);
+    long long end = static_cast<long long>(std::max(from, 0)) + length;
+    int total = TextLength();
+    FINDTEXTEXA query{};
+    from = std::max(from, 0);
+    // A start inside a double-byte character begins the search behind it.
+    query.chrg.cpMin = BytesToUnits(from);
+    if (UnitsToBytes(query.chrg.cpMin) < from) ++query.chrg.cpMin;
+    query.chrg.cpMax = end >= total ? -1 : BytesToUnits(static_cast<int>(end));
+    query.lpstrText = needle.c_str();
+    WPARAM flags = FR_DOWN | (wholeWord ? FR_WHOLEWORD : 0) | (matchCase ? FR_MATCHCASE : 0);
+    auto found = static_cast<LONG>(::SendMessageA(hwnd_, EM_FINDTEXTEX, flags, reinterpret_cast<LPARAM>(&query)));
+    if (found < 0) return -1;
+    int start = UnitsToBytes(query.chrgText.cpMin);
+    // A hit must lie wholly inside the range.
+    if (start + static_cast<long long>(what.size()) > end) return -1;
+    return start;
 }
+
+void RichEditor::Clear() {
+    if (UnitCount() == 0) {
+        ::SetWindowTextA(hwnd_, "");
+        return;
+    }
+    ReplaceControl();
+    SetModified(true);
+    NotifySelectionChange();
+}
+
+// ---- modified flag --------------------------------------------------------------
+// The control sets its flag for typing and pasting, but under Wine cut, clear and
+// undo leave it alone while they still send EN_CHANGE. So every EN_CHANGE outside a
+// load sets the flag (ParentProc).
 
 bool RichEditor::IsModified() const { return ::SendMessageA(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
-void RichEditor::SetModified(bool modified) { ::SendMessageA(hwnd_, EM_SETMODIFY, modified, 0); }
+void RichEditor::SetModified(bool modified) { ::SendMessageA(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
 
-void RichEditor::LoadFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw win::CommandError("Cannot open file " + path);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ::SetWindowTextA(hwnd_, bytes.c_str());
+// ---- loading and saving -----------------------------------------------------------
+
+bool RichEditor::StreamInPlain(const std::wstring& text) {
+    // The GBK bytes are turned into characters here, with code page 936, and handed
+    // over as UTF-16: the control then holds exactly these characters, whatever the
+    // system's code page and whatever the file starts with (the control would read a
+    // UTF-8 byte-order mark as UTF-8). Chunks end on whole characters and never
+    // between CR and LF, since the control converts each chunk on its own.
+    WideSource source{std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size())};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadUtf16Chunk};
+    ::SendMessageA(hwnd_, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0 && source.pos == text.size();
 }
 
-void RichEditor::SaveToFile(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw win::CommandError("Cannot create file " + path);
-    std::string text = Text();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out) throw win::CommandError("Failed to Save Stream");
+bool RichEditor::StreamInRtf(std::string_view rtf) {
+    ByteSource source{rtf};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadGbkChunk};
+    ::SendMessageA(hwnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0;
 }
+
+RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path) {
+    std::string bytes = ReadWholeFile(path);
+    LoadingScope loading(loading_);
+    if (UnitCount() > 0) ReplaceControl();
+    ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
+    LoadReport report;
+    bool loaded = false;
+    // Only data that starts as RTF is offered as RTF: v1 takes anything starting
+    // with "{" for RTF and loads garbage, and a failed RTF load erases the control.
+    if (mode_ == TextMode::Rich && bytes.compare(0, 5, "{\\rtf") == 0) {
+        loaded = StreamInRtf(bytes);
+        if (!loaded && UnitCount() > 0) ReplaceControl();
+    }
+    if (!loaded) {
+        std::wstring text = win::GbkToWide(bytes);
+        // The control holds characters; bytes that are not GBK come back as others.
+        report.notGbk = FindNonGbk(bytes) != std::string::npos || win::WideToGbk(text) != bytes;
+        loaded = StreamInPlain(text);
+    }
+    if (!loaded && UnitCount() > 0) ReplaceControl();
+    ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
+    ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    SetModified(false);  // stream-in sets it
+    CHARRANGE start{0, 0};
+    ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    if (!loaded) throw win::CommandError(kFailedToLoadStream);
+    return report;
+}
+
+std::string RichEditor::SavedBytes() const {
+    std::string out;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&out), 0, AppendChunk};
+    if (mode_ == TextMode::Rich) {
+        ::SendMessageA(hwnd_, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+        if (stream.dwError != 0) throw win::CommandError(kFailedToSaveStream);
+        return out;
+    }
+    // Plain text leaves the control as UTF-16 and becomes GBK here, with code page 936.
+    ::SendMessageA(hwnd_, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0 || out.size() % 2 != 0) throw win::CommandError(kFailedToSaveStream);
+    return win::WideToGbk(std::wstring_view(reinterpret_cast<const wchar_t*>(out.data()), out.size() / 2));
+}
+
+void RichEditor::SaveToFile(const std::string& path) const { WriteFileSafely(path, SavedBytes()); }
+
+// ---- redrawing ------------------------------------------------------------------
 
 void RichEditor::BeginUpdate() {
     if (updateLevel_++ == 0) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
@@ -129,6 +384,100 @@ void RichEditor::EndUpdate() {
         ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(hwnd_, nullptr, TRUE);
     }
+}
+
+// ---- the length limit for typing and pasting --------------------------------------
+// The control counts its limit in characters and lets EM_REPLACESEL and WM_PASTE
+// pass it (Wine); the limit is in bytes and holds for typing and pasting alike.
+
+std::size_t RichEditor::SelectedBytes() const { return static_cast<std::size_t>(Selection().length); }
+
+bool RichEditor::AllowsEdit(std::size_t removedBytes, std::size_t addedBytes) const {
+    if (addedBytes == 0) return true;
+    // A character is at most two bytes: far from the limit nothing needs counting.
+    std::size_t units = static_cast<std::size_t>(UnitCount());
+    if (2 * units + addedBytes <= kMaxTypedBytes) return true;
+    return EditFits(static_cast<std::size_t>(TextLength()), removedBytes, addedBytes);
+}
+
+bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
+    switch (msg) {
+    case WM_CHAR: {
+        auto c = static_cast<unsigned char>(wParam & 0xFF);
+        if (leadPending_) {  // the trail byte of a double-byte character goes with its lead
+            leadPending_ = false;
+            return std::exchange(refuseTrail_, false);
+        }
+        std::size_t added = 0;
+        if (IsGbkLeadByte(c)) {
+            leadPending_ = true;
+            added = 2;
+        } else if (c == '\r') {
+            added = 2;  // the control inserts CR LF
+        } else if ((c >= 0x20 && c != 0x7F) || c == '\t') {
+            added = 1;
+        }
+        bool refused = !AllowsEdit(SelectedBytes(), added);
+        if (leadPending_) refuseTrail_ = refused;
+        return refused;
+    }
+    case WM_UNICHAR: {
+        if (wParam == UNICODE_NOCHAR || wParam < 0x20) return false;
+        wchar_t ch = static_cast<wchar_t>(wParam);
+        std::size_t added = wParam < 0x10000 ? static_cast<std::size_t>(GbkLength(&ch, 1)) : 2;
+        return !AllowsEdit(SelectedBytes(), added);
+    }
+    case WM_IME_CHAR:
+        return !AllowsEdit(SelectedBytes(), (wParam & 0xFF00) ? 2 : 1);
+    case WM_PASTE:
+    case EM_PASTESPECIAL:
+        return !AllowsEdit(SelectedBytes(), ClipboardTextBytes(hwnd_));
+    case WM_KEYDOWN: {
+        bool ctrl = ::GetKeyState(VK_CONTROL) < 0, shift = ::GetKeyState(VK_SHIFT) < 0,
+             alt = ::GetKeyState(VK_MENU) < 0;
+        // The control's own paste keys.
+        bool paste = (wParam == 'V' && ctrl && !alt) || (wParam == VK_INSERT && shift && !ctrl && !alt);
+        return paste && !AllowsEdit(SelectedBytes(), ClipboardTextBytes(hwnd_));
+    }
+    }
+    return false;
+}
+
+LRESULT CALLBACK RichEditor::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
+    auto* self = reinterpret_cast<RichEditor*>(data);
+    switch (msg) {
+    case WM_CHAR:
+    case WM_UNICHAR:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case EM_PASTESPECIAL:
+    case WM_KEYDOWN: {
+        if (self->RefusesInput(msg, wParam)) {
+            ::MessageBeep(MB_OK);
+            return 0;
+        }
+        break;
+    }
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, ControlProc, kControlSubclass);
+        break;
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK RichEditor::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR data) {
+    auto* self = reinterpret_cast<RichEditor*>(data);
+    if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == self->hwnd_) {
+        if (self->loading_) return 0;
+        self->SetModified(true);
+    }
+    // A load is one step for the document: no selection reports from its middle.
+    if (msg == WM_NOTIFY && self->loading_ && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == self->hwnd_)
+        return 0;
+    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ParentProc, id);
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace documents

@@ -1,10 +1,14 @@
 #pragma once
 // The document's editor: a version-1 rich edit control behind an interface that
-// speaks GBK bytes with CR LF line breaks. The control itself counts positions in
-// characters (a Chinese character is one), and under Wine it has traps (short
-// buffers return nothing, stream chunks must not split a character, a failed RTF
-// load erases it, cut/clear/undo leave the modified flag alone); they are all
-// handled here, so the rest of the program sees a plain GBK text.
+// speaks GBK bytes. Every position and length here counts bytes of Text(): GBK, a
+// Chinese character two bytes, line breaks as the file had them (CR LF when typed).
+//
+// The control itself counts positions in characters (a Chinese character is one),
+// and under Wine it has traps: a text buffer shorter than twice the length returns
+// nothing, stream chunks must not split a character or a CR LF pair, a failed RTF
+// load erases the control, cut/clear/undo leave the modified flag alone, and
+// emptying a long text takes quadratic time. All of them are handled in this class
+// and nowhere else, so the rest of the program sees a plain GBK text.
 #include <windows.h>
 
 #include <string>
@@ -26,43 +30,84 @@ public:
     RichEditor(const RichEditor&) = delete;
     RichEditor& operator=(const RichEditor&) = delete;
 
+    // The control. Loading into a control that holds text, and Clear, replace it by
+    // a fresh one (same id, place, font and settings): ask for it each time.
     HWND hwnd() const { return hwnd_; }
+    void SetFont(HFONT font);
 
-    // The whole text: GBK bytes, line breaks as CR LF.
+    // The whole text: GBK bytes.
     std::string Text() const;
     int TextLength() const;  // bytes of Text()
-    // Bytes [from, to) of Text(), fetched without copying the whole document.
+    // Bytes [from, to) of Text(), read up to `to` only.
     std::string TextRange(int from, int to) const;
 
     ByteRange Selection() const;
+    bool HasSelection() const;
     // Selects `length` bytes from `start`; start -1 puts the caret at the end.
     void SetSelection(int start, int length = 0);
     // Replaces the selection (or inserts at the caret); the caret ends behind it.
     void ReplaceSelection(std::string_view gbk, bool canUndo);
-    // First occurrence of `what` in [from, from + length), or -1; byte offsets.
+    // First occurrence of `what` in [from, from + length), or -1; byte offsets. Whole
+    // word and case follow the control's own search.
     int Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const;
+    // Empties the text in one step (a change: the modified flag is set).
+    void Clear();
 
+    // Set by every change of the text except loading; cleared only by SetModified.
     bool IsModified() const;
     void SetModified(bool modified);
 
     TextMode Mode() const { return mode_; }
     void SetMode(TextMode mode) { mode_ = mode; }
 
-    // Loads the whole file in the current mode (an RTF-mode load of a file that is
-    // not RTF reads it again as plain text). Throws win::CommandError on failure.
-    void LoadFromFile(const std::string& path);
-    // Saves the whole text in the current mode, replacing the file only once the
-    // new contents are safely written. Throws win::CommandError on failure.
+    struct LoadReport {
+        // A plain-text file whose bytes the editor cannot hold as they are (not GBK):
+        // the next save writes other bytes.
+        bool notGbk = false;
+    };
+    // Loads the whole file, whatever its length, in the current mode; an RTF-mode
+    // load of a file that is not RTF reads it again as plain text. Afterwards the
+    // caret is at the start and the modified flag is clear. Throws win::CommandError
+    // ("Cannot open file %s", "Failed to Load Stream"), leaving an empty text.
+    LoadReport LoadFromFile(const std::string& path);
+    // Saves the whole text in the current mode, replacing the file only once the new
+    // contents are safely written. Throws win::CommandError ("Cannot create file %s",
+    // "Failed to Save Stream"); the file is then as it was.
     void SaveToFile(const std::string& path) const;
+    // The bytes SaveToFile writes.
+    std::string SavedBytes() const;
 
     // Nested suspension of redrawing.
     void BeginUpdate();
     void EndUpdate();
 
 private:
+    void CreateControl(const RECT& bounds, bool visible);
+    void ReplaceControl();
+    void NotifySelectionChange();
+    int UnitCount() const;
+    std::wstring WideText(int maxUnits = -1) const;
+    int UnitsToBytes(int units) const;
+    int BytesToUnits(int bytes) const;
+    bool StreamInPlain(const std::wstring& text);
+    bool StreamInRtf(std::string_view rtf);
+    bool AllowsEdit(std::size_t removedBytes, std::size_t addedBytes) const;
+    std::size_t SelectedBytes() const;
+    // Typing or pasting that would take the text past the limit.
+    bool RefusesInput(UINT msg, WPARAM wParam);
+
+    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    HWND parent_ = nullptr;
+    int id_ = 0;
     HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
     TextMode mode_ = TextMode::Rich;
     int updateLevel_ = 0;
+    bool loading_ = false;
+    bool leadPending_ = false;   // a lead byte was typed; its trail byte follows
+    bool refuseTrail_ = false;   // ... and it was refused, so the trail goes too
 };
 
 }  // namespace documents

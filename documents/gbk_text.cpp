@@ -1,0 +1,46 @@
+#include "documents/gbk_text.h"
+
+namespace documents {
+
+std::size_t FindNonGbk(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (!IsGbkLeadByte(c)) {
+            ++i;  // 0x00..0x80 and 0xFF
+            continue;
+        }
+        if (i + 1 >= bytes.size() || !IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]))) return i;
+        i += 2;
+    }
+    return std::string_view::npos;
+}
+
+std::size_t GbkChunkEnd(std::string_view text, std::size_t start, std::size_t maxBytes) {
+    if (start >= text.size()) return text.size();
+    std::size_t limit = text.size() - start < maxBytes ? text.size() : start + maxBytes;
+    // Walk whole characters from the start: only the walk knows whether a byte in
+    // 0x81..0xFE is a lead byte or the trail byte of the character before it.
+    std::size_t end = start;
+    while (end < limit) {
+        std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size() ? 2 : 1;
+        if (end + width > limit) break;
+        end += width;
+    }
+    if (end > start + 1 && end < text.size() && text[end - 1] == '\r' && text[end] == '\n') --end;
+    if (end == start) end = start + 1;  // a chunk of one byte cannot be helped
+    return end;
+}
+
+std::size_t Utf16ChunkEnd(std::u16string_view text, std::size_t start, std::size_t maxUnits) {
+    if (start >= text.size()) return text.size();
+    std::size_t end = text.size() - start < maxUnits ? text.size() : start + maxUnits;
+    if (end < text.size()) {
+        char16_t last = text[end - 1];
+        if (end > start + 1 && last >= 0xD800 && last <= 0xDBFF) --end;
+        else if (end > start + 1 && last == u'\r' && text[end] == u'\n') --end;
+    }
+    return end;
+}
+
+}  // namespace documents
