@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/batadd.h"
+#include "generation/confirm1.h"
 
 namespace app {
 
@@ -15,6 +16,8 @@ Application::~Application() = default;
 
 void Application::Start(int showCommand) {
     mdiForm_ = std::make_unique<TMDIForm>();
+    // The properties dialog exists, hidden, from start-up on; each run builds its own.
+    generation::CreateConfirm(*mdiForm_);
     ::ShowWindow(mdiForm_->hwnd(), showCommand);
     ::UpdateWindow(mdiForm_->hwnd());
     ::SetFocus(mdiForm_->ToolBar());
