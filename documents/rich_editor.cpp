@@ -206,19 +206,21 @@ int RichEditor::UnitsToBytes(int units) const {
     return GbkLength(prefix.data(), static_cast<int>(prefix.size()));
 }
 
-int RichEditor::BytesToUnits(int bytes) const {
-    if (bytes <= 0) return 0;
-    // Every unit is at least one byte, so `bytes` units are enough.
-    std::wstring prefix = WideText(bytes);
-    std::string gbk = win::WideToGbk(prefix);
+namespace {
+
+// The control position of byte offset `bytes` of `gbk` (a text read from the
+// control); an offset inside a double-byte character rounds down to its start.
+int UnitsBefore(const std::string& gbk, int bytes) {
     int units = 0;
     for (std::size_t b = 0; b < gbk.size(); ++units) {
         std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(gbk[b])) && b + 1 < gbk.size() ? 2 : 1;
-        if (b + width > static_cast<std::size_t>(bytes)) break;  // a byte inside a character rounds down
+        if (b + width > static_cast<std::size_t>(std::max(bytes, 0))) break;
         b += width;
     }
     return units;
 }
+
+}  // namespace
 
 std::string RichEditor::Text() const { return win::WideToGbk(WideText()); }
 
@@ -256,9 +258,11 @@ void RichEditor::SetSelection(int start, int length) {
     if (start < 0) {
         range.cpMin = range.cpMax = UnitCount();
     } else {
-        long long end = static_cast<long long>(start) + std::max(length, 0);
-        range.cpMin = BytesToUnits(start);
-        range.cpMax = BytesToUnits(static_cast<int>(std::min<long long>(end, std::numeric_limits<int>::max())));
+        int end = static_cast<int>(std::min<long long>(static_cast<long long>(start) + std::max(length, 0),
+                                                       std::numeric_limits<int>::max()));
+        std::string prefix = win::WideToGbk(WideText(end));  // one read for both ends
+        range.cpMin = UnitsBefore(prefix, start);
+        range.cpMax = UnitsBefore(prefix, end);
     }
     ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
@@ -270,22 +274,25 @@ void RichEditor::ReplaceSelection(std::string_view gbk, bool canUndo) {
 
 int RichEditor::Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const {
     if (what.empty() || length <= 0) return -1;
-    std::string needle(what);
-    long long end = static_cast<long long>(std::max(from, 0)) + length;
-    int total = TextLength();
-    FINDTEXTEXA query{};
     from = std::max(from, 0);
+    long long end = static_cast<long long>(from) + length;
+    // One read of the text serves every conversion between bytes and positions.
+    std::wstring wide = WideText();
+    std::string gbk = win::WideToGbk(wide);
+    if (from >= static_cast<int>(gbk.size())) return -1;
+    FINDTEXTEXA query{};
     // A start inside a double-byte character begins the search behind it.
-    query.chrg.cpMin = BytesToUnits(from);
-    if (UnitsToBytes(query.chrg.cpMin) < from) ++query.chrg.cpMin;
-    query.chrg.cpMax = end >= total ? -1 : BytesToUnits(static_cast<int>(end));
+    query.chrg.cpMin = UnitsBefore(gbk, from);
+    if (GbkLength(wide.data(), query.chrg.cpMin) < from) ++query.chrg.cpMin;
+    query.chrg.cpMax = end >= static_cast<long long>(gbk.size()) ? -1 : UnitsBefore(gbk, static_cast<int>(end));
+    std::string needle(what);
     query.lpstrText = needle.c_str();
     WPARAM flags = FR_DOWN | (wholeWord ? FR_WHOLEWORD : 0) | (matchCase ? FR_MATCHCASE : 0);
     auto found = static_cast<LONG>(::SendMessageA(hwnd_, EM_FINDTEXTEX, flags, reinterpret_cast<LPARAM>(&query)));
     if (found < 0) return -1;
-    int start = UnitsToBytes(query.chrgText.cpMin);
+    int start = GbkLength(wide.data(), std::min<int>(query.chrgText.cpMin, static_cast<int>(wide.size())));
     // A hit must lie wholly inside the range.
-    if (start + static_cast<long long>(what.size()) > end) return -1;
+    if (start < from || start + static_cast<long long>(what.size()) > end) return -1;
     return start;
 }
 

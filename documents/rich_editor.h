@@ -88,7 +88,6 @@ private:
     int UnitCount() const;
     std::wstring WideText(int maxUnits = -1) const;
     int UnitsToBytes(int units) const;
-    int BytesToUnits(int bytes) const;
     bool StreamInPlain(const std::wstring& text);
     bool StreamInRtf(std::string_view rtf);
     bool AllowsEdit(std::size_t removedBytes, std::size_t addedBytes) const;

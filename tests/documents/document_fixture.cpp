@@ -19,7 +19,17 @@ ScratchFolder::ScratchFolder() {
     ::CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder() {
+    // The file dialogs make the folder they were in the current one: leave it first.
+    char current[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    if (std::string(current) + "\\" == path_ || std::string(current).rfind(path_, 0) == 0) {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        ::SetCurrentDirectoryA(temp);
+    }
+    RemoveTree(path_);
+}
 
 void RemoveTree(const std::string& folder) {
     std::string base = folder.back() == '\\' ? folder : folder + "\\";
