@@ -180,6 +180,10 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         BuildComponents();
         break;
+    case WM_COMMAND:
+        if (editor_ && reinterpret_cast<HWND>(lParam) == editor_->hwnd() && HIWORD(wParam) == EN_CHANGE)
+            EditorTextChanged();
+        break;
     case WM_NOTIFY:
         if (editor_) return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         break;

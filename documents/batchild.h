@@ -9,6 +9,7 @@
 
 #include "documents/message_pane.h"
 #include "documents/rich_editor.h"
+#include "search/caret_tracker.h"
 #include "win/handles.h"
 #include "win/window.h"
 
@@ -54,6 +55,8 @@ public:
     void RxSplitter1PosChanged();
     void EditorSelectionChange();
     void EditorKeyPress();
+    // The text changed where the tracker cannot tell (undo): recount on the next event.
+    void ForgetCaretPlace();
 
     // Caret tracker: the selection start at the previous selection change, its line
     // and column (from 0, column in bytes).
@@ -78,6 +81,10 @@ private:
     std::unique_ptr<RichEditor> editor_;
     std::unique_ptr<MessagePane> errorList_;
     int errorListHeight_ = 0;
+    // Counts in the control's positions (a Chinese character is one).
+    search::CaretTracker tracker_{search::CaretTracker::Units::Characters};
+    HWND trackedEditor_ = nullptr;  // the control the tracker's places belong to
+    void EditorTextChanged();
 };
 
 }  // namespace documents

@@ -18,9 +18,11 @@ void WithActiveEditor(app::TMDIForm& form, Action&& action) {
 }  // namespace
 
 void UndoEdit(app::TMDIForm& form) {
-    WithActiveEditor(form, [](RichEditor& editor) {
-        if (::IsWindow(editor.hwnd())) ::SendMessageA(editor.hwnd(), EM_UNDO, 0, 0);
-    });
+    if (TMdiChild* doc = form.ActiveDocument()) {
+        if (!::IsWindow(doc->Editor().hwnd())) return;
+        doc->ForgetCaretPlace();  // undo may restore text anywhere
+        ::SendMessageA(doc->Editor().hwnd(), EM_UNDO, 0, 0);
+    }
 }
 
 void CutSelection(app::TMDIForm& form) {
@@ -36,7 +38,8 @@ void PasteClipboard(app::TMDIForm& form) {
 }
 
 void ClearText(app::TMDIForm& form) {
-    WithActiveEditor(form, [](RichEditor& editor) { ::SetWindowTextA(editor.hwnd(), ""); });
+    // A fresh empty control: emptying a long text in place is slow under Wine.
+    WithActiveEditor(form, [](RichEditor& editor) { editor.Clear(); });
 }
 
 void SelectAllText(app::TMDIForm& form) {
