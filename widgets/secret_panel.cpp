@@ -70,12 +70,8 @@ void SecretPanel::Paint() {
     RECT inner = InnerArea();
     BITMAP info{};
     if (glyph_ && ::GetObjectA(glyph_, sizeof info, &info)) {
-        win::MemoryDc source(::CreateCompatibleDC(dc));
-        win::Selected selected(source.get(), glyph_);
-        COLORREF transparent = ::GetPixel(source.get(), 0, info.bmHeight - 1);
         int x = inner.left + (inner.right - inner.left - info.bmWidth) / 2;
-        ::TransparentBlt(dc, x, inner.top + 2, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
-                         info.bmHeight, transparent);
+        win::DrawTransparent(dc, glyph_, x, inner.top + 2, 0, info.bmWidth);
     }
     PaintText(dc, TextArea());
 }

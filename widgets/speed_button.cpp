@@ -27,12 +27,8 @@ void SpeedButton::SetEnabled(bool enabled) {
 void SpeedButton::DrawGlyph(HDC dc, int x, int y, bool enabled) const {
     BITMAP info{};
     if (!glyph_ || !::GetObjectA(glyph_, sizeof info, &info)) return;
-    int width = info.bmWidth / 2;
-    win::MemoryDc source(::CreateCompatibleDC(dc));
-    win::Selected selected(source.get(), glyph_);
-    COLORREF transparent = ::GetPixel(source.get(), 0, info.bmHeight - 1);
-    ::TransparentBlt(dc, x, y, width, info.bmHeight, source.get(), enabled ? 0 : width, 0, width,
-                     info.bmHeight, transparent);
+    int width = info.bmWidth / 2;  // normal image, then the disabled one
+    win::DrawTransparent(dc, glyph_, x, y, enabled ? 0 : width, width);
 }
 
 void SpeedButton::Paint() {

@@ -14,4 +14,13 @@ BufferedPaint::~BufferedPaint() {
     ::SelectObject(memory_.get(), old_);
 }
 
+void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y, int sourceX, int width) {
+    BITMAP info{};
+    if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info)) return;
+    MemoryDc source(::CreateCompatibleDC(dc));
+    Selected selected(source.get(), bitmap);
+    COLORREF transparent = ::GetPixel(source.get(), 0, info.bmHeight - 1);
+    ::TransparentBlt(dc, x, y, width, info.bmHeight, source.get(), sourceX, 0, width, info.bmHeight, transparent);
+}
+
 }  // namespace win

@@ -130,4 +130,8 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
+// Draws `width` columns of `bitmap` from `sourceX` at (x, y), leaving out the colour
+// of its bottom-left pixel (the transparent colour of our glyphs and pictures).
+void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y, int sourceX, int width);
+
 }  // namespace win
