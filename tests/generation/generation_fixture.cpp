@@ -58,25 +58,7 @@ void RemoveTree(const std::string& path) {
     ::RemoveDirectoryA(path.c_str());
 }
 
-void SendKey(UINT vk, bool ctrl, bool shift, bool alt) {
-    std::vector<INPUT> inputs;
-    auto key = [&](UINT code, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = static_cast<WORD>(code);
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(in);
-    };
-    if (ctrl) key(VK_CONTROL, false);
-    if (shift) key(VK_SHIFT, false);
-    if (alt) key(VK_MENU, false);
-    key(vk, false);
-    key(vk, true);
-    if (alt) key(VK_MENU, true);
-    if (shift) key(VK_SHIFT, true);
-    if (ctrl) key(VK_CONTROL, true);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+void SendKey(UINT vk, bool ctrl, bool shift, bool alt) { harness::SendKeys(vk, ctrl, shift, alt); }
 
 std::vector<std::string> ListRows(HWND list) {
     std::vector<std::string> rows;

@@ -107,7 +107,7 @@ void ModalAnswerer::Poll() {
     }
 }
 
-void TypeKey(app::Application& application, UINT vk, bool ctrl, bool shift, bool alt) {
+void SendKeys(UINT vk, bool ctrl, bool shift, bool alt) {
     std::vector<INPUT> inputs;
     auto key = [&](UINT code, bool up) {
         INPUT in{};
@@ -125,6 +125,10 @@ void TypeKey(app::Application& application, UINT vk, bool ctrl, bool shift, bool
     if (shift) key(VK_SHIFT, true);
     if (ctrl) key(VK_CONTROL, true);
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void TypeKey(app::Application& application, UINT vk, bool ctrl, bool shift, bool alt) {
+    SendKeys(vk, ctrl, shift, alt);
     Pump(application, 60);
 }
 

@@ -62,6 +62,9 @@ private:
 
 SeenBox ReadBox(HWND box);
 
+// Puts a key press (with its modifiers) into the system's input queue; nothing is pumped,
+// so it also works from inside a modal loop.
+void SendKeys(UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
 // Types a key into the focused window through the system's input queue.
 void TypeKey(app::Application& application, UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
 
