@@ -1,5 +1,7 @@
 #include "app/program_dir.h"
 
+#include "lexicon/gbk.h"
+
 namespace app {
 
 std::string ProgramDirFromPath(std::string_view exePath) {
@@ -8,12 +10,11 @@ std::string ProgramDirFromPath(std::string_view exePath) {
     // folder early, so walk forward over double-byte characters instead.
     std::size_t lastSeparatorEnd = 0;
     for (std::size_t i = 0; i < exePath.size(); ++i) {
-        auto c = static_cast<unsigned char>(exePath[i]);
-        if (c >= 0x81 && c <= 0xFE && i + 1 < exePath.size()) {
+        if (lexicon::gbk::walk_length(exePath, i) == 2) {
             ++i;
             continue;
         }
-        if (c == '\\') lastSeparatorEnd = i + 1;
+        if (exePath[i] == '\\') lastSeparatorEnd = i + 1;
     }
     return std::string(exePath.substr(0, lastSeparatorEnd));
 }

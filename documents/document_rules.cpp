@@ -1,6 +1,7 @@
 #include "documents/document_rules.h"
 
 #include "documents/gbk_text.h"
+#include "lexicon/gbk.h"
 
 namespace documents {
 
@@ -24,7 +25,7 @@ std::string DialogFilter(std::string_view barSeparated) {
     std::string out;
     for (std::size_t i = 0; i < barSeparated.size(); ++i) {
         auto c = static_cast<unsigned char>(barSeparated[i]);
-        if (IsGbkLeadByte(c) && i + 1 < barSeparated.size()) {
+        if (lexicon::gbk::walk_length(barSeparated, i) == 2) {
             out += barSeparated.substr(i, 2);
             ++i;
         } else {

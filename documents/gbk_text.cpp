@@ -1,16 +1,18 @@
 #include "documents/gbk_text.h"
 
+#include "lexicon/gbk.h"
+
 namespace documents {
 
 std::size_t FindNonGbk(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         auto c = static_cast<unsigned char>(bytes[i]);
-        if (!IsGbkLeadByte(c)) {
+        if (!lexicon::gbk::is_lead(c)) {
             ++i;  // 0x00..0x80 and 0xFF
             continue;
         }
-        if (i + 1 >= bytes.size() || !IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]))) return i;
+        if (i + 1 >= bytes.size() || !lexicon::gbk::is_trail(static_cast<unsigned char>(bytes[i + 1]))) return i;
         i += 2;
     }
     return std::string_view::npos;
@@ -23,7 +25,7 @@ std::size_t GbkChunkEnd(std::string_view text, std::size_t start, std::size_t ma
     // 0x81..0xFE is a lead byte or the trail byte of the character before it.
     std::size_t end = start;
     while (end < limit) {
-        std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size() ? 2 : 1;
+        std::size_t width = lexicon::gbk::walk_length(text, end);
         if (end + width > limit) break;
         end += width;
     }

@@ -7,11 +7,6 @@
 
 namespace documents {
 
-// A byte that starts a two-byte character (0x81..0xFE).
-constexpr bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-// A byte that may follow a lead byte (0x40..0x7E, 0x80..0xFE).
-constexpr bool IsGbkTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
 // The offset of the first byte that is not part of a well-formed code page 936
 // character, or npos when the whole string is well formed. Single bytes 0x00..0x80
 // and 0xFF stand for themselves (the code page maps 0x80 and 0xFF to characters of

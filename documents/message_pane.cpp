@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "lexicon/gbk.h"
 #include "win/dpi.h"
 #include "win/gbk.h"
 
@@ -14,14 +15,12 @@ namespace {
 // Room the list view leaves around a row's text, on top of the text itself.
 const int kLabelPadding = 12;
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 // Copies at most size - 1 bytes and never half of a double-byte character.
 void CopyText(const std::string& text, char* out, int size) {
     if (!out || size <= 0) return;
     std::size_t limit = static_cast<std::size_t>(size - 1), n = 0;
     while (n < text.size()) {
-        std::size_t step = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+        std::size_t step = lexicon::gbk::walk_length(text, n);
         if (n + step > limit) break;
         n += step;
     }
@@ -105,7 +104,7 @@ int MessagePane::WidestLine() const {
         int width = 0;
         const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
         for (std::size_t i = 0; i < line.size();) {
-            if (IsLeadByte(bytes[i]) && i + 1 < line.size()) {
+            if (lexicon::gbk::is_lead(bytes[i]) && i + 1 < line.size()) {
                 int& w = doubleWidths[static_cast<std::size_t>(bytes[i]) << 8 | bytes[i + 1]];
                 if (w < 0) {
                     SIZE size{};

@@ -11,6 +11,7 @@
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
 #include "documents/safe_save.h"
+#include "lexicon/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
 
@@ -213,7 +214,7 @@ namespace {
 int UnitsBefore(const std::string& gbk, int bytes) {
     int units = 0;
     for (std::size_t b = 0; b < gbk.size(); ++units) {
-        std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(gbk[b])) && b + 1 < gbk.size() ? 2 : 1;
+        std::size_t width = lexicon::gbk::walk_length(gbk, b);
         if (b + width > static_cast<std::size_t>(std::max(bytes, 0))) break;
         b += width;
     }
@@ -416,7 +417,7 @@ bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
             return std::exchange(refuseTrail_, false);
         }
         std::size_t added = 0;
-        if (IsGbkLeadByte(c)) {
+        if (lexicon::gbk::is_lead(c)) {
             leadPending_ = true;
             added = 2;
         } else if (c == '\r') {

@@ -2,11 +2,11 @@
 
 #include <vector>
 
+#include "lexicon/gbk.h"
+
 namespace generation {
 
 namespace {
-
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
 // Byte offsets where each character starts, and one past the end.
 std::vector<std::size_t> CharacterStarts(std::string_view text) {
@@ -14,7 +14,7 @@ std::vector<std::size_t> CharacterStarts(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         starts.push_back(i);
-        i += (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+        i += lexicon::gbk::walk_length(text, i);
     }
     starts.push_back(text.size());
     return starts;

@@ -1,8 +1,9 @@
 #include "mervik/command_line.h"
 
-#include "mervik/gbk.h"
+#include "lexicon/gbk.h"
 
 namespace mervik {
+using namespace lexicon;  // the compiler is built on the shared lexicon library
 
 std::optional<std::vector<std::string>> split_command_line(std::string_view line) {
     std::vector<std::string> words;

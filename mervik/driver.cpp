@@ -3,14 +3,15 @@
 #include <new>
 
 #include "mervik/command_line.h"
-#include "mervik/diagnostics.h"
-#include "mervik/gbk.h"
-#include "mervik/library_format.h"
-#include "mervik/library_reader.h"
-#include "mervik/library_writer.h"
-#include "mervik/word_list.h"
+#include "lexicon/diagnostics.h"
+#include "lexicon/gbk.h"
+#include "lexicon/library_format.h"
+#include "lexicon/library_reader.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
 
 namespace mervik {
+using namespace lexicon;  // the compiler is built on the shared lexicon library
 
 std::string describe(const IoError& error) {
     switch (error.failure) {

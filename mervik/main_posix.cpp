@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "mervik/driver.h"
-#include "mervik/gbk.h"
+#include "lexicon/gbk.h"
 
 namespace mervik {
+using namespace lexicon;  // the compiler is built on the shared lexicon library
 namespace {
 
 IoError from_errno(int e) {

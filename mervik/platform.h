@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "mervik/byte_sink.h"
+#include "lexicon/byte_sink.h"
 
 namespace mervik {
 
@@ -23,7 +23,7 @@ std::string describe(const IoError& error);
 // A file being written under a temporary name beside its final path. commit() renames
 // it into place; a file never committed is removed, so a failed write leaves the old
 // file as it was.
-class AtomicFile : public ByteSink {
+class AtomicFile : public lexicon::ByteSink {
 public:
     virtual bool commit(IoError& error) = 0;
     // The first write failure, if any.

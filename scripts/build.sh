@@ -5,11 +5,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
 jobs=${VELMORA_JOBS:-$(nproc)}
 
+# ccache with paths taken relative to the source folder: a second checkout of the same
+# sources (a clean clone, a helper's work tree) reuses the first one's objects.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
+fi
+
 configure() {  # dir, extra args...
   local dir=$1
   shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
   fi
 }
 

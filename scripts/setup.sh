@@ -9,7 +9,7 @@ packages=(
   cmake make g++ googletest
   xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-microhei locales
-  gettext time python3
+  gettext time python3 ccache
 )
 
 as_root() {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "lexicon/gbk.h"
+
 namespace search {
 
 namespace {
 // Reads a long walk in slices so that no single fetch is large.
 constexpr int kSlice = 16384;
-
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 }  // namespace
 
 void CaretTracker::TextChanged(int from) {
@@ -33,7 +33,7 @@ CaretTracker::Place CaretTracker::WalkForward(Anchor from, int to, const Fetch& 
             if (c == '\n') {
                 ++place.line;
                 place.column = 0;
-            } else if (units_ == Units::Characters && IsLeadByte(c) && i + 1 < bytes.size()) {
+            } else if (units_ == Units::Characters && lexicon::gbk::walk_length(bytes, i) == 2) {
                 place.column += 2;  // one position, two bytes
                 ++i;
             } else {

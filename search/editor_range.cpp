@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-namespace search {
+#include "lexicon/gbk.h"
 
-namespace {
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-}  // namespace
+namespace search {
 
 std::string EditorCharacters(HWND editor, int from, int to) {
     std::string out;
@@ -33,7 +31,7 @@ std::string EditorCharacters(HWND editor, int from, int to) {
         // Keep the characters of this line that fall into [from, to).
         int position = lineStart;
         for (int i = 0; i < copied && position < to; ++position) {
-            int width = (IsLeadByte(static_cast<unsigned char>(buffer[i])) && i + 1 < copied) ? 2 : 1;
+            int width = lexicon::gbk::is_lead(static_cast<unsigned char>(buffer[i])) && i + 1 < copied ? 2 : 1;
             if (position >= from) out.append(buffer.data() + i, static_cast<std::size_t>(width));
             i += width;
         }

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <iterator>
 
+#include "lexicon/gbk.h"
+
 namespace search {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 // Bytes of the character at `pos`. Any byte after a lead byte is its trail, as the
 // editor reads GBK; a lead byte at the very end stands alone.
 std::size_t CharLength(std::string_view s, std::size_t pos) {
-    return IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
+    return lexicon::gbk::walk_length(s, pos);
 }
 
 // Double-byte characters that the editor counts as letters or digits, for whole

@@ -10,7 +10,7 @@
 
 #include <time.h>
 
-#include "mervik/library_reader.h"
+#include "lexicon/library_reader.h"
 
 // <chrono> cannot be compiled with the GBK execution character set (its "µs").
 static double now_ns() {
@@ -28,14 +28,14 @@ int main(int argc, char** argv) {
     std::ifstream in(argv[1], std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
-    const auto library = mervik::Library::open(std::move(bytes), error);
+    const auto library = lexicon::Library::open(std::move(bytes), error);
     if (!library) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
     }
     std::vector<std::string_view> keys;
     keys.reserve(library->size());
-    for (const mervik::LibraryEntry e : *library) keys.push_back(e.original);
+    for (const lexicon::LibraryEntry e : *library) keys.push_back(e.original);
     if (keys.empty()) return 2;
 
     // The keys in random order, copied one after the other in the order of the look-ups:

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "mervik/library_reader.h"
-#include "mervik/word_list.h"
+#include "lexicon/library_reader.h"
+#include "lexicon/word_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace mervik;
+    using namespace lexicon;
     std::string error;
     const auto library =
         Library::open(std::string(reinterpret_cast<const char*>(data), size), error, Library::Options{false});

@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "mervik/byte_sink.h"
-#include "mervik/diagnostics.h"
-#include "mervik/library_reader.h"
-#include "mervik/library_writer.h"
-#include "mervik/word_list.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/diagnostics.h"
+#include "lexicon/library_reader.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace mervik;
+    using namespace lexicon;
     Diagnostics diagnostics(50);
     const WordList list = compile_word_list(std::string(reinterpret_cast<const char*>(data), size), diagnostics);
     for (const Diagnostic& d : diagnostics.listed()) (void)format_message(d, "temp.trs");

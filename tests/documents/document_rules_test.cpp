@@ -5,6 +5,7 @@
 
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
+#include "lexicon/gbk.h"
 #include "widgets/splitter_geometry.h"
 
 namespace {
@@ -124,7 +125,7 @@ TEST(GbkChunkEnd, NeverSplitsACharacterOrCrLf) {
                 // The chunk ends on a character boundary: walking it from its start
                 // never steps over its end.
                 std::size_t i = start;
-                while (i < end) i += IsGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+                while (i < end) i += lexicon::gbk::is_lead(static_cast<unsigned char>(text[i])) ? 2 : 1;
                 EXPECT_EQ(i, end) << "max " << max << " start " << start;
                 if (max >= 3 && end < text.size()) {
                     EXPECT_FALSE(text[end - 1] == '\r' && text[end] == '\n');

@@ -7,6 +7,7 @@
 #include "memory_platform.h"
 
 namespace mervik {
+using namespace lexicon;
 namespace {
 
 struct Outcome {

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "memory_platform.h"
-#include "mervik/library_reader.h"
+#include "lexicon/library_reader.h"
 
 namespace mervik {
+using namespace lexicon;
 namespace {
 
 using testing::MemoryPlatform;

@@ -14,11 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "mervik/library_reader.h"
+#include "lexicon/library_reader.h"
 
 extern char** environ;
 
 namespace mervik {
+using namespace lexicon;
 namespace {
 
 namespace fs = std::filesystem;

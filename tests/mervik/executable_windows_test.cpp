@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "mervik/library_reader.h"
+#include "lexicon/library_reader.h"
 
 namespace mervik {
+using namespace lexicon;
 namespace {
 
 class Handle {

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "memory_platform.h"
-#include "mervik/byte_sink.h"
-#include "mervik/library_format.h"
-#include "mervik/library_reader.h"
-#include "mervik/library_writer.h"
-#include "mervik/word_list.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/library_format.h"
+#include "lexicon/library_reader.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
 
 namespace mervik {
+using namespace lexicon;
 namespace {
 
 std::string build(const std::string& source, const std::string& description = "说明") {

@@ -10,9 +10,10 @@
 
 #include "mervik/command_line.h"
 #include "mervik/driver.h"
-#include "mervik/gbk.h"
+#include "lexicon/gbk.h"
 
 namespace mervik::testing {
+using namespace lexicon;
 
 class MemoryPlatform final : public Platform {
 public:

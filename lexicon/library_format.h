@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace mervik::format {
+namespace lexicon::format {
 
 // "MVLB", CR LF, ^Z, NUL: a file mangled by a text-mode copy fails the check at once.
 constexpr char magic[8] = {'M', 'V', 'L', 'B', '\r', '\n', '\x1A', '\0'};
@@ -68,4 +68,4 @@ inline std::size_t slots_for(std::size_t entries) {
     return n < 8 ? 8 : n;
 }
 
-}  // namespace mervik::format
+}  // namespace lexicon::format

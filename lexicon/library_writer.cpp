@@ -1,4 +1,4 @@
-#include "mervik/library_writer.h"
+#include "lexicon/library_writer.h"
 
 #include <algorithm>
 #include <bit>
@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "mervik/library_format.h"
+#include "lexicon/library_format.h"
 
-namespace mervik {
+namespace lexicon {
 
 namespace {
 
@@ -155,4 +155,4 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     return out.finish();
 }
 
-}  // namespace mervik
+}  // namespace lexicon

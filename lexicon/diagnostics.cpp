@@ -1,9 +1,9 @@
-#include "mervik/diagnostics.h"
+#include "lexicon/diagnostics.h"
 
-#include "mervik/gbk.h"
-#include "mervik/word_list.h"
+#include "lexicon/gbk.h"
+#include "lexicon/word_list.h"
 
-namespace mervik {
+namespace lexicon {
 
 std::string code_name(Code code) {
     const int n = static_cast<int>(code);
@@ -43,4 +43,4 @@ std::string format_message(const Diagnostic& d, std::string_view source_name) {
     return out;
 }
 
-}  // namespace mervik
+}  // namespace lexicon

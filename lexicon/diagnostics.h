@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace mervik {
+namespace lexicon {
 
 // The number is part of what the user sees ("E103"); the hundreds tell the kind:
 // 0xx the run itself (arguments, files), 1xx errors in the source, 2xx warnings.
@@ -98,4 +98,4 @@ std::string shown(std::string_view text);
 //   Mervik: 错误 E002: ...          (about the run)
 std::string format_message(const Diagnostic& d, std::string_view source_name);
 
-}  // namespace mervik
+}  // namespace lexicon

@@ -1,8 +1,8 @@
-#include "mervik/library_format.h"
+#include "lexicon/library_format.h"
 
 #include <array>
 
-namespace mervik::format {
+namespace lexicon::format {
 
 std::uint32_t hash_text(std::string_view text) {
     const char* p = text.data();
@@ -70,4 +70,4 @@ std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
     return ~crc;
 }
 
-}  // namespace mervik::format
+}  // namespace lexicon::format

@@ -1,12 +1,12 @@
-#include "mervik/library_reader.h"
+#include "lexicon/library_reader.h"
 
 #include <cstring>
 
-#include "mervik/diagnostics.h"
-#include "mervik/library_format.h"
-#include "mervik/word_list.h"
+#include "lexicon/diagnostics.h"
+#include "lexicon/library_format.h"
+#include "lexicon/word_list.h"
 
-namespace mervik {
+namespace lexicon {
 
 using format::load_u16;
 using format::load_u32;
@@ -124,4 +124,4 @@ Library::Iterator& Library::Iterator::operator++() {
     return *this;
 }
 
-}  // namespace mervik
+}  // namespace lexicon

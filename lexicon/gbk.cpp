@@ -1,6 +1,6 @@
-#include "mervik/gbk.h"
+#include "lexicon/gbk.h"
 
-namespace mervik::gbk {
+namespace lexicon::gbk {
 
 std::size_t find_last_separator(std::string_view path) {
     std::size_t found = std::string_view::npos;
@@ -39,4 +39,4 @@ std::string_view prefix(std::string_view text, std::size_t max_bytes) {
     return text.substr(0, end);
 }
 
-}  // namespace mervik::gbk
+}  // namespace lexicon::gbk

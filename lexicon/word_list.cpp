@@ -1,14 +1,14 @@
-#include "mervik/word_list.h"
+#include "lexicon/word_list.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "mervik/entry_checks.h"
-#include "mervik/gbk.h"
-#include "mervik/library_format.h"
+#include "lexicon/entry_checks.h"
+#include "lexicon/gbk.h"
+#include "lexicon/library_format.h"
 
-namespace mervik {
+namespace lexicon {
 
 namespace {
 
@@ -307,4 +307,4 @@ std::string escape_text(std::string_view text, EscapeFor where) {
     return out;
 }
 
-}  // namespace mervik
+}  // namespace lexicon

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace mervik {
+namespace lexicon {
 
 class ByteSink {
 public:
@@ -21,4 +21,4 @@ public:
     std::string bytes;
 };
 
-}  // namespace mervik
+}  // namespace lexicon

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "mervik/word_list.h"
+#include "lexicon/word_list.h"
 
-namespace mervik {
+namespace lexicon {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -99,4 +99,4 @@ TEST(EscapeText, ReadsBackAsTheSameBytes) {
 }
 
 }  // namespace
-}  // namespace mervik
+}  // namespace lexicon

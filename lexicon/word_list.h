@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "mervik/diagnostics.h"
+#include "lexicon/diagnostics.h"
 
-namespace mervik {
+namespace lexicon {
 
 // Longest original or translation, in bytes after escapes are resolved.
 constexpr std::size_t max_text_bytes = 1024;
@@ -78,4 +78,4 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics);
 enum class EscapeFor { Original, Translation };
 std::string escape_text(std::string_view text, EscapeFor where);
 
-}  // namespace mervik
+}  // namespace lexicon

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mervik/diagnostics.h"
+#include "lexicon/diagnostics.h"
 
-namespace mervik {
+namespace lexicon {
 
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line,
                  Diagnostics& diagnostics);
 
-}  // namespace mervik
+}  // namespace lexicon

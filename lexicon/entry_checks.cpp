@@ -1,11 +1,11 @@
-#include "mervik/entry_checks.h"
+#include "lexicon/entry_checks.h"
 
 #include <cstring>
 #include <string>
 
-#include "mervik/gbk.h"
+#include "lexicon/gbk.h"
 
-namespace mervik {
+namespace lexicon {
 
 namespace {
 
@@ -252,4 +252,4 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     }
 }
 
-}  // namespace mervik
+}  // namespace lexicon

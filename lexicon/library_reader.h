@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace mervik {
+namespace lexicon {
 
 struct LibraryEntry {
     std::string_view original;
@@ -67,4 +67,4 @@ private:
     std::uint32_t index_slots_ = 0;
 };
 
-}  // namespace mervik
+}  // namespace lexicon

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string_view>
 
-#include "mervik/byte_sink.h"
-#include "mervik/word_list.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/word_list.h"
 
-namespace mervik {
+namespace lexicon {
 
 // Size in bytes of the library for these entries, or nothing when it would pass the
 // 4 GB that its 32-bit offsets can address.
@@ -16,4 +16,4 @@ std::optional<std::uint64_t> library_size(const WordList& list, std::string_view
 // The description must be at most format::max_description_bytes long.
 bool write_library(const WordList& list, std::string_view description, ByteSink& sink);
 
-}  // namespace mervik
+}  // namespace lexicon
