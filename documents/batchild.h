@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "documents/caret_tracker.h"
 #include "documents/message_pane.h"
 #include "documents/rich_editor.h"
-#include "search/caret_tracker.h"
 #include "win/handles.h"
 #include "win/window.h"
 
@@ -82,7 +82,7 @@ private:
     std::unique_ptr<MessagePane> errorList_;
     int errorListHeight_ = 0;
     // Counts in the control's positions (a Chinese character is one).
-    search::CaretTracker tracker_{search::CaretTracker::Units::Characters};
+    CaretTracker tracker_{CaretTracker::Units::Characters};
     HWND trackedEditor_ = nullptr;  // the control the tracker's places belong to
     void EditorTextChanged();
 };

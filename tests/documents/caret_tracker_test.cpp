@@ -1,4 +1,4 @@
-#include "search/caret_tracker.h"
+#include "documents/caret_tracker.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using search::CaretTracker;
+using documents::CaretTracker;
 using Place = CaretTracker::Place;
 
 // The definition: LF bytes before the position, bytes since the last LF.

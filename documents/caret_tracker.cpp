@@ -1,10 +1,10 @@
-#include "search/caret_tracker.h"
+#include "documents/caret_tracker.h"
 
 #include <algorithm>
 
 #include "lexicon/gbk.h"
 
-namespace search {
+namespace documents {
 
 namespace {
 // Reads a long walk in slices so that no single fetch is large.
@@ -103,4 +103,4 @@ std::string CaretTracker::Display(const Place& place) {
     return std::to_string(place.line + 1) + ":" + std::to_string(place.column + 1);
 }
 
-}  // namespace search
+}  // namespace documents

@@ -4,11 +4,11 @@
 
 #include <string>
 
-namespace search {
+namespace documents {
 
 // The GBK bytes of the control positions [from, to): a double-byte character is one
 // position, CR and LF one each. Read line by line (EM_GETLINE), because under Wine
 // the control's range and selection reads cut Chinese text short.
 std::string EditorCharacters(HWND editor, int from, int to);
 
-}  // namespace search
+}  // namespace documents

@@ -12,5 +12,5 @@ trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/tests/documents"
+cd "$VELMORA_BUILD/win/bench/documents"
 timeout 600 wine ./document_file_benchmark.exe 2> /dev/null

@@ -1,6 +1,6 @@
 // Figures, not a test: how long a document window takes to open and to save a GBK
 // file of 640 KB (and of 1 MB), with the program's own windows and editor.
-// run_benchmark.sh builds and runs it.
+// bench/documents/run_benchmark.sh builds and runs it.
 #include <windows.h>
 
 #include <cstdio>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace search {
+namespace documents {
 
 class CaretTracker {
 public:
@@ -59,4 +59,4 @@ private:
     std::vector<Place> checkpoints_{Place{}};
 };
 
-}  // namespace search
+}  // namespace documents

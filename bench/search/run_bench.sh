@@ -11,5 +11,5 @@ trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/tests/search"
+cd "$VELMORA_BUILD/win/bench/search"
 timeout 1200 wine ./find_replace_bench.exe "$@" | iconv -f GBK -t UTF-8

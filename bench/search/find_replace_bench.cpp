@@ -1,4 +1,4 @@
-// Figures for find and replace, printed, never asserted (run with run_bench.sh):
+// Figures for find and replace, printed, never asserted (run with bench/search/run_bench.sh):
 //  1. Find Next from the start of a 655,360-byte document to its only hit, in its
 //     last line;
 //  2. Replace All over 10,000 occurrences in a 655,360-byte document, pressed in the

@@ -1,4 +1,4 @@
-#include "search/editor_range.h"
+#include "documents/editor_range.h"
 
 #include <richedit.h>
 
@@ -7,7 +7,7 @@
 
 #include "lexicon/gbk.h"
 
-namespace search {
+namespace documents {
 
 std::string EditorCharacters(HWND editor, int from, int to) {
     std::string out;
@@ -39,4 +39,4 @@ std::string EditorCharacters(HWND editor, int from, int to) {
     return out;
 }
 
-}  // namespace search
+}  // namespace documents

@@ -8,4 +8,4 @@ source "$root/scripts/wine-env.sh"
 trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
-timeout 300 wine "$VELMORA_BUILD/win/tests/tracking/tracking_bench.exe"
+timeout 300 wine "$VELMORA_BUILD/win/bench/documents/tracking_bench.exe"

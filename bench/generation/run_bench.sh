@@ -11,5 +11,5 @@ trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/tests/generation"
+cd "$VELMORA_BUILD/win/bench/generation"
 timeout 600 wine ./generation_bench.exe | iconv -f GBK -t UTF-8

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "search/editor_range.h"
+#include "documents/editor_range.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST_F(EditorRange, EveryRangeOfAMixedTextMatchesTheWholeText) {
                                                              nullptr, 0));
         for (int from = 0; from <= length; ++from)
             for (int to = from; to <= length + 1; ++to)
-                EXPECT_EQ(search::EditorCharacters(editor_, from, to), Expected(text, from, to))
+                EXPECT_EQ(documents::EditorCharacters(editor_, from, to), Expected(text, from, to))
                     << text << " [" << from << "," << to << ")";
     }
 }
@@ -64,8 +64,8 @@ TEST_F(EditorRange, LongDocumentEndIsReadWithoutTheRest) {
     for (int i = 0; i < 3000; ++i) text += "第" + std::to_string(i) + "行=translation\r\n";
     SetText(text);
     int length = static_cast<int>(::MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
-    EXPECT_EQ(search::EditorCharacters(editor_, length - 20, length), Expected(text, length - 20, length));
-    EXPECT_EQ(search::EditorCharacters(editor_, 0, 5), Expected(text, 0, 5));
+    EXPECT_EQ(documents::EditorCharacters(editor_, length - 20, length), Expected(text, length - 20, length));
+    EXPECT_EQ(documents::EditorCharacters(editor_, 0, 5), Expected(text, 0, 5));
 }
 
 }  // namespace
