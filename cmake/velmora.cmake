@@ -19,6 +19,8 @@ endif()
 if(WIN32 AND NOT MSVC)
   # Nothing but Windows' own DLLs at run time.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # No link time in the PE header: the same sources give the same bytes.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 if(NOT WIN32 AND VELMORA_SANITIZE)

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "mervik/platform.h"
+#include "velmora_version.h"
 
 namespace mervik {
 
-constexpr const char* version_text = "1.0.0";
+constexpr const char* version_text = VELMORA_VERSION_TEXT;  // the project's one version
 constexpr const char* messages_file_name = "Mervik.ERR";
 // Larger sources are refused before they are read; the library's 32-bit offsets and a
 // 32-bit process both want a bound well below 4 GB.
