@@ -1,8 +1,15 @@
-# Sourced by the scripts: a private Wine prefix and X display for one run.
-# VELMORA_BUILD: the build folder (the prefix lives inside it).
+# Sourced by the scripts: a Wine prefix and a private X display for one run.
+# VELMORA_BUILD: the build folder; the tests' prefix lives inside it.
+# VELMORA_WINEPREFIX: another prefix (the user's); VELMORA_VIRTUAL_DESKTOP=0 gives a
+# prefix without the default virtual desktop, whose windows are ordinary windows of the
+# user's desktop. The tests' prefix keeps the virtual desktop (fast dialogs, exit codes
+# kept, screenshots of one 1024 x 768 screen).
 
-: "${VELMORA_BUILD:?}"
-export WINEPREFIX="$VELMORA_BUILD/wine-prefix"
+if [ -z "${VELMORA_WINEPREFIX:-}" ]; then
+  : "${VELMORA_BUILD:?}"
+  VELMORA_WINEPREFIX=$VELMORA_BUILD/wine-prefix
+fi
+export WINEPREFIX="$VELMORA_WINEPREFIX"
 export WINEDEBUG=-all
 export WINEARCH=win32
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
@@ -22,17 +29,22 @@ velmora_start_xvfb() {
   export DISPLAY=":$number"
 }
 
-# Creates the prefix once: code page 936 through the locale, a default virtual
-# desktop (fast dialogs, exit codes kept), Marlett for the caption buttons.
+# Creates the prefix once: code page 936 through the locale, the default virtual desktop
+# unless VELMORA_VIRTUAL_DESKTOP=0, Marlett for the caption buttons.
 velmora_ensure_prefix() {
   if [ -f "$WINEPREFIX/.velmora-ready" ]; then return 0; fi
+  local log="$WINEPREFIX.log"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  echo "setting up the Wine prefix (once, about 20 s)" >&2
-  timeout 180 wineboot -i >"$VELMORA_BUILD/wine-prefix.log" 2>&1
-  timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$VELMORA_BUILD/wine-prefix.log" 2>&1
-  timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$VELMORA_BUILD/wine-prefix.log" 2>&1
-  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  echo "setting up the Wine prefix $WINEPREFIX (once, about 20 s)" >&2
+  timeout 180 wineboot -i >"$log" 2>&1
+  if [ "${VELMORA_VIRTUAL_DESKTOP:-1}" != 0 ]; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$log" 2>&1
+    timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$log" 2>&1
+  fi
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   timeout 60 wineserver -k || true
   timeout 60 wineserver -w || true
   touch "$WINEPREFIX/.velmora-ready"
@@ -48,4 +60,12 @@ velmora_stop() {
   timeout 30 wineserver -k >/dev/null 2>&1 || true
   timeout 30 wineserver -w >/dev/null 2>&1 || true
   if [ -n "$velmora_xvfb_pid" ]; then kill "$velmora_xvfb_pid" 2>/dev/null || true; fi
+}
+
+# A Unix path as Wine's programs see it, on drive Z:.
+velmora_windows_path() {
+  local p
+  p=$(realpath -m "$1")
+  p=${p//\//\\}
+  printf 'Z:%s\n' "$p"
 }
