@@ -18,6 +18,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -307,6 +310,9 @@ int PrintShortcut(const std::wstring& path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Lines end in LF alone, as the scripts that read them expect.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     try {
         JobOptions job;
         for (int i = 1; i < argc; ++i) {
