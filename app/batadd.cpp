@@ -15,6 +15,7 @@
 #include "widgets/clock.h"
 #include "widgets/panel.h"
 #include "widgets/speed_button.h"
+#include "win/detached_exec.h"
 #include "win/dpi.h"
 #include "win/error_display.h"
 
@@ -345,7 +346,16 @@ void TMDIForm::RestoreAllClick() {
 }
 void TMDIForm::B1Click() { generation::RunGeneration(*this); }
 
-void TMDIForm::Contents1Click() { ::WinExec("Winhelp Saffel.hlp", SW_SHOWNORMAL); }
+void TMDIForm::Contents1Click() {
+    // The viewer looks for a bare file name in its own folder, the current folder, the
+    // system folders and then PATH; Saffel.hlp stands beside Velmora.exe, so PATH
+    // (inherited by the viewer) gets the program folder, after everything else.
+    std::string path(32767, '\0');
+    path.resize(::GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())));
+    ::SetEnvironmentVariableA("PATH", SearchPathWithFolder(path, ProgramDir()).c_str());
+    // The viewer may open a box before it is idle; the editor must not wait for it.
+    win::WinExecDetached("Winhelp Saffel.hlp", SW_SHOWNORMAL);
+}
 
 void TMDIForm::About1Click() {
     TAboutBox box;  // fresh every time: the credits start from the top

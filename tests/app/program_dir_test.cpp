@@ -30,3 +30,31 @@ TEST(ProgramDir, IsTheFolderWithItsTrailingBackslash) {
 }
 
 }  // namespace
+
+namespace {
+
+struct PathCase {
+    const char* name;
+    std::string pathList;
+    std::string folder;
+    std::string expected;
+};
+
+TEST(ProgramDir, JoinsTheSearchPathOnceAndLast) {
+    const PathCase cases[] = {
+        {"added at the end", "C:\\windows;C:\\bin", "Z:\\v\\program\\", "C:\\windows;C:\\bin;Z:\\v\\program\\"},
+        {"empty list", "", "Z:\\v\\program\\", "Z:\\v\\program\\"},
+        {"list ending in a separator", "C:\\bin;", "Z:\\p\\", "C:\\bin;Z:\\p\\"},
+        {"already there without the backslash", "C:\\bin;Z:\\v\\program;D:\\x", "Z:\\v\\program\\",
+         "C:\\bin;Z:\\v\\program;D:\\x"},
+        {"already there in another case", "z:\\V\\PROGRAM\\", "Z:\\v\\program\\", "z:\\V\\PROGRAM\\"},
+        // The trail byte of 乗 (81 5C) is no separator to drop: C:\乗 is C:\乗\, already there.
+        // 乤 (81 61, trail 'a') and 乀 (81 41, trail 'A') differ: trail bytes are not letters.
+        {"trail byte 0x5C is not a separator", "C:\\\x81\x5C", "C:\\\x81\x5C\\", "C:\\\x81\x5C"},
+        {"trail bytes keep their case", "C:\\\x81\x61", "C:\\\x81\x41\\", "C:\\\x81\x61;C:\\\x81\x41\\"},
+        {"no folder", "C:\\bin", "", "C:\\bin"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(app::SearchPathWithFolder(c.pathList, c.folder), c.expected) << c.name;
+}
+
+}  // namespace
