@@ -17,7 +17,7 @@ Application::~Application() = default;
 void Application::Start(int showCommand) {
     mdiForm_ = std::make_unique<TMDIForm>();
     // The properties dialog exists, hidden, from start-up on; each run builds its own.
-    generation::CreateConfirm(*mdiForm_);
+    mdiForm_->Properties().Renew(*mdiForm_);
     ::ShowWindow(mdiForm_->hwnd(), showCommand);
     ::UpdateWindow(mdiForm_->hwnd());
     ::SetFocus(mdiForm_->ToolBar());

@@ -180,20 +180,9 @@ void TMDIForm::Layout() {
     ::MoveWindow(client_, 0, toolBar, rc.right, middle, TRUE);
 }
 
-documents::TMdiChild* TMDIForm::ActiveDocument() const {
-    if (!client_) return nullptr;
-    HWND active = reinterpret_cast<HWND>(::SendMessageA(client_, WM_MDIGETACTIVE, 0, 0));
-    return active ? dynamic_cast<documents::TMdiChild*>(win::Window::FromHandle(active)) : nullptr;
-}
+documents::TMdiChild* TMDIForm::ActiveDocument() const { return documents::ActiveDocumentIn(client_); }
 
-std::vector<documents::TMdiChild*> TMDIForm::Documents() const {
-    std::vector<documents::TMdiChild*> list;
-    if (!client_) return list;
-    for (HWND h = ::GetWindow(client_, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
-        if (auto* doc = dynamic_cast<documents::TMdiChild*>(win::Window::FromHandle(h))) list.push_back(doc);
-    }
-    return list;
-}
+std::vector<documents::TMdiChild*> TMDIForm::Documents() const { return documents::DocumentsIn(client_); }
 
 void TMDIForm::RefreshCommandStates() {
     if (!refreshAttached_) return;
@@ -344,7 +333,7 @@ void TMDIForm::RestoreAllClick() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         if (::IsWindow(*it) && (::IsIconic(*it) || ::IsZoomed(*it))) ::ShowWindow(*it, SW_RESTORE);
 }
-void TMDIForm::B1Click() { generation::RunGeneration(*this); }
+void TMDIForm::B1Click() { generation::RunGeneration(*this, properties_); }
 
 void TMDIForm::Contents1Click() {
     // The viewer looks for a bare file name in its own folder, the current folder, the
@@ -380,7 +369,7 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: {
         FormCreate();
-        findReplace_ = std::make_unique<search::FindReplace>(*this);
+        findReplace_ = std::make_unique<search::FindReplace>(*this, FindBeforeReplace);
         BuildMenu();
         BuildToolBar();
         BuildStatusArea();

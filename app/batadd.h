@@ -9,6 +9,10 @@
 
 #include "app/command_states.h"
 #include "app/command_table.h"
+#include "documents/batchild.h"
+#include "documents/file_commands.h"
+#include "documents/frame.h"
+#include "generation/confirm1.h"
 #include "win/handles.h"
 #include "win/window.h"
 
@@ -17,16 +21,13 @@ class Panel;
 class SpeedButton;
 class Clock;
 }  // namespace widgets
-namespace documents {
-class TMdiChild;
-}
 namespace search {
 class FindReplace;
 }
 
 namespace app {
 
-class TMDIForm : public win::Window {
+class TMDIForm : public win::Window, public documents::Frame {
 public:
     TMDIForm();
     ~TMDIForm() override;
@@ -34,26 +35,33 @@ public:
     // Offers a message to the menu shortcuts and the MDI keys; true when used up.
     bool PreTranslateMessage(MSG& msg);
 
-    const std::string& ProgramDir() const { return programDir_; }
-    HWND DocumentArea() const { return client_; }
+    const std::string& ProgramDir() const override { return programDir_; }
+    HWND FrameWindow() const override { return hwnd(); }
+    HWND DocumentArea() const override { return client_; }
     HWND StatusBar() const { return statusBar_; }
     HWND ToolBar() const;
     // The active document window, or null.
-    documents::TMdiChild* ActiveDocument() const;
+    documents::TMdiChild* ActiveDocument() const override;
     // The document windows, the most recently activated first.
-    std::vector<documents::TMdiChild*> Documents() const;
+    std::vector<documents::TMdiChild*> Documents() const override;
+    documents::DocumentWindows& OpenWindows() override { return openWindows_; }
+    documents::FileDialogMemory& DialogMemory() override { return dialogMemory_; }
+    // The properties dialog of the latest generation run.
+    generation::ConfirmSlot& Properties() { return properties_; }
     const CommandStates& States() const { return states_; }
     // Menu item id or tool button id of an element.
     static int ElementId(Element e) { return kFirstElementId + static_cast<int>(e); }
 
     // The command states, from the facts of the active document window.
-    void RefreshCommandStates();
+    void RefreshCommandStates() override;
     // Refreshes once the current message is done (after a window has gone).
-    void RefreshSoon() { ::PostMessageA(hwnd(), kRefreshMessage, 0, 0); }
+    void RefreshSoon() override { ::PostMessageA(hwnd(), kRefreshMessage, 0, 0); }
     // Called by a document's editor (selection change, key press).
-    void OnEditorSelectionChange(bool selectionNotEmpty);
-    void OnEditorKeyPress(bool modified);
-    void SetCaretPositionText(const std::string& text);
+    void OnEditorSelectionChange(bool selectionNotEmpty) override;
+    void OnEditorKeyPress(bool modified) override;
+    void SetCaretPositionText(const std::string& text) override;
+    // The generation button is off while a run goes on.
+    void OnGenerationRunning(bool running) override { SetElementEnabled(Element::BeginTransfer, !running); }
     // Sets one element's state outside the rules (the generation run's own button).
     void SetElementEnabled(Element e, bool enabled);
 
@@ -107,6 +115,9 @@ private:
     bool TranslateShortcut(const MSG& msg);
 
     std::string programDir_;
+    documents::DocumentWindows openWindows_;
+    documents::FileDialogMemory dialogMemory_;
+    generation::ConfirmSlot properties_;
     CommandStates states_;
     CommandStates applied_;
     bool refreshAttached_ = false;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/batadd.h"
 #include "documents/document_rules.h"
 #include "documents/editor_range.h"
 #include "documents/file_commands.h"
@@ -35,13 +34,6 @@ const int kFontHeight = 17;
 [[maybe_unused]] const char* const kErrorListHint =
     "此处显示的是生成库过程中所产生的消息（可以拖动上面的横条使之变大）";
 
-// Document windows free themselves when closed: each one owns its object here
-// until its window is gone.
-std::vector<std::unique_ptr<TMdiChild>>& OpenWindows() {
-    static std::vector<std::unique_ptr<TMdiChild>> windows;
-    return windows;
-}
-
 void RepaintNow(HWND hwnd) {
     ::InvalidateRect(hwnd, nullptr, TRUE);
     ::UpdateWindow(hwnd);
@@ -55,15 +47,13 @@ CHARRANGE ControlSelection(HWND editor) {
 
 }  // namespace
 
-TMdiChild::TMdiChild(app::TMDIForm& owner) : owner_(owner) {}
+TMdiChild::TMdiChild(Frame& owner) : owner_(owner) {}
 
 TMdiChild::~TMdiChild() = default;
 
-TMdiChild* TMdiChild::Create(app::TMDIForm& owner) {
+TMdiChild* TMdiChild::Create(Frame& owner) {
     RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    auto window = std::unique_ptr<TMdiChild>(new TMdiChild(owner));
-    TMdiChild* self = window.get();
-    OpenWindows().push_back(std::move(window));
+    TMdiChild* self = &owner.OpenWindows().Adopt(std::unique_ptr<TMdiChild>(new TMdiChild(owner)));
     MDICREATESTRUCTA mcs{};
     mcs.szClass = kClassName;
     mcs.szTitle = kDesignCaption;
@@ -255,13 +245,39 @@ LRESULT TMdiChild::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefMDIChildProcA(hwnd(), msg, wParam, lParam);
 }
 
-void TMdiChild::OnFinalDestroy() {
-    auto& windows = OpenWindows();
-    auto it = std::find_if(windows.begin(), windows.end(), [this](const auto& w) { return w.get() == this; });
-    if (it != windows.end()) {
-        auto self = std::move(*it);
-        windows.erase(it);
-    }  // `self` dies here: nothing may touch this object afterwards
+void TMdiChild::OnFinalDestroy() { owner_.OpenWindows().Release(*this); }
+
+// ---- the frame's document windows ------------------------------------------------
+
+DocumentWindows::DocumentWindows() = default;
+DocumentWindows::~DocumentWindows() = default;
+
+TMdiChild& DocumentWindows::Adopt(std::unique_ptr<TMdiChild> window) {
+    windows_.push_back(std::move(window));
+    return *windows_.back();
+}
+
+void DocumentWindows::Release(const TMdiChild& window) {
+    auto it = std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return w.get() == &window; });
+    if (it != windows_.end()) {
+        auto gone = std::move(*it);
+        windows_.erase(it);
+    }  // `gone` dies here
+}
+
+TMdiChild* ActiveDocumentIn(HWND documentArea) {
+    if (!documentArea) return nullptr;
+    HWND active = reinterpret_cast<HWND>(::SendMessageA(documentArea, WM_MDIGETACTIVE, 0, 0));
+    return active ? dynamic_cast<TMdiChild*>(win::Window::FromHandle(active)) : nullptr;
+}
+
+std::vector<TMdiChild*> DocumentsIn(HWND documentArea) {
+    std::vector<TMdiChild*> list;
+    if (!documentArea) return list;
+    for (HWND h = ::GetWindow(documentArea, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (auto* doc = dynamic_cast<TMdiChild*>(win::Window::FromHandle(h))) list.push_back(doc);
+    }
+    return list;
 }
 
 }  // namespace documents

@@ -6,16 +6,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "documents/caret_tracker.h"
+#include "documents/frame.h"
 #include "documents/message_pane.h"
 #include "documents/rich_editor.h"
 #include "win/handles.h"
 #include "win/window.h"
 
-namespace app {
-class TMDIForm;
-}
 namespace widgets {
 class Splitter;
 }
@@ -24,16 +23,16 @@ namespace documents {
 
 class TMdiChild : public win::Window {
 public:
-    // Creates the window in the main window's document area, shown at once, and
-    // makes it the active document window; it frees itself when closed. The caption
-    // is "MdiChild" until the creator sets it.
-    static TMdiChild* Create(app::TMDIForm& owner);
+    // Creates the window in the frame's document area, shown at once, and makes it
+    // the active document window; the frame's list of open windows holds it until
+    // its window is gone. The caption is "MdiChild" until the creator sets it.
+    static TMdiChild* Create(Frame& owner);
     ~TMdiChild() override;
 
     RichEditor& Editor() { return *editor_; }
     const RichEditor& Editor() const { return *editor_; }
     MessagePane& ErrorList() { return *errorList_; }
-    app::TMDIForm& Owner() { return owner_; }
+    Frame& Owner() { return owner_; }
     HWND RxSplitter1() const;
     // The message pane's height (kept while the pane is hidden too).
     int ErrorListHeight() const { return errorListHeight_; }
@@ -70,12 +69,12 @@ protected:
     void OnFinalDestroy() override;
 
 private:
-    explicit TMdiChild(app::TMDIForm& owner);
+    explicit TMdiChild(Frame& owner);
     void BuildComponents();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
 
-    app::TMDIForm& owner_;
+    Frame& owner_;
     win::Font font_;  // the editor's; outlives it
     std::unique_ptr<widgets::Splitter> splitter_;
     std::unique_ptr<RichEditor> editor_;
@@ -86,5 +85,28 @@ private:
     HWND trackedEditor_ = nullptr;  // the control the tracker's places belong to
     void EditorTextChanged();
 };
+
+// The objects of one frame's document windows. Each window frees itself when it is
+// closed: it stays here until its window is gone.
+class DocumentWindows {
+public:
+    DocumentWindows();
+    ~DocumentWindows();
+    DocumentWindows(const DocumentWindows&) = delete;
+    DocumentWindows& operator=(const DocumentWindows&) = delete;
+
+    TMdiChild& Adopt(std::unique_ptr<TMdiChild> window);
+    // Frees the window's object; nothing may touch it afterwards.
+    void Release(const TMdiChild& window);
+    std::size_t Count() const { return windows_.size(); }
+
+private:
+    std::vector<std::unique_ptr<TMdiChild>> windows_;
+};
+
+// The active document window of an MDI client, or null.
+TMdiChild* ActiveDocumentIn(HWND documentArea);
+// The document windows of an MDI client, the most recently activated first.
+std::vector<TMdiChild*> DocumentsIn(HWND documentArea);
 
 }  // namespace documents

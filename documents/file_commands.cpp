@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/batadd.h"
 #include "documents/batchild.h"
 #include "documents/document_rules.h"
+#include "documents/frame.h"
 
 namespace documents {
 
@@ -16,23 +16,8 @@ namespace {
 
 const std::size_t kPathBuffer = 4096;
 
-// What the two dialogs of one main window remember from their last use: the open
-// dialog its file type and file name, the save dialog its file name.
-struct DialogMemory {
-    HWND owner = nullptr;
-    DWORD openFilterIndex = static_cast<DWORD>(FileType::Text);
-    std::string openName;
-    std::string saveName;
-};
-
-DialogMemory& Memory(app::TMDIForm& form) {
-    static DialogMemory memory;
-    if (memory.owner != form.hwnd()) memory = DialogMemory{form.hwnd()};
-    return memory;
-}
-
-void FocusMainWindow(app::TMDIForm& form) {
-    if (::GetActiveWindow() != form.hwnd()) ::SetFocus(form.hwnd());
+void FocusMainWindow(Frame& frame) {
+    if (::GetActiveWindow() != frame.FrameWindow()) ::SetFocus(frame.FrameWindow());
 }
 
 std::vector<char> FileNameBuffer(const std::string& initial) {
@@ -43,13 +28,13 @@ std::vector<char> FileNameBuffer(const std::string& initial) {
 
 // The open dialog: two file types, a plain edit box, no options (neither the file
 // nor its folder has to exist), no default extension, no title, no initial folder.
-bool RunOpenDialog(app::TMDIForm& form, std::string& path, FileType& type) {
-    DialogMemory& memory = Memory(form);
+bool RunOpenDialog(Frame& frame, std::string& path, FileType& type) {
+    FileDialogMemory& memory = frame.DialogMemory();
     std::string filter = DialogFilter(kOpenFilter);
     std::vector<char> file = FileNameBuffer(memory.openName);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = form.hwnd();
+    ofn.hwndOwner = frame.FrameWindow();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = memory.openFilterIndex;
     ofn.lpstrFile = file.data();
@@ -65,12 +50,12 @@ bool RunOpenDialog(app::TMDIForm& form, std::string& path, FileType& type) {
 
 // The save dialog: no filter, no default extension, no options (an existing file
 // is replaced without a question); it offers the name of its last use.
-bool RunSaveDialog(app::TMDIForm& form, std::string& path) {
-    DialogMemory& memory = Memory(form);
+bool RunSaveDialog(Frame& frame, std::string& path) {
+    FileDialogMemory& memory = frame.DialogMemory();
     std::vector<char> file = FileNameBuffer(memory.saveName);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = form.hwnd();
+    ofn.hwndOwner = frame.FrameWindow();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.Flags = OFN_EXPLORER;
@@ -82,22 +67,22 @@ bool RunSaveDialog(app::TMDIForm& form, std::string& path) {
 
 }  // namespace
 
-void NewDocument(app::TMDIForm& form) {
-    FocusMainWindow(form);
-    TMdiChild* document = TMdiChild::Create(form);
-    document->SetCaption(NonameCaption(form.Documents().size()));
+void NewDocument(Frame& frame) {
+    FocusMainWindow(frame);
+    TMdiChild* document = TMdiChild::Create(frame);
+    document->SetCaption(NonameCaption(frame.Documents().size()));
 }
 
-void OpenDocument(app::TMDIForm& form) {
-    FocusMainWindow(form);
+void OpenDocument(Frame& frame) {
+    FocusMainWindow(frame);
     std::string chosen;
     FileType type = FileType::Text;
-    if (!RunOpenDialog(form, chosen, type)) return;
-    TMdiChild* document = TMdiChild::Create(form);
+    if (!RunOpenDialog(frame, chosen, type)) return;
+    TMdiChild* document = TMdiChild::Create(frame);
     RichEditor& editor = document->Editor();
     editor.SetMode(type == FileType::Text ? TextMode::Plain : TextMode::Rich);
     std::string path = PathToOpen(chosen, type);
-    Memory(form).openName = path;
+    frame.DialogMemory().openName = path;
     document->SetCaption(path);
     // A file that cannot be read leaves the window open, empty and unmodified.
     RichEditor::LoadReport report = editor.LoadFromFile(path);
@@ -108,25 +93,25 @@ void OpenDocument(app::TMDIForm& form) {
     }
 }
 
-void SaveDocument(app::TMDIForm& form) {
-    TMdiChild* document = form.ActiveDocument();
+void SaveDocument(Frame& frame) {
+    TMdiChild* document = frame.ActiveDocument();
     if (!document) return;
     std::string caption = document->Caption();
     if (NeedsSaveDialog(caption)) {
-        SaveDocumentAs(form, *document);
+        SaveDocumentAs(frame, *document);
         return;
     }
     document->Editor().SaveToFile(caption);
     document->Editor().SetModified(false);
 }
 
-void SaveDocumentAs(app::TMDIForm& form) {
-    if (TMdiChild* document = form.ActiveDocument()) SaveDocumentAs(form, *document);
+void SaveDocumentAs(Frame& frame) {
+    if (TMdiChild* document = frame.ActiveDocument()) SaveDocumentAs(frame, *document);
 }
 
-bool SaveDocumentAs(app::TMDIForm& form, TMdiChild& document) {
+bool SaveDocumentAs(Frame& frame, TMdiChild& document) {
     std::string path;
-    if (!RunSaveDialog(form, path)) return false;
+    if (!RunSaveDialog(frame, path)) return false;
     // Exactly the returned path, no extension added; the text mode stays.
     document.Editor().SaveToFile(path);
     document.Editor().SetModified(false);

@@ -1,22 +1,33 @@
 #pragma once
-// New, Open, Save and Save As on the main window's documents, with the main
-// window's open and save dialogs (each remembers what it was last given).
-namespace app {
-class TMDIForm;
-}
+// New, Open, Save and Save As on the frame's documents, with the frame's open and
+// save dialogs (each remembers what it was last given).
+#include <windows.h>
+
+#include <string>
+
+#include "documents/document_rules.h"
 
 namespace documents {
 
+class Frame;
 class TMdiChild;
 
-void NewDocument(app::TMDIForm& form);
-void OpenDocument(app::TMDIForm& form);
-void SaveDocument(app::TMDIForm& form);
-void SaveDocumentAs(app::TMDIForm& form);
+// What the two dialogs of one frame remember from their last use: the open dialog
+// its file type and file name, the save dialog its file name.
+struct FileDialogMemory {
+    DWORD openFilterIndex = static_cast<DWORD>(FileType::Text);
+    std::string openName;
+    std::string saveName;
+};
+
+void NewDocument(Frame& frame);
+void OpenDocument(Frame& frame);
+void SaveDocument(Frame& frame);
+void SaveDocumentAs(Frame& frame);
 
 // Save As for one document: runs the save dialog, writes the text to exactly the
 // path it returns, clears the modified flag and takes the path as the caption.
 // False when the dialog was cancelled. File errors are thrown as win::CommandError.
-bool SaveDocumentAs(app::TMDIForm& form, TMdiChild& document);
+bool SaveDocumentAs(Frame& frame, TMdiChild& document);
 
 }  // namespace documents

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/batadd.h"
+#include "documents/frame.h"
 #include "generation/lexicon_fields.h"
 #include "generation/modal_support.h"
 #include "win/error_display.h"
@@ -32,25 +32,17 @@ int TextWidth(HWND hwnd, HFONT font, const char* text) {
     return size.cx;
 }
 
-std::unique_ptr<TConfirm>& ConfirmSlot() {
-    static std::unique_ptr<TConfirm> confirm;
-    return confirm;
-}
-
 }  // namespace
 
-TConfirm* Confirm() { return ConfirmSlot().get(); }
-
-TConfirm& CreateConfirm(app::TMDIForm& owner) {
-    auto& slot = ConfirmSlot();
-    slot.reset();
-    slot = std::make_unique<TConfirm>(owner);
-    return *slot;
+TConfirm& ConfirmSlot::Renew(documents::Frame& owner) {
+    dialog_.reset();
+    dialog_ = std::make_unique<TConfirm>(owner);
+    return *dialog_;
 }
 
-TConfirm::TConfirm(app::TMDIForm& owner)
+TConfirm::TConfirm(documents::Frame& owner)
     : owner_(owner), labelFont_(PixelFont(17)), editFont_(PixelFont(13)), buttonFont_(PixelFont(17)) {
-    CreateBlankDialog(owner.hwnd(), kStyle, &TConfirm::DialogProc, reinterpret_cast<LPARAM>(this));
+    CreateBlankDialog(owner.FrameWindow(), kStyle, &TConfirm::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 TConfirm::~TConfirm() {

@@ -9,8 +9,8 @@
 
 #include "win/handles.h"
 
-namespace app {
-class TMDIForm;
+namespace documents {
+class Frame;
 }
 
 namespace generation {
@@ -24,7 +24,7 @@ public:
     static constexpr int kModalOk = 1, kModalCancel = 2;
 
     // Created hidden, with empty fields.
-    explicit TConfirm(app::TMDIForm& owner);
+    explicit TConfirm(documents::Frame& owner);
     ~TConfirm();
     TConfirm(const TConfirm&) = delete;
     TConfirm& operator=(const TConfirm&) = delete;
@@ -51,7 +51,7 @@ private:
     void FieldChanged(int id);
     std::string FieldText(int id) const;
 
-    app::TMDIForm& owner_;
+    documents::Frame& owner_;
     HWND hwnd_ = nullptr;
     int modalResult_ = 0;
     bool fitting_ = false;
@@ -62,9 +62,16 @@ private:
     win::Font buttonFont_;
 };
 
-// Confirm: the dialog of the latest generation run (start-up creates the first one).
-TConfirm* Confirm();
-// A new dialog owned by the main window; it replaces the previous one as Confirm.
-TConfirm& CreateConfirm(app::TMDIForm& owner);
+// The frame's properties dialog: the one of the latest generation run (start-up
+// creates the first one).
+class ConfirmSlot {
+public:
+    TConfirm* Current() const { return dialog_.get(); }
+    // A new dialog owned by the frame; it replaces the previous one.
+    TConfirm& Renew(documents::Frame& owner);
+
+private:
+    std::unique_ptr<TConfirm> dialog_;
+};
 
 }  // namespace generation

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/batadd.h"
 #include "documents/batchild.h"
+#include "documents/frame.h"
 #include "generation/compiler_command_line.h"
 #include "generation/compiler_wait_box.h"
 #include "generation/confirm1.h"
@@ -25,18 +25,18 @@ const char* const kMessageFile = "Mervik.ERR";
 // Step 11, on every way out once the editor is frozen and in plain-text mode.
 class RunRestorer {
 public:
-    RunRestorer(app::TMDIForm& form, documents::RichEditor& editor, documents::TextMode savedMode)
-        : form_(form), editor_(editor), savedMode_(savedMode) {}
+    RunRestorer(documents::Frame& frame, documents::RichEditor& editor, documents::TextMode savedMode)
+        : frame_(frame), editor_(editor), savedMode_(savedMode) {}
     ~RunRestorer() {
         editor_.SetMode(savedMode_);
         editor_.EndUpdate();
-        form_.SetElementEnabled(app::Element::BeginTransfer, true);
+        frame_.OnGenerationRunning(false);
     }
     RunRestorer(const RunRestorer&) = delete;
     RunRestorer& operator=(const RunRestorer&) = delete;
 
 private:
-    app::TMDIForm& form_;
+    documents::Frame& frame_;
     documents::RichEditor& editor_;
     documents::TextMode savedMode_;
 };
@@ -103,17 +103,17 @@ win::KernelHandle StartCompiler(std::string commandLine) {
 
 }  // namespace
 
-void RunGeneration(app::TMDIForm& form) {
-    documents::TMdiChild* document = form.ActiveDocument();
+void RunGeneration(documents::Frame& frame, ConfirmSlot& properties) {
+    documents::TMdiChild* document = frame.ActiveDocument();
     if (!document) return;
-    form.SetElementEnabled(app::Element::BeginTransfer, false);
+    frame.OnGenerationRunning(true);
     documents::RichEditor& editor = document->Editor();
     editor.BeginUpdate();
     const documents::TextMode savedMode = editor.Mode();
     editor.SetMode(documents::TextMode::Plain);
-    RunRestorer restorer(form, editor, savedMode);
+    RunRestorer restorer(frame, editor, savedMode);
 
-    TConfirm& dialog = CreateConfirm(form);
+    TConfirm& dialog = properties.Renew(frame);
     if (dialog.ShowModal() != TConfirm::kModalOk) return;
 
     {
@@ -127,9 +127,9 @@ void RunGeneration(app::TMDIForm& form) {
         return;
     }
     // Stopped by the user: whatever Mervik.ERR holds now belongs to no finished run.
-    if (WaitForCompiler(form.hwnd(), compiler.get()) == CompilerEnd::Stopped) return;
+    if (WaitForCompiler(frame.FrameWindow(), compiler.get()) == CompilerEnd::Stopped) return;
 
-    std::vector<std::string> lines = SplitMessageLines(ReadMessageFile(form.ProgramDir() + kMessageFile));
+    std::vector<std::string> lines = SplitMessageLines(ReadMessageFile(frame.ProgramDir() + kMessageFile));
     document->ErrorList().SetLines(std::move(lines));
     document->ShowErrorList();
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/batadd.h"
 #include "documents/batchild.h"
 #include "search/text_search.h"
 #include "win/error_display.h"
@@ -71,19 +70,20 @@ void FindReplace::Dialog::Closed() {
     hwnd_ = nullptr;
 }
 
-FindReplace::FindReplace(app::TMDIForm& form)
-    : form_(form),
+FindReplace::FindReplace(documents::Frame& frame, bool& findBeforeReplace)
+    : frame_(frame),
+      findBeforeReplace_(findBeforeReplace),
       findMessage_(::RegisterWindowMessageA(FINDMSGSTRINGA)),
       findDialog1_(FR_HIDEUPDOWN | FR_DOWN),
       replaceDialog1_(FR_DOWN) {}
 
 FindReplace::~FindReplace() = default;
 
-void FindReplace::ShowFind() { findDialog1_.Show(form_.hwnd(), false); }
+void FindReplace::ShowFind() { findDialog1_.Show(frame_.FrameWindow(), false); }
 
 void FindReplace::ShowReplace() {
-    form_.FindBeforeReplace = true;
-    replaceDialog1_.Show(form_.hwnd(), true);
+    findBeforeReplace_ = true;
+    replaceDialog1_.Show(frame_.FrameWindow(), true);
 }
 
 bool FindReplace::TranslateDialogMessage(MSG& msg) {
@@ -117,7 +117,7 @@ void FindReplace::FindDialog1Find() { SearchStep(findDialog1_); }
 void FindReplace::ReplaceDialog1Find() { SearchStep(replaceDialog1_); }
 
 void FindReplace::SearchStep(const Dialog& dialog) {
-    documents::TMdiChild* document = form_.ActiveDocument();
+    documents::TMdiChild* document = frame_.ActiveDocument();
     if (!document) return;
     documents::RichEditor& editor = document->Editor();
     std::string what = dialog.FindWhat();
@@ -136,16 +136,16 @@ void FindReplace::SearchStep(const Dialog& dialog) {
 }
 
 void FindReplace::ReplaceDialog1Replace(bool all) {
-    documents::TMdiChild* document = form_.ActiveDocument();
+    documents::TMdiChild* document = frame_.ActiveDocument();
     if (!document) return;
     if (all) {
-        form_.FindBeforeReplace = false;
+        findBeforeReplace_ = false;
         ReplaceEverywhere(*document);
         return;
     }
-    if (form_.FindBeforeReplace) {
+    if (findBeforeReplace_) {
         ReplaceDialog1Find();
-        form_.FindBeforeReplace = false;
+        findBeforeReplace_ = false;
     }
     documents::RichEditor& editor = document->Editor();
     // Whatever is selected now is replaced, even if it is not the find text.

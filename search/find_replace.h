@@ -6,18 +6,18 @@
 
 #include <string>
 
-namespace app {
-class TMDIForm;
-}
 namespace documents {
+class Frame;
 class TMdiChild;
-}
+}  // namespace documents
 
 namespace search {
 
 class FindReplace {
 public:
-    explicit FindReplace(app::TMDIForm& form);
+    // `findBeforeReplace`: the frame's flag, set by the Replace command; the next
+    // Replace or Replace All press searches first.
+    FindReplace(documents::Frame& frame, bool& findBeforeReplace);
     ~FindReplace();
     FindReplace(const FindReplace&) = delete;
     FindReplace& operator=(const FindReplace&) = delete;
@@ -68,7 +68,8 @@ private:
     void ReplaceEverywhere(documents::TMdiChild& document);
     void ShowNotFound(const std::string& findText);
 
-    app::TMDIForm& form_;
+    documents::Frame& frame_;
+    bool& findBeforeReplace_;
     UINT findMessage_;
     Dialog findDialog1_;
     Dialog replaceDialog1_;

@@ -50,8 +50,8 @@ Timeline& CloseOrGiveUp(Timeline& timeline, HWND& dialog) {
 TEST_F(AppTest, ConfirmIsCreatedHiddenAndShownAsDesigned) {
     Main().Execute(app::Command::New);  // with a document the refresh enables 生成
     Main().SetElementEnabled(app::Element::BeginTransfer, false);
-    TConfirm& dialog = generation::CreateConfirm(Main());
-    EXPECT_EQ(generation::Confirm(), &dialog);
+    TConfirm& dialog = Main().Properties().Renew(Main());
+    EXPECT_EQ(Main().Properties().Current(), &dialog);
     EXPECT_FALSE(::IsWindowVisible(dialog.hwnd()));
     EXPECT_EQ(::GetWindow(dialog.hwnd(), GW_OWNER), Main().hwnd());
 
@@ -135,7 +135,7 @@ TEST_F(AppTest, ConfirmAnswersItsKeysButEnterAndEscInAFieldCloseNothing) {
         {"Enter on 放弃", {{VK_TAB}, {VK_TAB}, {VK_TAB}}, {{VK_RETURN}}, 2, "", ""},
     };
     for (const Case& c : cases) {
-        TConfirm& dialog = generation::CreateConfirm(Main());
+        TConfirm& dialog = Main().Properties().Renew(Main());
         HWND hwnd = dialog.hwnd();
         bool stayedOpen = false;
         Timeline timeline;
@@ -193,7 +193,7 @@ TEST_F(AppTest, ConfirmFieldsStopAtTheirByteLimits) {
              return s;
          }()},
     };
-    TConfirm& dialog = generation::CreateConfirm(Main());
+    TConfirm& dialog = Main().Properties().Renew(Main());
     HWND hwnd = dialog.hwnd();
     std::vector<std::string> seen(std::size(cases));
     Timeline timeline;

@@ -149,8 +149,8 @@ TEST_F(GenerationTest, EveryRunAsksWithAFreshDialogAndTheLastRunFillsThePane) {
     EXPECT_EQ(fileName, "");
     EXPECT_EQ(ReadFileBytes(InProgramDir("fake-command-line.txt")), "Mervik.exe   temp.trs \"LIB\\two\"  \"第二次\"");
     EXPECT_EQ(PaneRows(document), Rows{"第二次的消息"});
-    ASSERT_NE(generation::Confirm(), nullptr);
-    EXPECT_EQ(generation::Confirm()->Description(), "第二次");
+    ASSERT_NE(Main().Properties().Current(), nullptr);
+    EXPECT_EQ(Main().Properties().Current()->Description(), "第二次");
 }
 
 // A run that ends early changes nothing in the pane, whatever the pane showed.
