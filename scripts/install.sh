@@ -36,8 +36,13 @@ fi
 CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true cmake --build "$linux" -j "${VELMORA_JOBS:-$(nproc)}" --target mervik >>"$log" 2>&1 ||
   { tail -n 30 "$log" >&2; fail "could not build mervik for Linux (log: $log)"; }
 
-# A second install replaces the first one cleanly.
-if [ -f "$manifest" ]; then bash "$root/scripts/uninstall.sh" --keep-prefix >/dev/null; fi
+# A second install replaces the first one cleanly; the folders the first one made are
+# still to be removed by the uninstaller, even those the kept prefix holds on to now.
+made_before=()
+if [ -f "$manifest" ]; then
+  while IFS= read -r line; do made_before+=("$line"); done < <(grep '^d ' "$manifest" || true)
+  bash "$root/scripts/uninstall.sh" --keep-prefix >/dev/null
+fi
 
 # The program folder, laid out as in the portable zip.
 stage_out=$(mktemp -d)
@@ -63,6 +68,7 @@ flush_pending() {
   pending=()
 }
 make_dir "$velmora_home"
+pending+=("${made_before[@]}")
 flush_pending
 record "f $manifest"
 put() {  # SOURCE DEST [MODE]

@@ -44,13 +44,15 @@ if [ -z "$program_dir" ]; then
   fi
   # Symbols are left out at link time (-s): strip afterwards would stamp the time.
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_EXE_LINKER_FLAGS=-s "${launcher[@]}" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS=-s "${launcher[@]}" >/dev/null ||
+    fail "could not configure the release build"
   # The programs only (no tests): the editor, the compiler, and the library editor and
   # the help file where the tree has them.
   targets=(Velmora mervik)
   while read -r target; do targets+=("$target"); done < <(
     cmake --build "$build" --target help | sed -n 's/^\.\.\. \([^ ]*\).*/\1/p' | grep -ix -E 'korvex|saffel|saffel_help|help_file|velmora_help' || true)
-  cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}" --target "${targets[@]}" >/dev/null
+  cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}" --target "${targets[@]}" >"$build/build.log" 2>&1 ||
+    { tail -n 40 "$build/build.log" >&2; fail "the release build failed (log: $build/build.log)"; }
   program_dir=$build/program
 fi
 

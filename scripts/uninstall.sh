@@ -20,16 +20,19 @@ fi
 # Written by the programs beside themselves.
 rm -f "$velmora_home/program/Mervik.ERR" "$velmora_home/bin/Mervik.ERR"
 
-folders=()
+folders=("$velmora_home")
 while IFS= read -r line; do
   case "$line" in
     "f "*) [ "${line#f }" = "$manifest" ] || rm -f "${line#f }" ;;
-    "d "*) folders=("${line#d }" "${folders[@]}") ;;
+    "d "*) folders+=("${line#d }") ;;
   esac
 done <"$manifest"
 rm -f "$manifest"
-# Folders last, deepest first, and only when nothing else is left in them.
-for folder in "${folders[@]}" "$velmora_home"; do rmdir "$folder" 2>/dev/null || true; done
+# Folders last, the longest path (so the deepest) first, each only when nothing else is
+# left in it.
+while IFS= read -r folder; do
+  rmdir "$folder" 2>/dev/null || true
+done < <(printf '%s\n' "${folders[@]}" | awk '{ print length($0) "\t" $0 }' | sort -rn -k1,1 | cut -f2-)
 
 echo "Velmora 已卸载。"
 if [ -d "$HOME/Velmora" ]; then echo "工作文件夹 $HOME/Velmora（其中的词库）保持不变。"; fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# install.sh into an empty home: the velmora command, the desktop entry with its icon,
-# mervik with its manual page; uninstall.sh then leaves the home as empty as it was.
+# install.sh into an empty home: the velmora command (which starts the editor as an
+# ordinary window), the desktop entry with its icon, mervik with its manual page;
+# uninstall.sh then leaves nothing but the user's working folder.
 source "$(dirname "$0")/test-lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,10 +26,28 @@ check "the icon is a PNG" is_png "$share/icons/hicolor/32x32/apps/velmora.png"
 check "mervik --version runs" bash -c "'$HOME/.local/bin/mervik' --version | grep -q '^Mervik [0-9]'"
 check "mervik has a manual page" grep -q '^\.TH MERVIK 1 .*Velmora [0-9]' "$share/man/man1/mervik.1"
 
+# The velmora command starts the editor in its own prefix without a virtual desktop: the
+# main window is then a window of the X display itself (in a virtual desktop it would be
+# drawn inside the desktop's one X window and have none of its own).
+timeout 120 "$HOME/.local/bin/velmora" >"$work/velmora.log" 2>&1 &
+velmora=$!
+shown=""
+for _ in $(seq 1 120); do
+  shown=$(xdotool search --name '^Velmora—词库生成系统$' 2>/dev/null | head -1 || true)
+  [ -n "$shown" ] && break
+  kill -0 "$velmora" 2>/dev/null || break
+  sleep 0.5
+done
+check "the velmora command shows the main window as an ordinary X window" test -n "$shown"
+check "the velmora command makes the working folder with LIB/" test -d "$HOME/Velmora/LIB"
+WINEPREFIX=$share/velmora/wine-prefix timeout 30 wineserver -k >/dev/null 2>&1 || true
+wait "$velmora" 2>/dev/null || true
+
 # A second install replaces the first without leaving anything of it behind.
 check "install.sh a second time succeeds" bash "$VELMORA_SOURCE/scripts/install.sh"
 check "uninstall.sh succeeds" bash "$VELMORA_SOURCE/scripts/uninstall.sh"
-left=$(find "$HOME" -mindepth 1)
-check "uninstall.sh leaves nothing" test -z "$left"
+# Only the user's working folder stays.
+left=$(find "$HOME" -mindepth 1 -not -path "$HOME/Velmora" -not -path "$HOME/Velmora/*")
+check "uninstall.sh leaves nothing but the working folder" test -z "$left"
 [ -z "$left" ] || echo "$left" >&2
 finish
