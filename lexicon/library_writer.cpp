@@ -21,14 +21,38 @@ struct Layout {
     std::uint64_t file_size;
 };
 
-Layout layout_of(const WordList& list, std::string_view description) {
+// The entries of a compiled word list, or of a table of text pairs, seen the same way.
+class ListTexts {
+public:
+    explicit ListTexts(const WordList& list) : list_(list) {}
+    std::size_t size() const { return list_.entries().size(); }
+    std::string_view original(std::size_t i) const { return list_.original(list_.entries()[i]); }
+    std::string_view translation(std::size_t i) const { return list_.translation(list_.entries()[i]); }
+
+private:
+    const WordList& list_;
+};
+
+class PairTexts {
+public:
+    explicit PairTexts(std::span<const TextPair> pairs) : pairs_(pairs) {}
+    std::size_t size() const { return pairs_.size(); }
+    std::string_view original(std::size_t i) const { return pairs_[i].original; }
+    std::string_view translation(std::size_t i) const { return pairs_[i].translation; }
+
+private:
+    std::span<const TextPair> pairs_;
+};
+
+template <typename Texts>
+Layout layout_of(const Texts& texts, std::string_view description) {
     Layout l{};
     l.records_offset = align4(format::header_size + description.size() + 1);
-    for (const Entry& e : list.entries()) {
-        l.records_size += format::record_header + e.original_length + 1 + e.translation_length + 1;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        l.records_size += format::record_header + texts.original(i).size() + 1 + texts.translation(i).size() + 1;
     }
     l.index_offset = align4(l.records_offset + l.records_size);
-    l.file_size = l.index_offset + format::slots_for(list.entries().size()) * format::slot_size + format::trailer_size;
+    l.file_size = l.index_offset + format::slots_for(texts.size()) * format::slot_size + format::trailer_size;
     return l;
 }
 
@@ -87,18 +111,21 @@ private:
     bool ok_ = true;
 };
 
-}  // namespace
-
-std::optional<std::uint64_t> library_size(const WordList& list, std::string_view description) {
-    const std::uint64_t size = layout_of(list, description).file_size;
+template <typename Texts>
+std::optional<std::uint64_t> size_of(const Texts& texts, std::string_view description) {
+    const std::uint64_t size = layout_of(texts, description).file_size;
     if (size > UINT32_MAX) return std::nullopt;
     return size;
 }
 
-bool write_library(const WordList& list, std::string_view description, ByteSink& sink) {
-    const Layout l = layout_of(list, description);
+template <typename Texts>
+bool write_texts(const Texts& entries, std::string_view description, ByteSink& sink) {
+    const Layout l = layout_of(entries, description);
     if (l.file_size > UINT32_MAX) return false;
-    const auto& entries = list.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        // A record's lengths are 16 bits wide.
+        if (entries.original(i).size() > UINT16_MAX || entries.translation(i).size() > UINT16_MAX) return false;
+    }
 
     char header[format::header_size] = {};
     std::memcpy(header, format::magic, sizeof format::magic);
@@ -123,16 +150,16 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
     // The index is sized for the entries alone, so the same entries give the same file
     // whatever comments and duplicates the source had.
     std::uint64_t at = l.records_offset;
-    for (const Entry& e : entries) {
-        const std::uint32_t hash = format::hash_text(list.original(e));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view o = entries.original(i);
+        const std::string_view t = entries.translation(i);
+        const std::uint32_t hash = format::hash_text(o);
         std::size_t s = home_slot(hash, index.size());
         prefetch(&index[s]);
         char lengths[format::record_header];
-        format::store_u16(lengths, e.original_length);
-        format::store_u16(lengths + 2, e.translation_length);
+        format::store_u16(lengths, static_cast<std::uint16_t>(o.size()));
+        format::store_u16(lengths + 2, static_cast<std::uint16_t>(t.size()));
         out.put(lengths, sizeof lengths);
-        const std::string_view o = list.original(e);
-        const std::string_view t = list.translation(e);
         out.put(o.data(), o.size());
         out.put_zeros(1);
         out.put(t.data(), t.size());
@@ -153,6 +180,24 @@ bool write_library(const WordList& list, std::string_view description, ByteSink&
         }
     }
     return out.finish();
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> library_size(const WordList& list, std::string_view description) {
+    return size_of(ListTexts(list), description);
+}
+
+bool write_library(const WordList& list, std::string_view description, ByteSink& sink) {
+    return write_texts(ListTexts(list), description, sink);
+}
+
+std::optional<std::uint64_t> library_size(std::span<const TextPair> entries, std::string_view description) {
+    return size_of(PairTexts(entries), description);
+}
+
+bool write_library(std::span<const TextPair> entries, std::string_view description, ByteSink& sink) {
+    return write_texts(PairTexts(entries), description, sink);
 }
 
 }  // namespace lexicon

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "lexicon/byte_sink.h"
@@ -15,5 +16,15 @@ std::optional<std::uint64_t> library_size(const WordList& list, std::string_view
 // Streams the library through one buffer into `sink`. False when the sink failed.
 // The description must be at most format::max_description_bytes long.
 bool write_library(const WordList& list, std::string_view description, ByteSink& sink);
+
+// The same for entries held elsewhere (the library editor's table), in this order. The
+// originals must be unique, as a compiled word list's are; the same entries and
+// description give the same bytes as writing the compiled list.
+struct TextPair {
+    std::string_view original;
+    std::string_view translation;
+};
+std::optional<std::uint64_t> library_size(std::span<const TextPair> entries, std::string_view description);
+bool write_library(std::span<const TextPair> entries, std::string_view description, ByteSink& sink);
 
 }  // namespace lexicon

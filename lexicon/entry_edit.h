@@ -1,0 +1,29 @@
+#pragma once
+// One entry typed into two fields, original and translation, each written with the
+// word list's escapes, checked by the compiler's own code: the fields become one
+// word-list line and that line is compiled, so an entry refused here is one that
+// Mervik refuses, with the same code and text.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "lexicon/diagnostics.h"
+
+namespace lexicon {
+
+// The word-list line for the two fields. In the original field an unescaped '=' and a
+// leading ';' are text (a field has no separator and no comments), so they are escaped
+// here; a line break typed into either field becomes its escape.
+std::string entry_line(std::string_view original_field, std::string_view translation_field);
+
+struct CheckedEntry {
+    std::string original;
+    std::string translation;
+};
+
+// The entry's texts with the escapes resolved, or nothing when the compiler found an
+// error. `diagnostics` receives every message, warnings included, for line 1.
+std::optional<CheckedEntry> check_entry_fields(std::string_view original_field, std::string_view translation_field,
+                                               Diagnostics& diagnostics);
+
+}  // namespace lexicon

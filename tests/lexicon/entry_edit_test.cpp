@@ -1,0 +1,65 @@
+// One entry from the library editor's two fields, judged by the compiler's own code.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lexicon/entry_edit.h"
+
+namespace lexicon {
+namespace {
+
+struct Case {
+    const char* name;
+    std::string original_field;
+    std::string translation_field;
+    // Either the texts taken, or the first message's code.
+    std::string original;
+    std::string translation;
+    const char* first_code;  // nullptr: no message
+};
+
+TEST(EntryFields, AreCheckedAsTheCompilerChecksAWordListLine) {
+    const std::vector<Case> cases = {
+        {"plain entry", "&Open...", "&O.打开...", "&Open...", "&O.打开...", nullptr},
+        {"an equals sign in the original is text", "a=b", "c=d", "a=b", "c=d", nullptr},
+        {"an escaped equals sign stays one", "a\\=b", "c", "a=b", "c", nullptr},
+        {"a leading semicolon is text", ";x", "y", ";x", "y", nullptr},
+        {"escapes as in the word list", "\\sName:\\s", "\\s名称：\\s", " Name: ", " 名称： ", nullptr},
+        {"backslash and line breaks", "C:\\\\x\\n", "盘\\r\\n", "C:\\x\n", "盘\r\n", nullptr},
+        {"blanks at the ends are dropped", "  Save  ", "\t保存 ", "Save", "保存", nullptr},
+        {"trail byte 0x5C is no escape", "\x81\x5C", "\x81\x5C", "\x81\x5C", "\x81\x5C", nullptr},
+        {"empty translation is a warning", "Empty", "", "Empty", "", "W202"},
+        {"access keys differ: a warning", "&Open", "打开", "&Open", "打开", "W204"},
+        {"placeholders differ: refused", "%d files", "%s 个文件", "", "", "E108"},
+        {"bad escape in the original", "a\\q", "b", "", "", "E104"},
+        {"bad escape in the translation", "a", "b\\q", "", "", "E104"},
+        {"lone backslash ending the original", "abc\\", "x", "", "", "E104"},
+        {"lone backslash ending the translation", "abc", "x\\", "", "", "E104"},
+        {"empty original", "  ", "x", "", "", "E102"},
+        {"invalid GBK byte", "a\xFF", "x", "", "", "E103"},
+        {"control character", "a\x01", "x", "", "", "E103"},
+        {"original too long", std::string(1025, 'a'), "x", "", "", "E106"},
+        {"translation too long", "a", std::string(1025, 'x'), "", "", "E107"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Diagnostics diagnostics;
+        const auto checked = check_entry_fields(c.original_field, c.translation_field, diagnostics);
+        const bool refused = c.first_code && c.first_code[0] == 'E';
+        ASSERT_EQ(checked.has_value(), !refused) << entry_line(c.original_field, c.translation_field);
+        if (checked) {
+            EXPECT_EQ(checked->original, c.original);
+            EXPECT_EQ(checked->translation, c.translation);
+        }
+        if (c.first_code) {
+            ASSERT_FALSE(diagnostics.listed().empty());
+            EXPECT_EQ(code_name(diagnostics.listed().front().code), c.first_code);
+        } else {
+            EXPECT_TRUE(diagnostics.listed().empty()) << diagnostics.listed().front().text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lexicon
