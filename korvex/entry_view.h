@@ -1,0 +1,60 @@
+#pragma once
+// What the list shows of the table: the entries that match the filter, in library order
+// or sorted by one column. Row numbers are the list's; entry numbers the table's.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "korvex/entry_table.h"
+
+namespace korvex {
+
+// A filter text matched as a substring of GBK text: a match starts only where a
+// character starts (never at the second byte of a double-byte character), and ASCII
+// letters match without regard to case (never a trail byte that looks like a letter).
+class GbkSubstring {
+public:
+    explicit GbkSubstring(std::string_view needle);
+    bool FoundIn(std::string_view text) const;
+    bool Empty() const { return needle_.empty(); }
+
+private:
+    bool MatchesAt(std::string_view text, std::size_t at) const;
+    std::string needle_;  // single-byte letters in lower case
+};
+
+enum class SortColumn { None, Original, Translation };
+
+class EntryView {
+public:
+    explicit EntryView(const EntryTable& table);
+
+    void SetFilter(std::string_view filter);
+    const std::string& Filter() const { return filter_; }
+    // A click on a column header: ascending, then descending, then library order again.
+    void ClickColumn(SortColumn column);
+    SortColumn Column() const { return column_; }
+    bool Descending() const { return descending_; }
+    // Call after the table changed; does nothing when it did not.
+    void Refresh();
+
+    std::size_t size() const { return rows_.size(); }
+    std::size_t EntryAt(std::size_t row) const { return rows_[row]; }
+    std::optional<std::size_t> RowOf(std::size_t entry) const;
+
+private:
+    void Sort();
+    void Rebuild();
+
+    const EntryTable& table_;
+    std::uint64_t revision_;
+    std::string filter_;
+    SortColumn column_ = SortColumn::None;
+    bool descending_ = false;
+    std::vector<std::uint32_t> order_;  // every entry in sorted order; empty in library order
+    std::vector<std::uint32_t> rows_;
+};
+
+}  // namespace korvex

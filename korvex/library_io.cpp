@@ -1,0 +1,73 @@
+#include "korvex/library_io.h"
+
+#include "generation/lexicon_fields.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/gbk.h"
+#include "lexicon/diagnostics.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
+
+namespace korvex {
+
+std::unique_ptr<EntryTable> OpenLibrary(std::string bytes, std::string& why) {
+    auto library = lexicon::Library::open(std::move(bytes), why);
+    if (!library) return nullptr;
+    return std::make_unique<EntryTable>(std::move(*library));
+}
+
+std::string LibraryBytes(const EntryTable& table) {
+    lexicon::StringSink sink;
+    const auto size = lexicon::library_size(table.entries(), table.description());
+    if (!size) return {};
+    sink.bytes.reserve(static_cast<std::size_t>(*size));
+    if (!lexicon::write_library(table.entries(), table.description(), sink)) return {};
+    return std::move(sink.bytes);
+}
+
+std::string ExportWordList(const EntryTable& table) {
+    std::string out;
+    const std::string_view description = table.description();
+    // The description is not part of a word list; a comment keeps it for the reader.
+    if (!description.empty() && description.find_first_of("\r\n") == std::string_view::npos) {
+        out += "; 词库说明：";
+        out += description;
+        out += "\r\n";
+    }
+    for (const TextPair& e : table.entries()) {
+        out += lexicon::escape_text(e.original, lexicon::EscapeFor::Original);
+        out += '=';
+        out += lexicon::escape_text(e.translation, lexicon::EscapeFor::Translation);
+        out += "\r\n";
+    }
+    return out;
+}
+
+ImportResult ImportWordList(EntryTable& table, std::string source, std::string_view source_name) {
+    ImportResult result;
+    lexicon::Diagnostics diagnostics;
+    auto list = std::make_unique<lexicon::WordList>(lexicon::compile_word_list(std::move(source), diagnostics));
+    result.errors = diagnostics.errors();
+    result.warnings = diagnostics.warnings();
+    for (const lexicon::Diagnostic& d : diagnostics.listed()) result.messages.push_back(lexicon::format_message(d, source_name));
+    if (diagnostics.unlisted() > 0) {
+        result.messages.push_back(lexicon::cat("另有 ", diagnostics.unlisted(), " 条消息未列出"));
+    }
+    if (result.errors > 0) return result;
+    result.counts = table.Merge(std::move(list));
+    result.merged = true;
+    return result;
+}
+
+std::optional<std::string> DescriptionRefusal(std::string_view description) {
+    if (description.size() > generation::kDescriptionMaxBytes) {
+        return lexicon::cat("词库说明最多 ", generation::kDescriptionMaxBytes, " 个字节（一个汉字两个字节），现在是 ",
+                            description.size(), " 个字节");
+    }
+    if (!generation::LexiconFieldsAllowed(description, "")) return std::string("词库说明中不能有双引号“\"”");
+    if (lexicon::gbk::find_invalid(description) != std::string_view::npos) {
+        return std::string("词库说明中有不能用的字符（控制字符或不合法的 GBK 字符）");
+    }
+    return std::nullopt;
+}
+
+}  // namespace korvex
