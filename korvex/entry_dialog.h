@@ -1,0 +1,38 @@
+#pragma once
+// The dialog of 增加 and 修改: the original and the translation, written with the
+// word list's escapes. OK hands both fields to `accept`, which checks them and tells
+// the user why it refuses; the dialog closes only when they are taken.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace korvex {
+
+class TEntryDialog {
+public:
+    using Accept = std::function<bool(HWND dialog, const std::string& original, const std::string& translation)>;
+
+    TEntryDialog(std::string caption, std::string original, std::string translation, Accept accept);
+    TEntryDialog(const TEntryDialog&) = delete;
+    TEntryDialog& operator=(const TEntryDialog&) = delete;
+
+    // True when the entry was taken.
+    bool ShowModal(HWND owner);
+
+private:
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnOk(HWND dialog);
+
+    std::string caption_;
+    std::string original_;
+    std::string translation_;
+    Accept accept_;
+};
+
+// A field's text as GBK, or nothing (after telling the user) when it holds a character
+// that GBK cannot write.
+bool ReadGbkField(HWND dialog, int id, const char* name, std::string& text);
+void SetGbkField(HWND dialog, int id, const std::string& text);
+
+}  // namespace korvex

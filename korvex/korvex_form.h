@@ -1,0 +1,85 @@
+#pragma once
+// KORVEX.EXE's main window: the filter box, the library's entries in a virtual report
+// list, the status bar, and every command of the menus.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "korvex/entry_table.h"
+#include "korvex/entry_view.h"
+#include "win/window.h"
+
+namespace korvex {
+
+class TKorvexForm : public win::Window {
+public:
+    static constexpr const char* kClassName = "TKorvexForm";
+
+    TKorvexForm();
+    ~TKorvexForm() override;
+
+    // Creates the window (hidden) with an empty, unnamed library.
+    void Create();
+
+    // Opens a library file; on failure says why and keeps what was open.
+    bool OpenFile(const std::string& path);
+
+    HWND List() const { return list_; }
+    HWND FilterBox() const { return filter_; }
+    HWND StatusBar() const { return status_; }
+    const EntryTable& Table() const { return *table_; }
+    const EntryView& View() const { return *view_; }
+    const std::string& Path() const { return path_; }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnCreate();
+    void OnSize(int width, int height);
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnNotify(NMHDR* header);
+    void OnDropFiles(HDROP drop);
+
+    void NewClick();
+    void OpenClick();
+    bool SaveClick();
+    bool SaveAsClick();
+    void ImportClick();
+    void ExportClick();
+    void PropertiesClick();
+    void AddClick();
+    void ChangeClick();
+    void DeleteClick();
+    void UndoClick();
+    void FindClick();
+    void AboutClick();
+
+    // Asks 是/否/取消 when there are unsaved changes; false means stay.
+    bool MayDiscard();
+    bool SaveTo(const std::string& path);
+    // Checks an entry typed into the dialog; `editing` is the entry being changed or -1.
+    bool AcceptEntry(HWND dialog, const std::string& originalField, const std::string& translationField,
+                     std::ptrdiff_t editing);
+    void ReplaceTable(std::unique_ptr<EntryTable> table, std::string path);
+    // The list, the caption and the status bar after the table or the filter changed.
+    void ShowTable();
+    void ShowStatus();
+    void SelectEntry(std::size_t entry);
+    std::string FileName() const;
+
+    std::unique_ptr<EntryTable> table_;
+    std::unique_ptr<EntryView> view_;
+    std::string path_;
+    std::string cell_;  // the text handed to the list for one cell
+    HWND filterLabel_ = nullptr;
+    HWND filter_ = nullptr;
+    HWND list_ = nullptr;
+    HWND status_ = nullptr;
+    HFONT font_ = nullptr;
+};
+
+}  // namespace korvex

@@ -1,0 +1,11 @@
+#include "korvex/korvex_messages.h"
+
+namespace korvex {
+
+const char* const kProgramTitle = "词库编辑器";
+
+int ShowMessage(HWND owner, const std::string& text, UINT flags) {
+    return ::MessageBoxA(owner, text.c_str(), kProgramTitle, flags);
+}
+
+}  // namespace korvex

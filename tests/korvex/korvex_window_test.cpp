@@ -1,0 +1,255 @@
+// The real KORVEX window under Wine: the list, the filter, the entry dialog with the
+// compiler's refusal in a real message box, saving and reopening, bad files.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "korvex/korvex_form.h"
+#include "korvex/resource_ids.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
+#include "tests/support/gui_harness.h"
+#include "win/gbk.h"
+
+namespace korvex {
+namespace {
+
+using harness::ModalAnswerer;
+using harness::SeenBox;
+
+void Pump(int ms = 0) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
+    MSG msg;
+    do {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
+}
+
+std::string Library(const std::string& source, const std::string& description) {
+    lexicon::Diagnostics diagnostics;
+    const lexicon::WordList list = lexicon::compile_word_list(source, diagnostics);
+    lexicon::StringSink sink;
+    lexicon::write_library(list, description, sink);
+    return sink.bytes;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+const char* const kSource =
+    "&Open...=&O.打开...\r\n"
+    "Save=保存\r\n"
+    "Word list=词库\r\n"
+    "Open word list=打开词库\r\n"
+    "Close=关闭\r\n";
+
+class KorvexWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "korvex_window_" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        path = folder + "\\菜单词库.LIB";
+        WriteAll(path, Library(kSource, "菜单"));
+        form.Create();
+        ::ShowWindow(form.hwnd(), SW_SHOW);
+        Pump(20);
+    }
+    void TearDown() override {
+        if (::IsWindow(form.hwnd())) ::DestroyWindow(form.hwnd());
+        Pump();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        for (const std::string& name : {path, folder + "\\damaged.LIB"}) {
+            ::SetFileAttributesW(win::GbkToWide(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(win::GbkToWide(name).c_str());
+        }
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    std::vector<std::string> Column(int subItem) {
+        std::vector<std::string> texts;
+        const int count = ListView_GetItemCount(form.List());
+        for (int i = 0; i < count; ++i) {
+            char text[512] = {};
+            LVITEMA item{};
+            item.iSubItem = subItem;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            ::SendMessageA(form.List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            texts.emplace_back(text);
+        }
+        return texts;
+    }
+    std::string Status(int part) {
+        char text[256] = {};
+        ::SendMessageA(form.StatusBar(), SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    void Command(int id) { ::SendMessageA(form.hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Fills the entry dialog and presses its OK button.
+    static ModalAnswerer::Step FillEntry(const std::string& original, const std::string& translation) {
+        return [=](HWND dialog) {
+            ::SetDlgItemTextW(dialog, IDC_ORIGINAL, win::GbkToWide(original).c_str());
+            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide(translation).c_str());
+            ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        };
+    }
+
+    std::string folder;
+    std::string path;
+    TKorvexForm form;
+};
+
+TEST_F(KorvexWindowTest, ShowsTheLibraryAndFiltersByAChineseWord) {
+    ASSERT_TRUE(form.OpenFile(path));
+    EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 菜单词库.LIB");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"&Open...", "Save", "Word list", "Open word list", "Close"}));
+    EXPECT_EQ(Status(0), "共 5 个条目");
+    EXPECT_EQ(Status(1), "未筛选");
+
+    ::SetWindowTextW(form.FilterBox(), L"词库");
+    Pump();
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"Word list", "Open word list"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"词库", "打开词库"}));
+    EXPECT_EQ(Status(0), "共 5 个条目");
+    EXPECT_EQ(Status(1), "筛选后显示 2 个");
+
+    // The filter and a sorted column together; the sort goes back to library order.
+    ::SetWindowTextW(form.FilterBox(), L"open");
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = form.List();
+    click.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(form.List()));
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 1;
+    ::SendMessageA(form.hwnd(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"&O.打开...", "打开词库"}));
+    ::SendMessageA(form.hwnd(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"打开词库", "&O.打开..."}));
+}
+
+TEST_F(KorvexWindowTest, AnEntryTheCompilerRefusesIsRefusedWithItsMessage) {
+    ASSERT_TRUE(form.OpenFile(path));
+    std::vector<SeenBox> seen;
+    {
+        ModalAnswerer answer;
+        answer.Then(FillEntry("%d files", "%s 个文件")).Then([](HWND box) {
+            // The refusal sits over the entry dialog, which stays open for a correction.
+            HWND dialog = ::GetWindow(box, GW_OWNER);
+            ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_ADD);
+        seen = answer.Seen();
+        EXPECT_EQ(answer.Unanswered(), 0u);
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].caption, "增加条目");
+    EXPECT_EQ(seen[1].caption, "词库编辑器");
+    EXPECT_NE(seen[1].text.find("错误 E108: 格式占位符的顺序或类型不一致"), std::string::npos) << seen[1].text;
+    EXPECT_EQ(form.Table().size(), 5u);
+    EXPECT_FALSE(form.Table().Modified());
+
+    // A duplicate original is refused too, naming the entry that has it.
+    {
+        ModalAnswerer answer;
+        answer.Then(FillEntry("Save", "存盘")).Then([](HWND box) {
+            HWND dialog = ::GetWindow(box, GW_OWNER);
+            ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_ADD);
+        seen = answer.Seen();
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].text, "原文“Save”已经在第 2 个条目中（译文“保存”）。\r\n同一原文在词库中只能有一个条目。");
+}
+
+TEST_F(KorvexWindowTest, AnAddedEntryIsSavedAndSeenAfterReopening) {
+    ASSERT_TRUE(form.OpenFile(path));
+    {
+        ModalAnswerer answer;
+        answer.Then(FillEntry("Find=next", "查找下一个"));
+        Command(IDM_ADD);
+        EXPECT_EQ(answer.Seen().size(), 1u);
+    }
+    EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 菜单词库.LIB *");
+    EXPECT_EQ(Status(2), "已修改");
+    Command(IDM_SAVE);
+    EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 菜单词库.LIB");
+    EXPECT_EQ(ReadAll(path), Library(std::string(kSource) + "Find\\=next=查找下一个\r\n", "菜单"));
+
+    TKorvexForm reopened;
+    reopened.Create();
+    ASSERT_TRUE(reopened.OpenFile(path));
+    ASSERT_EQ(reopened.Table().size(), 6u);
+    EXPECT_EQ(reopened.Table().at(5).original, "Find=next");
+    EXPECT_EQ(reopened.Table().at(5).translation, "查找下一个");
+    EXPECT_EQ(reopened.Table().description(), "菜单");
+}
+
+TEST_F(KorvexWindowTest, ADamagedFileIsNamedWithWhatIsWrongAndNothingIsOpened) {
+    std::string bytes = Library(kSource, "菜单");
+    bytes[bytes.size() / 2] ^= 0x20;
+    const std::string damaged = folder + "\\damaged.LIB";
+    WriteAll(damaged, bytes);
+    ModalAnswerer answer;
+    answer.Press(IDOK);
+    EXPECT_FALSE(form.OpenFile(damaged));
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    EXPECT_EQ(answer.Seen()[0].caption, "词库编辑器");
+    EXPECT_EQ(answer.Seen()[0].text, "无法打开词库“" + damaged + "”：词库文件已损坏（校验和不对）。");
+    EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 未命名");
+    EXPECT_EQ(form.Table().size(), 0u);
+}
+
+TEST_F(KorvexWindowTest, ALibraryIsNotSavedOverAReadOnlyFileAndTheEditsStay) {
+    ASSERT_TRUE(form.OpenFile(path));
+    const std::string before = ReadAll(path);
+    ::SetFileAttributesW(win::GbkToWide(path).c_str(), FILE_ATTRIBUTE_READONLY);
+    ListView_SetItemState(form.List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ModalAnswerer answer;
+    answer.Press(IDYES).Press(IDOK);
+    Command(IDM_DELETE);
+    Command(IDM_SAVE);
+    ASSERT_EQ(answer.Seen().size(), 2u);
+    EXPECT_EQ(answer.Seen()[0].text, "删除条目“Save”吗?");
+    EXPECT_EQ(answer.Seen()[1].text, "无法保存词库“" + path + "”：文件是只读的。\n修改仍保留在编辑器中。");
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(form.Table().size(), 4u);
+    EXPECT_TRUE(form.Table().Modified());
+    Command(IDM_UNDO);
+    EXPECT_EQ(Column(0)[1], "Save");
+    EXPECT_FALSE(form.Table().Modified());
+}
+
+}  // namespace
+}  // namespace korvex
