@@ -251,5 +251,52 @@ TEST_F(KorvexWindowTest, ALibraryIsNotSavedOverAReadOnlyFileAndTheEditsStay) {
     EXPECT_FALSE(form.Table().Modified());
 }
 
+TEST_F(KorvexWindowTest, EnterEditsTheFocusedEntryWithItsEscapesShown) {
+    WriteAll(path, Library("Tab\\there=制表符\\t\\r\\n\r\nSave=保存\r\n", ""));
+    ASSERT_TRUE(form.OpenFile(path));
+    EXPECT_EQ(Column(1)[0], "制表符\\t\\r\\n");
+    ::SetFocus(form.List());
+    ListView_SetItemState(form.List(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    std::string caption, original, translation;
+    ModalAnswerer answer;
+    answer.Then([&](HWND dialog) {
+        caption = harness::WindowText(dialog);
+        original = harness::WindowText(::GetDlgItem(dialog, IDC_ORIGINAL));
+        translation = harness::WindowText(::GetDlgItem(dialog, IDC_TRANSLATION));
+        ::SetDlgItemTextW(dialog, IDC_TRANSLATION, L"制表符\\\\");
+        ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    harness::SendKeys(VK_RETURN);
+    for (int i = 0; i < 100 && answer.Seen().empty(); ++i) Pump(20);
+    Pump(50);
+    EXPECT_EQ(caption, "修改条目");
+    EXPECT_EQ(original, "Tab\\there");
+    EXPECT_EQ(translation, "制表符\\t\\r\\n");
+    EXPECT_EQ(form.Table().at(0).translation, "制表符\\");
+    EXPECT_EQ(Column(1)[0], "制表符\\\\");
+}
+
+TEST_F(KorvexWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
+    ASSERT_TRUE(form.OpenFile(path));
+    ListView_SetItemState(form.List(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    {
+        ModalAnswerer answer;
+        answer.Press(IDYES).Press(IDCANCEL);
+        Command(IDM_DELETE);
+        ::SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(answer.Seen().size(), 2u);
+        EXPECT_EQ(answer.Seen()[1].text, "词库“菜单词库.LIB”已修改。\n要保存修改吗?");
+        EXPECT_EQ(answer.Seen()[1].buttons, (std::vector<std::string>{"是(&Y)", "否(&N)", "取消"}));
+    }
+    EXPECT_TRUE(::IsWindow(form.hwnd()));
+    {
+        ModalAnswerer answer;
+        answer.Press(IDNO);
+        ::SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_FALSE(::IsWindow(form.hwnd()));
+    EXPECT_EQ(ReadAll(path), Library(kSource, "菜单"));
+}
+
 }  // namespace
 }  // namespace korvex
