@@ -44,3 +44,5 @@ velmora_start_wineserver
 cd "$work"
 timeout 900 wine ./korvex_bench.exe words.trs Mervik.exe >"$work/figures.txt"
 iconv -f GBK -t UTF-8 "$work/figures.txt"
+# Figures from a shared machine mean little without its load.
+echo "load average $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
