@@ -31,7 +31,7 @@ TEntryDialog::TEntryDialog(std::string caption, std::string original, std::strin
       accept_(std::move(accept)) {}
 
 bool TEntryDialog::ShowModal(HWND owner) {
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ENTRY), owner, &TEntryDialog::Procedure,
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ENTRY), owner, &TEntryDialog::Procedure,
                              reinterpret_cast<LPARAM>(this)) == IDOK;
 }
 
@@ -41,7 +41,7 @@ INT_PTR CALLBACK TEntryDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, L
         case WM_INITDIALOG:
             self = reinterpret_cast<TEntryDialog*>(lParam);
             ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            ::SetWindowTextA(dialog, self->caption_.c_str());
+            ::SetWindowTextW(dialog, win::GbkToWide(self->caption_).c_str());
             SetGbkField(dialog, IDC_ORIGINAL, self->original_);
             SetGbkField(dialog, IDC_TRANSLATION, self->translation_);
             return TRUE;

@@ -129,7 +129,8 @@ void TKorvexForm::OnCreate() {
 
     filterLabel_ = ::CreateWindowExA(0, "STATIC", "筛选(&L):", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 0, 0,
                                      hwnd(), nullptr, instance, nullptr);
-    filter_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+    // A Unicode edit: Chinese typed into an ANSI one arrives as question marks on Wine.
+    filter_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
                                 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kFilterId), instance, nullptr);
     list_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,

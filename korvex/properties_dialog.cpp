@@ -11,7 +11,7 @@ TPropertiesDialog::TPropertiesDialog(std::string facts, std::string description)
     : facts_(std::move(facts)), description_(std::move(description)) {}
 
 bool TPropertiesDialog::ShowModal(HWND owner) {
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LIBRARY_PROPERTIES), owner,
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_LIBRARY_PROPERTIES), owner,
                              &TPropertiesDialog::Procedure, reinterpret_cast<LPARAM>(this)) == IDOK;
 }
 
@@ -21,7 +21,7 @@ INT_PTR CALLBACK TPropertiesDialog::Procedure(HWND dialog, UINT msg, WPARAM wPar
         case WM_INITDIALOG:
             self = reinterpret_cast<TPropertiesDialog*>(lParam);
             ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            ::SetDlgItemTextA(dialog, IDC_LIBRARY_FACTS, self->facts_.c_str());
+            SetGbkField(dialog, IDC_LIBRARY_FACTS, self->facts_);
             SetGbkField(dialog, IDC_DESCRIPTION, self->description_);
             return TRUE;
         case WM_COMMAND:

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Starts KORVEX.EXE in a Wine virtual desktop on a private Xvfb with a small library of
 # Chinese entries, types a filter and saves a screenshot of the desktop as a PNG.
-# Usage: korvex/screenshot.sh OUT.png [FILTER]   (FILTER default: 文件)
+# Usage: korvex/screenshot.sh OUT.png [FILTER]   (FILTER default: file)
+# xdotool types ASCII only into Wine (its remapped keys are not seen there), so the
+# filter is an ASCII word; it matches Chinese entries through their originals.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
-filter=${2:-文件}
+filter=${2:-file}
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
 bash "$root/scripts/build.sh" win >/dev/null 2>&1 || cmake --build "$VELMORA_BUILD/win" --target korvex mervik >/dev/null
 
@@ -19,7 +21,7 @@ cat >"$work/menu.txt" <<'WORDS'
 Save &As...=另存为(&A)...
 Open word list=打开词库
 Close file=关闭文件
-Print %d pages of %s=打印 %s 的 %d 页
+Print %d pages=打印 %d 页
 File not found: %s=找不到文件：%s
 Find next=查找下一个
 Replace all=全部替换

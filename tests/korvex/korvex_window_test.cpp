@@ -136,8 +136,22 @@ TEST_F(KorvexWindowTest, ShowsTheLibraryAndFiltersByAChineseWord) {
     EXPECT_EQ(Status(0), "共 5 个条目");
     EXPECT_EQ(Status(1), "未筛选");
 
-    ::SetWindowTextW(form.FilterBox(), L"词库");
-    Pump();
+    // Typed as an input method types it: Unicode characters through the input queue.
+    ::SetForegroundWindow(form.hwnd());
+    ::SetFocus(form.FilterBox());
+    for (const wchar_t c : std::wstring(L"词库")) {
+        INPUT key[2] = {};
+        for (INPUT& k : key) {
+            k.type = INPUT_KEYBOARD;
+            k.ki.wScan = c;
+            k.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        key[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, key, sizeof(INPUT));
+        Pump(30);
+    }
+    Pump(50);
+    EXPECT_EQ(harness::WindowText(form.FilterBox()), "词库");
     EXPECT_EQ(Column(0), (std::vector<std::string>{"Word list", "Open word list"}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{"词库", "打开词库"}));
     EXPECT_EQ(Status(0), "共 5 个条目");
