@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "korvex/korvex_form.h"
+#include "korvex/library_io.h"
 #include "korvex/resource_ids.h"
 #include "lexicon/byte_sink.h"
 #include "lexicon/library_writer.h"
@@ -88,7 +89,8 @@ protected:
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        for (const std::string& name : {path, folder + "\\damaged.LIB"}) {
+        for (const std::string& name : {path, folder + "\\damaged.LIB", folder + "\\更新.txt", folder + "\\坏.txt",
+                                         folder + "\\导出.txt"}) {
             ::SetFileAttributesW(win::GbkToWide(name).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(win::GbkToWide(name).c_str());
         }
@@ -310,6 +312,78 @@ TEST_F(KorvexWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
     }
     EXPECT_FALSE(::IsWindow(form.hwnd()));
     EXPECT_EQ(ReadAll(path), Library(kSource, "菜单"));
+}
+
+// Types a path into a file dialog's name box and presses its OK button.
+ModalAnswerer::Step ChooseFile(const std::string& file) {
+    return [=](HWND dialog) {
+        ::SetDlgItemTextW(dialog, 0x47C, win::GbkToWide(file).c_str());
+        ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    };
+}
+
+// Writes a word list, imports it through the open dialog and returns what the box that
+// follows says.
+std::string ImportThroughDialog(HWND form, const std::string& file, const std::string& words) {
+    WriteAll(file, words);
+    ModalAnswerer answer;
+    answer.Then(ChooseFile(file)).Press(IDOK);
+    ::SendMessageA(form, WM_COMMAND, IDM_IMPORT, 0);
+    EXPECT_EQ(answer.Seen().size(), 2u);
+    return answer.Seen().size() == 2 ? answer.Seen()[1].text : std::string();
+}
+
+TEST_F(KorvexWindowTest, ImportThroughTheOpenDialogMergesAndExportCompilesToTheSameLibrary) {
+    ASSERT_TRUE(form.OpenFile(path));
+    const std::string bad = folder + "\\坏.txt";
+    const std::string refusal = ImportThroughDialog(form.hwnd(), bad, "Find=查找\r\nno equals sign\r\n");
+    EXPECT_EQ(refusal.rfind("词表“" + bad + "”有 1 个错误，没有导入任何条目：\r\n\r\n坏.txt(2): 错误 E101: ", 0), 0u)
+        << refusal;
+    EXPECT_FALSE(form.Table().Modified());
+
+    const std::string update = folder + "\\更新.txt";
+    EXPECT_EQ(ImportThroughDialog(form.hwnd(), update, "Save=存盘\r\nFind=查找\r\nClose=关闭\r\n"),
+              "已导入词表“" + update + "”：\r\n增加了 1 个条目，修改了 1 个条目，1 个条目保持不变。");
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"&O.打开...", "存盘", "词库", "打开词库", "关闭", "查找"}));
+    EXPECT_EQ(Status(0), "共 6 个条目");
+
+    const std::string exported = folder + "\\导出.txt";
+    {
+        ModalAnswerer answer;
+        answer.Then(ChooseFile(exported));
+        Command(IDM_EXPORT);
+        EXPECT_EQ(answer.Seen().size(), 1u);
+    }
+    EXPECT_EQ(Library(ReadAll(exported), "菜单"), LibraryBytes(form.Table()));
+
+    Command(IDM_UNDO);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"&O.打开...", "保存", "词库", "打开词库", "关闭"}));
+    EXPECT_FALSE(form.Table().Modified());
+}
+
+TEST_F(KorvexWindowTest, PropertiesRefuseADescriptionWithADoubleQuoteAndTakeAGoodOne) {
+    ASSERT_TRUE(form.OpenFile(path));
+    std::string shownDescription;
+    ModalAnswerer answer;
+    answer
+        .Then([&](HWND dialog) {
+            shownDescription = harness::WindowText(::GetDlgItem(dialog, IDC_DESCRIPTION));
+            ::SetDlgItemTextW(dialog, IDC_DESCRIPTION, L"带\"引号\"的说明");
+            ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        })
+        .Then([](HWND box) {
+            HWND dialog = ::GetWindow(box, GW_OWNER);
+            ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            ::SetDlgItemTextW(dialog, IDC_DESCRIPTION, L"软件菜单");
+            ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+    Command(IDM_PROPERTIES);
+    ASSERT_EQ(answer.Seen().size(), 2u);
+    EXPECT_EQ(answer.Seen()[0].caption, "词库属性");
+    EXPECT_EQ(shownDescription, "菜单");
+    EXPECT_EQ(answer.Seen()[1].text, "词库说明中不能有双引号“\"”。");
+    EXPECT_EQ(form.Table().description(), "软件菜单");
+    EXPECT_TRUE(form.Table().Modified());
 }
 
 }  // namespace
