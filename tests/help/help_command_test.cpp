@@ -24,7 +24,7 @@ std::string ExeFolder() {
 
 // The in-process editor's program folder is this test's folder; the help file is
 // built into the real program folder, <build>\program.
-//BUILT
+std::string BuiltHelpFile() { return ExeFolder() + "..\\..\\program\\Saffel.hlp"; }
 std::string HelpBesideProgram() { return ExeFolder() + "Saffel.hlp"; }
 
 // Visible top-level windows of other processes (the viewer and its boxes).
@@ -97,6 +97,26 @@ protected:
     std::string elsewhere_;
     char previous_[MAX_PATH] = {};
 };
+
+TEST_F(HelpCommand, OpensTheHelpFileBesideTheProgramFromAnotherFolder) {
+    ASSERT_TRUE(::CopyFileA(BuiltHelpFile().c_str(), HelpBesideProgram().c_str(), FALSE)) << BuiltHelpFile();
+    ChooseHelpContents();
+    HWND viewer = WaitFor(
+        [] {
+            auto windows = ForeignWindows("MS_WINHELP");
+            return windows.empty() ? HWND{} : windows.front();
+        },
+        40000);
+    ASSERT_NE(viewer, nullptr) << "the help viewer did not open";
+    // The caption is the file's title once the file is loaded.
+    auto titled = [&] { return harness::WindowText(viewer).rfind(kHelpTitle, 0) == 0 ? viewer : HWND{}; };
+    EXPECT_NE(WaitFor(titled, 10000), nullptr) << harness::WindowText(viewer);
+    EXPECT_EQ(ViewerErrorBox(), nullptr) << harness::ReadBox(ViewerErrorBox()).text;
+    // The editor goes on taking commands while the viewer is open.
+    Main().New1Click();
+    Pump(30);
+    EXPECT_EQ(Main().Documents().size(), 1u);
+}
 
 TEST_F(HelpCommand, WithTheFileMissingTheNextCommandTakesEffectAtOnce) {
     ::DeleteFileA(HelpBesideProgram().c_str());
