@@ -91,18 +91,19 @@ FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext current
-  !include "${UNFILES}"
-  ; Written by the compiler beside itself.
-  Delete "$INSTDIR\Mervik.ERR"
-  Delete "$INSTDIR\uninst.exe"
-  RMDir "$INSTDIR"
-
+  ; Shortcuts and the registry entry first, the program folder last: nothing points at a
+  ; half-removed program, and the folder's going away means the uninstaller is done.
   Delete "${MENU_DIR}\Velmora 词库生成系统.lnk"
   Delete "${MENU_DIR}\词库编辑程序.lnk"
   Delete "${MENU_DIR}\帮助.lnk"
   Delete "${MENU_DIR}\使用说明.lnk"
   Delete "${MENU_DIR}\卸载 Velmora.lnk"
   RMDir "${MENU_DIR}"
-
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  !include "${UNFILES}"
+  ; Written by the compiler beside itself.
+  Delete "$INSTDIR\Mervik.ERR"
+  Delete "$INSTDIR\uninst.exe"
+  RMDir "$INSTDIR"
 SectionEnd

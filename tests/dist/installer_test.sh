@@ -21,15 +21,18 @@ velmora_start_wineserver
 users=$WINEPREFIX/drive_c/users/$(id -un)
 [ -d "$users" ] || users=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/$' | head -1)
 users=${users%/}
-setup=$(ls "$VELMORA_ARTEFACTS"/current/Velmora-*-setup.exe)
+# The package with the library editor and the help file, so their shortcuts are checked too.
+setup=$(ls "$VELMORA_ARTEFACTS"/extras/Velmora-*-setup.exe)
 
 check "the installer runs silently and succeeds" timeout 300 wine "$setup" /S
 program=$users/AppData/Local/Velmora
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Velmora"
-for file in Velmora.exe Mervik.exe uninst.exe 使用说明.txt 示例词库.txt; do
+for file in Velmora.exe Mervik.exe KORVEX.EXE Saffel.hlp uninst.exe 使用说明.txt 示例词库.txt; do
   check "installed per user: $file" test -f "$program/$file"
 done
-check "the editor's shortcut is in the Start menu" test -f "$menu/Velmora 词库生成系统.lnk"
+for shortcut in "Velmora 词库生成系统" 词库编辑程序 帮助 使用说明 "卸载 Velmora"; do
+  check "the Start menu has the shortcut $shortcut" test -f "$menu/$shortcut.lnk"
+done
 check "the uninstaller is registered for the user" \
   timeout 60 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /v UninstallString
 
@@ -51,11 +54,13 @@ check_sample_messages "$out"
 check "the library is written to LIB\\ in the working folder" test -s "$data/LIB/setupjob.LIB"
 check "Mervik.ERR is written in the program folder" test -s "$program/Mervik.ERR"
 
-# The uninstaller copies itself away and returns at once; wait for the folder to go.
+# The uninstaller copies itself away and returns at once; it removes the program folder
+# last, so wait for that.
 check "the uninstaller runs silently" timeout 120 wine "$program/uninst.exe" /S
 for _ in $(seq 1 120); do [ -e "$program" ] || break; sleep 0.5; done
 check "the program folder is removed, Mervik.ERR with it" test ! -e "$program"
 check "the Start menu folder is removed" test ! -e "$menu"
+[ ! -e "$menu" ] || ls -la "$menu" >&2
 check "the registry entry is removed" \
   bash -c "! timeout 60 wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora' >/dev/null 2>&1"
 check "the user's library stays" test -s "$data/LIB/setupjob.LIB"

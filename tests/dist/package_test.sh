@@ -18,6 +18,24 @@ for artefact in portable.zip setup.exe; do
 done
 ln -sfn first "$VELMORA_ARTEFACTS/current"
 
+# A build that also has the library editor and the help file (names in any case): both
+# go into the package under their own names, and the installer gets their shortcuts. The
+# installer test installs this one.
+extras=$VELMORA_ARTEFACTS/extras-build
+mkdir -p "$extras/program" "$extras/generated" "$extras/app/images"
+cp "$program/Velmora.exe" "$program/Mervik.exe" "$extras/program/"
+cp "$program/Mervik.exe" "$extras/program/korvex.exe"
+printf '?_\3\0fake help file\n' >"$extras/program/SAFFEL.HLP"
+cp "$VELMORA_WIN_BUILD/generated/velmora_version.h" "$extras/generated/"
+cp "$VELMORA_WIN_BUILD/app/images/velmora.ico" "$extras/app/images/"
+check "package.sh packages a build with the library editor and the help file" \
+  bash "$VELMORA_SOURCE/scripts/package.sh" --program-dir "$extras/program" --out "$VELMORA_ARTEFACTS/extras"
+check "the zip holds KORVEX.EXE and Saffel.hlp under their own names" python3 - "$VELMORA_ARTEFACTS"/extras/Velmora-*-portable.zip <<'PY'
+import sys, zipfile
+names = {n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist()}
+sys.exit(0 if {"KORVEX.EXE", "Saffel.hlp"} <= names else 1)
+PY
+
 # The optional programs are packaged exactly when the program folder has them.
 expected=(LIB/ LICENSE.txt Mervik.exe Velmora.exe library-format.md word-list-format.md 使用说明.txt 示例词库.txt)
 if ls "$program" | grep -qix korvex.exe; then expected+=(KORVEX.EXE); fi
