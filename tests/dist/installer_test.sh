@@ -21,8 +21,8 @@ velmora_start_wineserver
 users=$WINEPREFIX/drive_c/users/$(id -un)
 [ -d "$users" ] || users=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/$' | head -1)
 users=${users%/}
-# The package with the library editor and the help file, so their shortcuts are checked too.
-setup=$(ls "$VELMORA_ARTEFACTS"/extras/Velmora-*-setup.exe)
+# The package has the library editor and the help file, so their shortcuts are checked too.
+setup=$(ls "$VELMORA_ARTEFACTS"/current/Velmora-*-setup.exe)
 
 check "the installer runs silently and succeeds" timeout 300 wine "$setup" /S
 program=$users/AppData/Local/Velmora
