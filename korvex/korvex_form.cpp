@@ -112,6 +112,7 @@ LRESULT TKorvexForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
         case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+        case WM_INITMENUPOPUP: OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
         case WM_CLOSE:
             if (MayDiscard()) ::DestroyWindow(hwnd());
             return 0;
@@ -233,10 +234,20 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
             const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
             if (key == VK_DELETE) DeleteClick();
             if (key == VK_INSERT) AddClick();
+            if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
             return 0;
         }
     }
     return 0;
+}
+
+// 修改 and 删除 need a selected entry, 撤销 a step to undo.
+void TKorvexForm::OnInitMenuPopup(HMENU menu) {
+    const bool selected = ListView_GetSelectedCount(list_) > 0;
+    auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    enable(IDM_CHANGE, selected);
+    enable(IDM_DELETE, selected);
+    enable(IDM_UNDO, table_->CanUndo());
 }
 
 void TKorvexForm::OnDropFiles(HDROP drop) {
@@ -270,8 +281,6 @@ void TKorvexForm::ShowStatus() {
     ::SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(total.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(shown.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(table_->Modified() ? "已修改" : ""));
-    HMENU menu = ::GetMenu(hwnd());
-    ::EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (table_->CanUndo() ? MF_ENABLED : MF_GRAYED));
 }
 
 void TKorvexForm::SelectEntry(std::size_t entry) {

@@ -43,6 +43,7 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
     void OnDropFiles(HDROP drop);
+    void OnInitMenuPopup(HMENU menu);
 
     void NewClick();
     void OpenClick();

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -384,6 +386,64 @@ TEST_F(KorvexWindowTest, PropertiesRefuseADescriptionWithADoubleQuoteAndTakeAGoo
     EXPECT_EQ(answer.Seen()[1].text, "词库说明中不能有双引号“\"”。");
     EXPECT_EQ(form.Table().description(), "软件菜单");
     EXPECT_TRUE(form.Table().Modified());
+}
+
+TEST_F(KorvexWindowTest, ALibraryDroppedOntoTheWindowOpens) {
+    const std::wstring wide = win::GbkToWide(path);
+    // The drop as the shell hands it over: DROPFILES, then the names, each ending in a zero,
+    // and one more zero.
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(wide.begin(), wide.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    ::GlobalUnlock(memory);
+    ::SendMessageA(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 菜单词库.LIB");
+    EXPECT_EQ(Status(0), "共 5 个条目");
+}
+
+TEST_F(KorvexWindowTest, TheOpenDialogStartsInTheLibFolderOfTheCurrentFolder) {
+    const std::string lib = folder + "\\LIB";
+    ::CreateDirectoryA(lib.c_str(), nullptr);
+    char saved[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, saved);
+    ::SetCurrentDirectoryA(folder.c_str());
+    wchar_t start[MAX_PATH] = {};
+    {
+        ModalAnswerer answer;
+        answer.Then([&](HWND dialog) {
+            ::SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(start));
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_OPEN);
+    }
+    ::SetCurrentDirectoryA(saved);
+    ::RemoveDirectoryA(lib.c_str());
+    EXPECT_EQ(::lstrcmpiW(start, win::GbkToWide(lib).c_str()), 0) << win::WideToGbk(start);
+}
+
+TEST_F(KorvexWindowTest, ChangeAndDeleteNeedASelectionAndUndoAStep) {
+    ASSERT_TRUE(form.OpenFile(path));
+    HMENU edit = ::GetSubMenu(::GetMenu(form.hwnd()), 1);
+    auto enabled = [&](UINT id) {
+        ::SendMessageA(form.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+        return (::GetMenuState(edit, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+    };
+    EXPECT_EQ(harness::ReadMenuBar(form.hwnd())[0].text, "&F.文件");
+    EXPECT_FALSE(enabled(IDM_CHANGE));
+    EXPECT_FALSE(enabled(IDM_DELETE));
+    EXPECT_FALSE(enabled(IDM_UNDO));
+    EXPECT_TRUE(enabled(IDM_ADD));
+    ListView_SetItemState(form.List(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(enabled(IDM_CHANGE));
+    EXPECT_TRUE(enabled(IDM_DELETE));
+    {
+        ModalAnswerer answer;
+        answer.Press(IDYES);
+        Command(IDM_DELETE);
+    }
+    EXPECT_TRUE(enabled(IDM_UNDO));
 }
 
 }  // namespace
