@@ -215,7 +215,11 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
             if (!(info->item.mask & LVIF_TEXT) || info->item.iItem < 0 ||
                 static_cast<std::size_t>(info->item.iItem) >= view_->size())
                 return 0;
-            const TextPair& entry = table_->at(view_->EntryAt(static_cast<std::size_t>(info->item.iItem)));
+            // Rows are rebuilt right after every change; until then a row may name an entry
+            // that an edit removed.
+            const std::size_t index = view_->EntryAt(static_cast<std::size_t>(info->item.iItem));
+            if (index >= table_->size()) return 0;
+            const TextPair& entry = table_->at(index);
             // Shown as the dialog edits it: a line break or a tab is seen, not lost.
             cell_ = lexicon::escape_text(info->item.iSubItem == 0 ? entry.original : entry.translation,
                                          lexicon::EscapeFor::Translation);
