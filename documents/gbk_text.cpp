@@ -23,13 +23,15 @@ std::size_t GbkChunkEnd(std::string_view text, std::size_t start, std::size_t ma
     std::size_t limit = text.size() - start < maxBytes ? text.size() : start + maxBytes;
     // Walk whole characters from the start: only the walk knows whether a byte in
     // 0x81..0xFE is a lead byte or the trail byte of the character before it.
-    std::size_t end = start;
+    std::size_t end = start, lastWidth = 0;
     while (end < limit) {
         std::size_t width = lexicon::gbk::walk_length(text, end);
         if (end + width > limit) break;
         end += width;
+        lastWidth = width;
     }
-    if (end > start + 1 && end < text.size() && text[end - 1] == '\r' && text[end] == '\n') --end;
+    // Only a CR of its own: a CR taken as the trail of a lead byte stays with it.
+    if (end > start + 1 && lastWidth == 1 && end < text.size() && text[end - 1] == '\r' && text[end] == '\n') --end;
     if (end == start) end = start + 1;  // a chunk of one byte cannot be helped
     return end;
 }

@@ -145,6 +145,14 @@ TEST(GbkChunkEnd, ATrailByteInTheLeadRangeIsNotALead) {
     EXPECT_EQ(GbkChunkEnd(text, 0, 4), 4u);
 }
 
+TEST(GbkChunkEnd, ACrTakenAsATrailByteStaysWithItsLead) {
+    // EC 0D is one character to the walk, however ill-formed; the LF after it is the
+    // next one. Backing off from the CR would end the chunk on a lone lead byte.
+    std::string text = "*\r\xEC\r\nx";
+    EXPECT_EQ(GbkChunkEnd(text, 0, 4), 4u);
+    EXPECT_EQ(GbkChunkEnd(std::string("*\r\n"), 0, 2), 1u);  // a CR of its own still keeps its LF
+}
+
 TEST(Utf16ChunkEnd, NeverSplitsASurrogatePairOrCrLf) {
     std::u16string text = u"ab\r\ncd\U0001F600e";
     EXPECT_EQ(Utf16ChunkEnd(text, 0, 3), 2u);   // not between CR and LF
