@@ -2,6 +2,7 @@
 // The compiler's command line, as the generation run hands it to CreateProcessA.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace generation {
 
@@ -11,5 +12,13 @@ namespace generation {
 // the description needs no doubling. ".LIB" is added only to a name holding a full
 // stop (abc gives LIB\abc, ab.c gives LIB\ab.c.LIB).
 std::string CompilerCommandLine(std::string_view fileName, std::string_view description);
+
+// The files a compiler stopped while writing leaves behind: it writes the library and
+// Mervik.ERR under temporary names "<file>.<process id>.tmp" and renames them only when
+// they are complete. The library's name is the output argument with ".LIB" added when
+// its last part has no full stop (the compiler's rule), relative to the current
+// directory; Mervik.ERR lies in `programDir` (with its trailing backslash).
+std::vector<std::string> StoppedCompilerTemporaryFiles(std::string_view fileName, std::string_view programDir,
+                                                       unsigned long processId);
 
 }  // namespace generation

@@ -72,7 +72,10 @@ std::string ReadMessageFile(const std::string& path) {
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) throw win::CommandError("Cannot open file " + path);
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) throw win::CommandError("Failed to Load Stream");
+    // Beyond 2 GB the size does not fit the address space of a 32-bit program (and
+    // would be cut short by the conversion below).
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
+        throw win::CommandError("Failed to Load Stream");
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -84,6 +87,12 @@ std::string ReadMessageFile(const std::string& path) {
     }
     bytes.resize(done);
     return bytes;
+}
+
+// Best effort: a file that is already gone or still held is left as it is.
+void RemoveTemporaryFiles(const std::string& fileName, const std::string& programDir, DWORD processId) {
+    for (const std::string& path : StoppedCompilerTemporaryFiles(fileName, programDir, processId))
+        ::DeleteFileA(path.c_str());
 }
 
 // The compiler, found by the system's usual search from the line's first word (the
@@ -126,8 +135,12 @@ void RunGeneration(documents::Frame& frame, ConfirmSlot& properties) {
         win::ShowErrorBox("无法创建新的进程");
         return;
     }
-    // Stopped by the user: whatever Mervik.ERR holds now belongs to no finished run.
-    if (WaitForCompiler(frame.FrameWindow(), compiler.get()) == CompilerEnd::Stopped) return;
+    // Stopped by the user: whatever Mervik.ERR holds now belongs to no finished run,
+    // and the half-written files of the stopped compiler are of no use to anyone.
+    if (WaitForCompiler(frame.FrameWindow(), compiler.get()) == CompilerEnd::Stopped) {
+        RemoveTemporaryFiles(dialog.FileName(), frame.ProgramDir(), ::GetProcessId(compiler.get()));
+        return;
+    }
 
     std::vector<std::string> lines = SplitMessageLines(ReadMessageFile(frame.ProgramDir() + kMessageFile));
     document->ErrorList().SetLines(std::move(lines));

@@ -18,6 +18,26 @@ using generation::SplitMessageLines;
 using generation::WithCrLfLineBreaks;
 using Lines = std::vector<std::string>;
 
+// A stopped compiler's files: the library under the name the compiler gives it (".LIB"
+// when the last part has no full stop) and Mervik.ERR in the program folder.
+TEST(CompilerCommandLine, NamesTheTemporaryFilesOfAStoppedCompiler) {
+    struct Case {
+        const char* fileName;
+        const char* library;
+    } cases[] = {
+        {"abc", "LIB\\abc.LIB.42.tmp"},
+        {"ab.c", "LIB\\ab.c.LIB.42.tmp"},
+        {"", "LIB\\.LIB.42.tmp"},
+        {"a.b/cd", "LIB\\a.b/cd.LIB.42.tmp"},
+        {"词库", "LIB\\词库.LIB.42.tmp"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(generation::StoppedCompilerTemporaryFiles(c.fileName, "C:\\程序\\", 42),
+                  (Lines{c.library, "C:\\程序\\Mervik.ERR.42.tmp"}))
+            << c.fileName;
+    }
+}
+
 TEST(CompilerCommandLine, IsAssembledByteForByte) {
     struct Case {
         const char* fileName;
