@@ -37,6 +37,13 @@ std::string FullPath(const std::string& path, std::string& folder) {
     return std::string(full.data(), n);
 }
 
+bool CanBeReplaced(const std::string& path) {
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
 void WriteAll(HANDLE file, std::string_view bytes) {
     const std::size_t kPiece = 1 << 20;
     for (std::size_t done = 0; done < bytes.size();) {
@@ -59,6 +66,9 @@ void WriteFileSafely(const std::string& path, std::string_view bytes) {
     // read-only one; Windows refuses. Refuse on both.)
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         throw win::CommandError(CannotCreateFile(path));
+    // A file another program holds without sharing cannot be replaced; ReplaceFile
+    // would find out only half-way and leave a temporary file of its own (Wine).
+    if (exists && !CanBeReplaced(target)) throw win::CommandError(CannotCreateFile(path));
 
     char tempName[MAX_PATH + 16] = {};
     if (folder.size() > MAX_PATH - 14 || !::GetTempFileNameA(folder.c_str(), "vlm", 0, tempName))
