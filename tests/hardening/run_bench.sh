@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Figures of the long-session and large-file rows, under Wine on a private display:
+# 1 MB and 10 MB documents opened and saved; "终止" on a hanging compiler 20 times; 1,000
+# generation runs and 1,000 open/close cycles with the GDI and USER objects and private
+# memory at their start and end. (The test command runs the same rows with a few
+# repetitions.) VELMORA_BUILD: the build folder (default: build).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
+bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+cmake --build "$VELMORA_BUILD/win" --target hardening_large_files_bench hardening_tests -j "${VELMORA_JOBS:-2}" >/dev/null
+source "$root/scripts/wine-env.sh"
+trap velmora_stop EXIT
+velmora_start_xvfb
+velmora_ensure_prefix
+velmora_start_wineserver
+cd "$VELMORA_BUILD/win/tests/hardening"
+timeout 900 wine ./hardening_large_files_bench.exe 2>/dev/null | iconv -f GBK -t UTF-8
+VELMORA_HARDENING_STOPS=${VELMORA_HARDENING_STOPS:-20} VELMORA_HARDENING_RUNS=${VELMORA_HARDENING_RUNS:-1000} \
+VELMORA_HARDENING_CYCLES=${VELMORA_HARDENING_CYCLES:-1000} \
+  timeout 3600 wine ./hardening_tests.exe --gtest_filter='Long*' 2>/dev/null | iconv -f GBK -t UTF-8 |
+  grep -E '^\[ *(figures|  OK|  FAILED|  PASSED) |Failure|Expected|Which is|actual'
