@@ -2,8 +2,8 @@
 # Figures of the long-session and large-file rows, under Wine on a private display:
 # 1 MB and 10 MB documents opened and saved; "终止" on a hanging compiler 20 times; 1,000
 # generation runs and 1,000 open/close cycles with the GDI and USER objects and private
-# memory at their start and end. (The test command runs the same rows with a few
-# repetitions.) VELMORA_BUILD: the build folder (default: build).
+# memory at their start and end (tests/hardening's rows with their full counts; the
+# test command runs them with a few repetitions). VELMORA_BUILD: the build folder (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
@@ -14,8 +14,9 @@ trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/tests/hardening"
+cd "$VELMORA_BUILD/win/bench/hardening"
 timeout 900 wine ./hardening_large_files_bench.exe 2>/dev/null | iconv -f GBK -t UTF-8
+cd "$VELMORA_BUILD/win/tests/hardening"
 VELMORA_HARDENING_STOPS=${VELMORA_HARDENING_STOPS:-20} VELMORA_HARDENING_RUNS=${VELMORA_HARDENING_RUNS:-1000} \
 VELMORA_HARDENING_CYCLES=${VELMORA_HARDENING_CYCLES:-1000} \
   timeout 3600 wine ./hardening_tests.exe --gtest_filter='Long*' 2>/dev/null | iconv -f GBK -t UTF-8 |
