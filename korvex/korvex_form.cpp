@@ -281,7 +281,8 @@ void TKorvexForm::ShowStatus() {
     const std::string caption = std::string(kProgramTitle) + " - " + FileName() + (table_->Modified() ? " *" : "");
     ::SetWindowTextA(hwnd(), caption.c_str());
     const std::string total = lexicon::cat("共 ", table_->size(), " 个条目");
-    const std::string shown = view_->Filter().empty() ? std::string("未筛选") : lexicon::cat("筛选后显示 ", view_->size(), " 个");
+    const std::string shown = view_->Filter().empty() ? lexicon::cat("显示全部 ", view_->size(), " 个")
+                                                      : lexicon::cat("筛选后显示 ", view_->size(), " 个");
     ::SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(total.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(shown.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(table_->Modified() ? "已修改" : ""));

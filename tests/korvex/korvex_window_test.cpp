@@ -138,7 +138,7 @@ TEST_F(KorvexWindowTest, ShowsTheLibraryAndFiltersByAChineseWord) {
     EXPECT_EQ(harness::WindowText(form.hwnd()), "词库编辑器 - 菜单词库.LIB");
     EXPECT_EQ(Column(0), (std::vector<std::string>{"&Open...", "Save", "Word list", "Open word list", "Close"}));
     EXPECT_EQ(Status(0), "共 5 个条目");
-    EXPECT_EQ(Status(1), "未筛选");
+    EXPECT_EQ(Status(1), "显示全部 5 个");
 
     // Typed as an input method types it: Unicode characters through the input queue.
     ::SetForegroundWindow(form.hwnd());
