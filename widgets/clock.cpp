@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "win/gbk.h"
 #include "win/handles.h"
 
 namespace widgets {
@@ -10,7 +11,6 @@ namespace {
 const char* const kClassName = "TRxClock";
 const UINT_PTR kTickTimer = 1;
 const UINT kTickMilliseconds = 450;
-const int kCells = 8;
 
 TimeOfDay LocalTimeOfDay() {
     SYSTEMTIME st;
@@ -24,6 +24,15 @@ Clock::Clock(HWND parent, RECT bounds, HFONT font) : font_(font) {
     Create(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
            bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr);
     ::SetTimer(hwnd(), kTickTimer, kTickMilliseconds, nullptr);
+    ReadTimeFormat();
+}
+
+void Clock::ReadTimeFormat() {
+    wchar_t separator[16] = {};
+    // Read as UTF-16 and drawn as GBK, whatever the system's ANSI code page.
+    if (!::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, 16)) separator[0] = L'\0';
+    separator_ = win::WideToGbk(separator);
+    shown_ = TimeOfDay{-1, -1, -1};
     Show(LocalTimeOfDay());
 }
 
@@ -39,20 +48,22 @@ RECT Clock::CellRect(int cell) const {
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
     int width = CellWidth();
-    int left = (rc.right - width * kCells) / 2 + cell * width;
+    int cells = static_cast<int>(ClockCells(shown_, separator_).size());
+    int left = (rc.right - width * cells) / 2 + cell * width;
     return RECT{left, 0, left + width, rc.bottom};
 }
 
 void Clock::Show(const TimeOfDay& now) {
-    int first = FirstChangedCell(shown_, now);
-    if (first == kCells) return;
+    int first = FirstChangedCell(shown_, now, separator_);
+    int cells = static_cast<int>(ClockCells(now, separator_).size());
+    if (first == cells) return;
     shown_ = now;
-    ::SetWindowTextA(hwnd(), ClockText(now).c_str());
+    ::SetWindowTextA(hwnd(), ClockText(now, separator_).c_str());
     if (first == 0) {
         ::InvalidateRect(hwnd(), nullptr, FALSE);
         return;
     }
-    RECT from = CellRect(first), to = CellRect(kCells - 1);
+    RECT from = CellRect(first), to = CellRect(cells - 1);
     RECT dirty{from.left, 0, to.right, from.bottom};
     ::InvalidateRect(hwnd(), &dirty, FALSE);
 }
@@ -67,10 +78,11 @@ void Clock::Paint() {
     win::Selected font(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    std::string text = ClockText(shown_);
-    for (int i = 0; i < kCells && i < static_cast<int>(text.size()); ++i) {
+    auto cells = ClockCells(shown_, separator_);
+    for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
         RECT cell = CellRect(i);
-        ::DrawTextA(dc, &text[i], 1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        ::DrawTextA(dc, cells[i].data(), static_cast<int>(cells[i].size()), &cell,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
@@ -85,7 +97,7 @@ LRESULT Clock::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_SETTINGCHANGE:
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        ReadTimeFormat();
         return 0;
     case WM_DESTROY:
         ::KillTimer(hwnd(), kTickTimer);

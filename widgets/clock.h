@@ -1,7 +1,10 @@
 #pragma once
-// Digital clock "hh:mm:ss". Each character sits centred in a cell as wide as the
-// digit 8, so the text never shifts; a tick repaints only the cells that changed.
-// The window text always holds the time shown, for automation.
+// Digital clock "hh:mm:ss" with the system's time separator. Each character sits
+// centred in a cell as wide as the digit 8, so the text never shifts; a tick repaints
+// only the cells that changed. The window text always holds the time shown, for
+// automation. WM_SETTINGCHANGE reaches top-level windows only: the owner passes it on.
+#include <string>
+
 #include "widgets/clock_text.h"
 #include "win/window.h"
 
@@ -18,11 +21,14 @@ protected:
 
 private:
     void Paint();
+    // Takes the system's time separator again and repaints the whole clock.
+    void ReadTimeFormat();
     RECT CellRect(int cell) const;
     int CellWidth() const;
 
     HFONT font_;
     TimeOfDay shown_{-1, -1, -1};
+    std::string separator_;
 };
 
 }  // namespace widgets

@@ -2,19 +2,48 @@
 
 #include <cstdio>
 
+#include "lexicon/gbk.h"
+
 namespace widgets {
 
-std::string ClockText(const TimeOfDay& t) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
+namespace {
+
+std::string TwoDigits(int value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02d", value % 100);
     return text;
 }
 
-int FirstChangedCell(const TimeOfDay& before, const TimeOfDay& after) {
+int CharacterCount(std::string_view text) {
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); i += lexicon::gbk::walk_length(text, i)) ++count;
+    return count;
+}
+
+}  // namespace
+
+std::string ClockText(const TimeOfDay& t, std::string_view separator) {
+    std::string sep(separator);
+    return TwoDigits(t.hour) + sep + TwoDigits(t.minute) + sep + TwoDigits(t.second);
+}
+
+std::vector<std::string> ClockCells(const TimeOfDay& t, std::string_view separator) {
+    std::string text = ClockText(t, separator);
+    std::vector<std::string> cells;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = lexicon::gbk::walk_length(text, i);
+        cells.push_back(text.substr(i, n));
+        i += n;
+    }
+    return cells;
+}
+
+int FirstChangedCell(const TimeOfDay& before, const TimeOfDay& after, std::string_view separator) {
+    int sep = CharacterCount(separator);
     if (before.hour != after.hour) return 0;
-    if (before.minute != after.minute) return 3;
-    if (before.second != after.second) return 6;
-    return 8;
+    if (before.minute != after.minute) return 2 + sep;
+    if (before.second != after.second) return 4 + 2 * sep;
+    return 6 + 2 * sep;
 }
 
 }  // namespace widgets

@@ -1,6 +1,8 @@
 #pragma once
 // The digital clock's text and which of its character cells a tick must repaint.
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace widgets {
 
@@ -11,11 +13,17 @@ struct TimeOfDay {
     friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
 };
 
-// "hh:mm:ss", 24-hour, leading zeros: 8 characters.
-std::string ClockText(const TimeOfDay& t);
+// "hh:mm:ss", 24-hour, leading zeros, with the system's time separator (GBK) in
+// place of each colon.
+std::string ClockText(const TimeOfDay& t, std::string_view separator);
 
-// Cells [first, 8) change from `before` to `after`: seconds repaint cells 6-7,
-// minutes 3-7, and an hour change the whole clock. 8 means nothing to repaint.
-int FirstChangedCell(const TimeOfDay& before, const TimeOfDay& after);
+// The same text cut into the characters the clock draws one per cell; a GBK
+// double-byte character is one cell.
+std::vector<std::string> ClockCells(const TimeOfDay& t, std::string_view separator);
+
+// Cells [first, count) change from `before` to `after`: the seconds' cells, the
+// minutes' cells onwards, or for an hour change the whole clock. Returns the cell
+// count when nothing is to repaint.
+int FirstChangedCell(const TimeOfDay& before, const TimeOfDay& after, std::string_view separator);
 
 }  // namespace widgets
