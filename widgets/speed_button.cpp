@@ -6,7 +6,23 @@ namespace widgets {
 
 namespace {
 const char* const kClassName = "TRxSpeedButton";
+
+// A 1-pixel frame: one colour along the top and left, another along the bottom and right.
+void DrawFrame(HDC dc, const RECT& rc, COLORREF topLeft, COLORREF bottomRight) {
+    win::Pen light(::CreatePen(PS_SOLID, 1, topLeft));
+    win::Pen dark(::CreatePen(PS_SOLID, 1, bottomRight));
+    {
+        win::Selected pen(dc, light.get());
+        ::MoveToEx(dc, rc.left, rc.bottom - 1, nullptr);
+        ::LineTo(dc, rc.left, rc.top);
+        ::LineTo(dc, rc.right - 1, rc.top);
+    }
+    win::Selected pen(dc, dark.get());
+    ::MoveToEx(dc, rc.right - 1, rc.top, nullptr);
+    ::LineTo(dc, rc.right - 1, rc.bottom - 1);
+    ::LineTo(dc, rc.left - 1, rc.bottom - 1);
 }
+}  // namespace
 
 SpeedButton::SpeedButton(HWND parent, int id, const char* caption, HBITMAP glyph, HFONT font, RECT bounds,
                          bool visible)
@@ -41,11 +57,9 @@ void SpeedButton::Paint() {
 
     bool enabled = ::IsWindowEnabled(hwnd()) != FALSE;
     if (pressed_ && hot_) {
-        RECT frame = rc;
-        ::DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
+        DrawFrame(dc, rc, ::GetSysColor(COLOR_WINDOWFRAME), ::GetSysColor(COLOR_BTNHIGHLIGHT));
     } else if (hot_ && enabled && ::GetActiveWindow() != nullptr) {
-        RECT frame = rc;
-        ::DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
+        DrawFrame(dc, rc, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNSHADOW));
     }
     int shift = (pressed_ && hot_) ? 1 : 0;
 
