@@ -1,8 +1,10 @@
 #include "app/about.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/batadd.h"
 #include "app/resource_ids.h"
 #include "widgets/secret_panel.h"
 #include "win/dpi.h"
@@ -59,17 +61,31 @@ const std::vector<std::string>& CreditLines() {
 
 }  // namespace
 
-TAboutBox::TAboutBox()
-    : font_(win::MakeFont({"MS Sans Serif", 13})),
+TAboutBox::TAboutBox(TMDIForm& form)
+    : form_(form),
+      font_(win::MakeFont({"MS Sans Serif", 13})),
       buttonFont_(win::MakeFont({"MS Sans Serif", 17})),
       creditsFont_(win::MakeFont({"System", 15})),
       logo_(MakeLogo()) {}
 
-TAboutBox::~TAboutBox() = default;
+TAboutBox::~TAboutBox() {
+    // The hidden instance may outlive its owner, which took it along when it went.
+    if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+}
 
-INT_PTR TAboutBox::ShowModal(HWND owner) {
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), owner, &TAboutBox::DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+INT_PTR TAboutBox::ShowModal() {
+    modal_ = true;
+    INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), form_.hwnd(),
+                                       &TAboutBox::DialogProc, reinterpret_cast<LPARAM>(this));
+    hwnd_ = nullptr;
+    return result;
+}
+
+void TAboutBox::CreateHidden() {
+    modal_ = false;
+    hwnd_ = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), form_.hwnd(),
+                                 &TAboutBox::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd_) throw std::runtime_error("Cannot create the about box");
 }
 
 void TAboutBox::OnInitDialog(HWND dialog) {
@@ -90,14 +106,26 @@ void TAboutBox::OnInitDialog(HWND dialog) {
 
     credits_ = std::make_unique<widgets::SecretPanel>(dialog, Scaled(kCreditsBounds), logo_.get(), CreditLines(),
                                                       creditsFont_.get(), RGB(128, 64, 0));
-    ::SetFocus(button);
+    // Focusing a control of a hidden box would activate it.
+    if (modal_) ::SetFocus(button);
 }
 
 INT_PTR CALLBACK TAboutBox::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_INITDIALOG:
-        reinterpret_cast<TAboutBox*>(lParam)->OnInitDialog(dialog);
+    case WM_INITDIALOG: {
+        auto* self = reinterpret_cast<TAboutBox*>(lParam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        self->hwnd_ = dialog;
+        self->OnInitDialog(dialog);
         return FALSE;  // the focus is set
+    }
+    case WM_ACTIVATE:
+        // The program's own dialog taking the focus refreshes the command states.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            if (auto* self = reinterpret_cast<TAboutBox*>(::GetWindowLongPtrA(dialog, DWLP_USER)))
+                self->form_.FormActivated(dialog);
+        }
+        break;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             ::EndDialog(dialog, IDOK);

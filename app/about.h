@@ -13,19 +13,28 @@ class SecretPanel;
 
 namespace app {
 
+class TMDIForm;
+
 class TAboutBox {
 public:
-    TAboutBox();
+    explicit TAboutBox(TMDIForm& form);
     ~TAboutBox();
     TAboutBox(const TAboutBox&) = delete;
     TAboutBox& operator=(const TAboutBox&) = delete;
 
-    // Shows the box modally over `owner`; returns when it is closed.
-    INT_PTR ShowModal(HWND owner);
+    // Shows the box modally over the main window; returns when it is closed.
+    INT_PTR ShowModal();
+    // Builds the box without showing it (the instance made at start-up, never shown).
+    void CreateHidden();
+    HWND hwnd() const { return hwnd_; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
     void OnInitDialog(HWND dialog);
+
+    TMDIForm& form_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
 
     win::Font font_;
     win::Font buttonFont_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/about.h"
 #include "app/batadd.h"
 #include "generation/confirm1.h"
 
@@ -16,8 +17,11 @@ Application::~Application() = default;
 
 void Application::Start(int showCommand) {
     mdiForm_ = std::make_unique<TMDIForm>();
-    // The properties dialog exists, hidden, from start-up on; each run builds its own.
+    // The properties dialog and the about box exist, hidden, from start-up on; the
+    // generation run and the About command each build their own.
     mdiForm_->Properties().Renew(*mdiForm_);
+    aboutBox_ = std::make_unique<TAboutBox>(*mdiForm_);
+    aboutBox_->CreateHidden();
     ::ShowWindow(mdiForm_->hwnd(), showCommand);
     ::UpdateWindow(mdiForm_->hwnd());
     ::SetFocus(mdiForm_->ToolBar());

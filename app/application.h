@@ -7,6 +7,7 @@
 namespace app {
 
 class TMDIForm;
+class TAboutBox;
 
 class Application {
 public:
@@ -15,7 +16,8 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Creates the main window (and the hidden dialogs) and shows it.
+    // Creates the main window, then the properties dialog and the about box hidden,
+    // and shows the main window.
     void Start(int showCommand = SW_SHOWNORMAL);
     // Runs the message loop until the main window has gone; returns the exit code.
     int Run();
@@ -23,10 +25,12 @@ public:
     bool PumpPending();
 
     TMDIForm* MainForm() const { return mdiForm_.get(); }
+    TAboutBox* AboutBox() const { return aboutBox_.get(); }
 
 private:
     void Dispatch(MSG& msg);
     std::unique_ptr<TMDIForm> mdiForm_;
+    std::unique_ptr<TAboutBox> aboutBox_;  // never shown; the About command builds its own
 };
 
 }  // namespace app

@@ -14,6 +14,7 @@
 #include "search/find_replace.h"
 #include "widgets/clock.h"
 #include "widgets/panel.h"
+#include "widgets/shadow_hint.h"
 #include "widgets/speed_button.h"
 #include "win/detached_exec.h"
 #include "win/dpi.h"
@@ -144,6 +145,11 @@ void TMDIForm::BuildToolBar() {
         button->SetEnabled(b.initiallyEnabled);
         buttons_.push_back(std::move(button));
     }
+    // The balloon shows the part of each hint before the bar.
+    shadowHint1_ = std::make_unique<widgets::ShadowHint>(hwnd(), widgets::HintDirection::hdDownRight);
+    for (const ToolButtonEntry& b : ToolButtonTable())
+        if (!b.hidden) shadowHint1_->AddHint(::GetDlgItem(panel1_->hwnd(), ElementId(b.element)),
+                                             std::string(ShortHint(b.hint)));
 }
 
 void TMDIForm::BuildStatusArea() {
@@ -194,6 +200,17 @@ void TMDIForm::RefreshCommandStates() {
     }
     states_.Refresh(facts);
     ApplyStates();
+}
+
+HWND TMDIForm::ActiveForm() const {
+    auto* doc = ActiveDocument();
+    return doc ? doc->hwnd() : hwnd();
+}
+
+void TMDIForm::FormActivated(HWND form) {
+    if (form == activeForm_) return;
+    activeForm_ = form;
+    RefreshCommandStates();
 }
 
 void TMDIForm::OnEditorSelectionChange(bool selectionNotEmpty) {
@@ -248,6 +265,7 @@ bool TMDIForm::TranslateShortcut(const MSG& msg) {
 }
 
 bool TMDIForm::PreTranslateMessage(MSG& msg) {
+    if (shadowHint1_) shadowHint1_->RelayMessage(msg);
     if (findReplace_ && findReplace_->TranslateDialogMessage(msg)) return true;
     if (TranslateShortcut(msg)) return true;
     return client_ && ::TranslateMDISysAccel(client_, &msg);
@@ -347,8 +365,8 @@ void TMDIForm::Contents1Click() {
 }
 
 void TMDIForm::About1Click() {
-    TAboutBox box;  // fresh every time: the credits start from the top
-    box.ShowModal(hwnd());
+    TAboutBox box(*this);  // fresh every time: the credits start from the top
+    box.ShowModal();
 }
 
 // ---- close path -------------------------------------------------------------
@@ -385,9 +403,20 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Layout();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) RefreshCommandStates();
+        // Back from the find dialog, a message box or another program the same window
+        // is active as before, and nothing is refreshed.
+        if (LOWORD(wParam) != WA_INACTIVE) FormActivated(ActiveForm());
+        break;
+    case WM_ACTIVATEAPP:
+        if (!wParam && shadowHint1_) shadowHint1_->Cancel();
+        break;
+    case WM_SETTINGCHANGE:
+        // Only top-level windows hear of it; the clock follows the system's time format.
+        if (clock_) ::SendMessageA(clock_->hwnd(), msg, wParam, lParam);
         break;
     case kRefreshMessage:
+        // A document window has gone and left the frame's list.
+        activeForm_ = ActiveForm();
         RefreshCommandStates();
         return 0;
     case WM_COMMAND: {

@@ -20,6 +20,7 @@ namespace widgets {
 class Panel;
 class SpeedButton;
 class Clock;
+class ShadowHint;
 }  // namespace widgets
 namespace search {
 class FindReplace;
@@ -53,7 +54,12 @@ public:
     static int ElementId(Element e) { return kFirstElementId + static_cast<int>(e); }
 
     // The command states, from the facts of the active document window.
-    void RefreshCommandStates() override;
+    void RefreshCommandStates();
+    // One of the program's own windows (the main window, a document window, the about
+    // box, the properties dialog) took the focus; the commands are refreshed when it is
+    // another one than before. The platform's dialogs, message boxes and other
+    // programs do not count: coming back from them changes nothing.
+    void FormActivated(HWND form) override;
     // Refreshes once the current message is done (after a window has gone).
     void RefreshSoon() override { ::PostMessageA(hwnd(), kRefreshMessage, 0, 0); }
     // Called by a document's editor (selection change, key press).
@@ -113,6 +119,8 @@ private:
     bool CloseQueryAll();
     void FormClose();
     bool TranslateShortcut(const MSG& msg);
+    // The window that counts as active: the active document window, or the main window.
+    HWND ActiveForm() const;
 
     std::string programDir_;
     documents::DocumentWindows openWindows_;
@@ -121,6 +129,7 @@ private:
     CommandStates states_;
     CommandStates applied_;
     bool refreshAttached_ = false;
+    HWND activeForm_ = nullptr;  // the own window that last took the focus
 
     HWND client_ = nullptr;
     HWND statusBar_ = nullptr;
@@ -129,6 +138,7 @@ private:
     std::unique_ptr<widgets::Panel> panel2_;
     std::vector<std::unique_ptr<widgets::SpeedButton>> buttons_;
     std::unique_ptr<widgets::Clock> clock_;
+    std::unique_ptr<widgets::ShadowHint> shadowHint1_;
     std::unique_ptr<search::FindReplace> findReplace_;
     std::vector<win::Bitmap> glyphs_;
     win::Font formFont_;

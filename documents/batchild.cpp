@@ -227,7 +227,7 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (editor_) ::SetFocus(editor_->hwnd());
         return 0;
     case WM_MDIACTIVATE:
-        if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.RefreshCommandStates();
+        if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.FormActivated(hwnd());
         break;
     case WM_CLOSE:
         if (!CloseQuery()) return 0;

@@ -31,8 +31,10 @@ public:
     virtual FileDialogMemory& DialogMemory() = 0;
 
     // Notifications up.
-    // A document window was activated or the properties dialog gave the activation back.
-    virtual void RefreshCommandStates() = 0;
+    // One of the program's own windows took the activation (a document window, the
+    // properties dialog); the command states are refreshed when it is another one
+    // than before.
+    virtual void FormActivated(HWND form) = 0;
     // A document window is going: refresh once it has left the document area.
     virtual void RefreshSoon() = 0;
     // The active editor's selection changed (empty or not).

@@ -199,7 +199,7 @@ INT_PTR TConfirm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_ACTIVATE:
         // The program's active-window-change refresh.
-        if (LOWORD(wParam) != WA_INACTIVE) owner_.RefreshCommandStates();
+        if (LOWORD(wParam) != WA_INACTIVE) owner_.FormActivated(hwnd_);
         break;
     }
     (void)lParam;

@@ -5,6 +5,7 @@
 #   key:KEYS        xdotool key names, e.g. key:ctrl+n  key:alt+e
 #   type:TEXT       types text (ASCII)
 #   click:X,Y       clicks at desktop coordinates
+#   hover:X,Y       rests the pointer at desktop coordinates (balloon hints)
 #   wait:SECONDS    waits
 #   menu:N          opens the N-th menu of the menu bar (1 = 文件)
 set -euo pipefail
@@ -35,6 +36,7 @@ for action in "$@"; do
     key:*) xdotool key --delay 80 ${action#key:} ;;
     type:*) xdotool type --delay 60 "${action#type:}" ;;
     click:*) xy=${action#click:}; xdotool mousemove "${xy%,*}" "${xy#*,}" click 1 ;;
+    hover:*) xy=${action#hover:}; xdotool mousemove "${xy%,*}" "${xy#*,}" ;;
     wait:*) sleep "${action#wait:}" ;;
     menu:*) [ -n "$window" ] && xdotool windowactivate "$window" 2>/dev/null || true
             xdotool key alt; for _ in $(seq 2 "${action#menu:}"); do xdotool key Right; done; xdotool key Down ;;

@@ -65,6 +65,7 @@ using Font = Unique<HFONT, GdiTraits<HFONT>>;
 using Bitmap = Unique<HBITMAP, GdiTraits<HBITMAP>>;
 using Brush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
 using Pen = Unique<HPEN, GdiTraits<HPEN>>;
+using Region = Unique<HRGN, GdiTraits<HRGN>>;
 using MemoryDc = Unique<HDC, DcTraits>;
 using Menu = Unique<HMENU, MenuTraits>;
 using Icon = Unique<HICON, IconTraits>;

@@ -194,6 +194,35 @@ TEST_F(AppTest, ClockShowsTheTimeOfDayAndRuns) {
     EXPECT_NE(first, second);
 }
 
+TEST_F(AppTest, ClockTakesTheSystemTimeSeparatorAgainWhenTheSettingsChange) {
+    HWND clock = nullptr;
+    for (HWND h = ::GetWindow(::GetParent(Main().StatusBar()), GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+        if (harness::ClassName(h) == "TRxClock") clock = h;
+    ASSERT_NE(clock, nullptr);
+    wchar_t original[16] = {};
+    ASSERT_GT(::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, original, 16), 0);
+    struct Restore {
+        const wchar_t* value;
+        ~Restore() { ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, value); }
+    } restore{original};
+
+    struct Case {
+        const wchar_t* separator;
+        const char* pattern;
+    } cases[] = {
+        {L".", "[0-2][0-9]\\.[0-5][0-9]\\.[0-5][0-9]"},
+        {L"时", "[0-2][0-9]时[0-5][0-9]时[0-5][0-9]"},
+        {original, "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, c.separator));
+        // The system tells its top-level windows only.
+        ::SendMessageA(Main().hwnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("intl"));
+        std::string text = WindowText(clock);
+        EXPECT_TRUE(std::regex_match(text, std::regex(c.pattern))) << text;
+    }
+}
+
 TEST_F(AppTest, StatusBarHasThreePanels) {
     int edges[3] = {};
     ASSERT_EQ(::SendMessageA(Main().StatusBar(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);

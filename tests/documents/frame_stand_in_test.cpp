@@ -52,7 +52,7 @@ public:
     documents::DocumentWindows& OpenWindows() override { return windows_; }
     documents::FileDialogMemory& DialogMemory() override { return memory_; }
 
-    void RefreshCommandStates() override { ++refreshes; }
+    void FormActivated(HWND) override { ++refreshes; }
     void RefreshSoon() override { ++refreshesSoon; }
     void OnEditorSelectionChange(bool selectionNotEmpty) override { selections.push_back(selectionNotEmpty); }
     void OnEditorKeyPress(bool modified) override { keyPresses.push_back(modified); }

@@ -1,0 +1,211 @@
+// The tool bar's buttons under the real pointer: balloon hints after the pause,
+// placed by the table near the screen's edges, and the flat buttons' frames.
+#include <windows.h>
+
+#include "tests/support/gui_harness.h"
+#include "widgets/shadow_hint.h"
+
+namespace {
+
+using app::Element;
+using harness::AppTest;
+using harness::WindowText;
+
+BOOL CALLBACK FindHintWindow(HWND hwnd, LPARAM result) {
+    if (harness::ClassName(hwnd) == "TNewHint") {
+        *reinterpret_cast<HWND*>(result) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class HintTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        ::SetForegroundWindow(Main().hwnd());
+        ::EnumThreadWindows(::GetCurrentThreadId(), FindHintWindow, reinterpret_cast<LPARAM>(&hint_));
+        ASSERT_NE(hint_, nullptr);
+        RestAway();
+    }
+
+    // The pointer on a part of the main window that has no hint.
+    void RestAway() {
+        RECT rc;
+        ::GetWindowRect(Main().DocumentArea(), &rc);
+        ::SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        WaitFor([&] { return !Shown(); }, 2000);
+        Pump(150);  // the hint window sees the pointer away at least once
+    }
+
+    static POINT Centre(HWND window) {
+        RECT rc;
+        ::GetWindowRect(window, &rc);
+        return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    }
+
+    bool Shown() const { return ::IsWindowVisible(hint_) != FALSE; }
+
+    // Pumps until `done` holds or `ms` have passed; true when it holds.
+    template <typename Done>
+    bool WaitFor(Done done, int ms) {
+        DWORD start = ::GetTickCount();
+        while (!done()) {
+            if (static_cast<int>(::GetTickCount() - start) > ms) return false;
+            Pump(10);
+        }
+        return true;
+    }
+
+    // Rests the pointer at `p` and waits for the balloon; returns the milliseconds it took.
+    int RestUntilShown(POINT p) {
+        ::SetCursorPos(p.x, p.y);
+        DWORD start = ::GetTickCount();
+        EXPECT_TRUE(WaitFor([&] { return Shown(); }, 5000)) << "no balloon at " << p.x << "," << p.y;
+        return static_cast<int>(::GetTickCount() - start);
+    }
+
+    HWND hint_ = nullptr;
+};
+
+TEST_F(HintTest, RestingOnSaveShowsItsShortHintAfterThePauseAndLeavingHidesIt) {
+    Main().New1Click();
+    Pump(50);
+    HWND save = Button(Element::fileSave);
+    ASSERT_TRUE(::IsWindowEnabled(save));
+    POINT p = Centre(save);
+
+    int waited = RestUntilShown(p);
+    // Counted from the moment the pointer arrived: never earlier than the pause.
+    EXPECT_GE(waited, static_cast<int>(widgets::ShadowHint::kHintPauseTime));
+    EXPECT_EQ(WindowText(hint_), "保存文件");
+    RECT rc;
+    ::GetWindowRect(hint_, &rc);
+    // Below and to the right of the pointer, the tail's tip 15 pixels under it.
+    EXPECT_EQ(rc.left, p.x);
+    EXPECT_EQ(rc.top, p.y + 15);
+    EXPECT_FALSE(::GetWindowLongA(hint_, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_NE(::GetForegroundWindow(), hint_);
+
+    // Moving within the button keeps it; moving away hides it.
+    ::SetCursorPos(p.x + 3, p.y + 2);
+    Pump(200);
+    EXPECT_TRUE(Shown());
+    RestAway();
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(HintTest, EachButtonShowsThePartOfItsHintBeforeTheBarAlsoWhenDisabled) {
+    struct Case {
+        Element button;
+        const char* tooltip;
+        bool enabled;
+    } cases[] = {
+        {Element::fileNew, "新建", true},
+        {Element::cutBtn, "剪切", false},
+        {Element::LibMan, "对已有词库进行编辑", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(::IsWindowEnabled(Button(c.button)) != FALSE, c.enabled) << c.tooltip;
+        RestUntilShown(Centre(Button(c.button)));
+        EXPECT_EQ(WindowText(hint_), c.tooltip);
+        RestAway();
+    }
+}
+
+TEST_F(HintTest, NearTheRightAndBottomEdgesTheBalloonTurnsByTheTable) {
+    const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+    HWND save = Button(Element::fileSave);
+    RECT window, button;
+    ::GetWindowRect(Main().hwnd(), &window);
+    ::GetWindowRect(save, &button);
+    const POINT inWindow{(button.left + button.right) / 2 - window.left, (button.top + button.bottom) / 2 - window.top};
+
+    struct Case {
+        const char* where;
+        bool nearRight, nearBottom;
+        bool expectRight, expectBelow;
+    } cases[] = {
+        {"right edge", true, false, false, true},    // hdDownLeft
+        {"bottom edge", false, true, true, false},   // hdUpRight
+        {"bottom right corner", true, true, false, false},  // hdUpLeft
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        // The save button's centre 10 pixels from the edges named.
+        POINT target{c.nearRight ? screenW - 10 : screenW / 2, c.nearBottom ? screenH - 10 : screenH / 2};
+        ::SetWindowPos(Main().hwnd(), nullptr, target.x - inWindow.x, target.y - inWindow.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER);
+        Pump(50);
+        POINT p = Centre(save);
+        ASSERT_EQ(p.x, target.x);
+        ASSERT_EQ(p.y, target.y);
+        RestUntilShown(p);
+        RECT rc;
+        ::GetWindowRect(hint_, &rc);
+        // The tail's tip stays on the pointer's x, under it or over it.
+        EXPECT_EQ(c.expectRight ? rc.left : rc.right - 6, p.x);
+        EXPECT_EQ(c.expectBelow ? rc.top : rc.bottom, c.expectBelow ? p.y + 15 : p.y - 5);
+        EXPECT_LE(rc.right, screenW);
+        EXPECT_LE(rc.bottom, screenH);
+        RestAway();
+    }
+}
+
+TEST_F(HintTest, PressingAButtonOrLeavingTheApplicationHidesTheBalloonUntilThePointerLeaves) {
+    POINT p = Centre(Button(Element::fileNew));
+    RestUntilShown(p);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+    Pump(100);
+    EXPECT_FALSE(Shown());
+    EXPECT_EQ(Main().Documents().size(), 1u);  // the press went on to the button
+    // Resting on, the balloon stays away.
+    Pump(static_cast<int>(widgets::ShadowHint::kHintPauseTime) + 300);
+    EXPECT_FALSE(Shown());
+
+    // After leaving and coming back it shows again; the application losing the
+    // activation hides it.
+    RestAway();
+    RestUntilShown(p);
+    ::SendMessageA(Main().hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(AppTest, FlatButtonFramesUseTheirColours) {
+    ::SetForegroundWindow(Main().hwnd());
+    Pump(50);
+    HWND button = Button(Element::fileNew);
+    RECT rc;
+    ::GetClientRect(button, &rc);
+    auto pixel = [&](int x, int y) {
+        HDC dc = ::GetDC(button);
+        COLORREF c = ::GetPixel(dc, x, y);
+        ::ReleaseDC(button, dc);
+        return c;
+    };
+    struct Case {
+        const char* state;
+        int topLeft, bottomRight;  // system colour indexes
+    } cases[] = {
+        {"pressed", COLOR_WINDOWFRAME, COLOR_BTNHIGHLIGHT},
+        {"under the pointer", COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW},
+    };
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.state);
+        ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        for (POINT p : {POINT{0, rc.bottom / 2}, POINT{rc.right / 2, 0}})
+            EXPECT_EQ(pixel(p.x, p.y), ::GetSysColor(c.topLeft)) << p.x << "," << p.y;
+        for (POINT p : {POINT{rc.right - 1, rc.bottom / 2}, POINT{rc.right / 2, rc.bottom - 1}})
+            EXPECT_EQ(pixel(p.x, p.y), ::GetSysColor(c.bottomRight)) << p.x << "," << p.y;
+        ::ReleaseCapture();  // released without a click: the pointer stays over it
+        Pump(20);
+    }
+    EXPECT_TRUE(Main().Documents().empty());
+}
+
+}  // namespace
