@@ -39,7 +39,7 @@ void ShadowHint::AddHint(HWND control, std::string text) { targets_.push_back({c
 
 void ShadowHint::Cancel() {
     Hide();
-    cancelled_ = true;
+    cancelled_ = current_;
 }
 
 void ShadowHint::RelayMessage(const MSG& msg) {
@@ -80,6 +80,10 @@ const ShadowHint::Target* ShadowHint::TargetAt(POINT p) const {
 void ShadowHint::Poll() {
     POINT p;
     if (!::GetCursorPos(&p)) return;
+    // Judged by the rectangle alone, so that a moment in which another window is
+    // under the pointer (a new window appearing) does not bring the balloon back.
+    RECT rc;
+    if (cancelled_ && !(::GetWindowRect(cancelled_, &rc) && ::PtInRect(&rc, p))) cancelled_ = nullptr;
     // Hints show only while one of the application's windows is active.
     const Target* target = ::GetActiveWindow() ? TargetAt(p) : nullptr;
     HWND under = target ? target->control : nullptr;
@@ -87,10 +91,9 @@ void ShadowHint::Poll() {
         Hide();
         current_ = under;
         enteredAt_ = ::GetTickCount();
-        cancelled_ = false;
         return;
     }
-    if (!target || cancelled_ || ::IsWindowVisible(hwnd())) return;
+    if (!target || under == cancelled_ || ::IsWindowVisible(hwnd())) return;
     if (::GetTickCount() - enteredAt_ >= kHintPauseTime) Show(*target, p);
 }
 

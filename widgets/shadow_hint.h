@@ -56,7 +56,8 @@ private:
     SIZE textSize_{};
     HWND current_ = nullptr;  // the control under the pointer
     DWORD enteredAt_ = 0;
-    bool cancelled_ = false;
+    // A control whose balloon was cancelled, until the pointer leaves its rectangle.
+    HWND cancelled_ = nullptr;
 };
 
 }  // namespace widgets

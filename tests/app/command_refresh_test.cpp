@@ -15,14 +15,6 @@ using app::Element;
 using E = Element;
 using harness::AppTest;
 
-BOOL CALLBACK FindFindDialog(HWND hwnd, LPARAM result) {
-    if (::IsWindowVisible(hwnd) && harness::ClassName(hwnd) == "#32770" && harness::WindowText(hwnd) == "查找") {
-        *reinterpret_cast<HWND*>(result) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 class RefreshTest : public AppTest {
 protected:
     void SetUp() override {
@@ -42,7 +34,7 @@ protected:
         return doc;
     }
 
-    // A real left click at a screen point.
+    // A real left click at a screen point of the main window, which it activates.
     void ClickAt(POINT p) {
         ::SetCursorPos(p.x, p.y);
         INPUT click[2] = {};
@@ -50,7 +42,8 @@ protected:
         click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         ::SendInput(2, click, sizeof(INPUT));
-        Pump(200);
+        EXPECT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == Main().hwnd(); }, 3000));
+        Pump(100);
     }
 
     // Opens the find dialog with Ctrl+F and moves it below the main window, so that
@@ -59,7 +52,15 @@ protected:
         harness::TypeKey(App(), 'F', true);
         Pump(100);
         HWND dialog = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), FindFindDialog, reinterpret_cast<LPARAM>(&dialog));
+        PumpUntil(
+            [&] {
+                dialog = harness::FindThreadWindow([](HWND h) {
+                    return ::IsWindowVisible(h) && harness::ClassName(h) == "#32770" &&
+                           harness::WindowText(h) == "查找";
+                });
+                return dialog && ::GetActiveWindow() == dialog;
+            },
+            3000);
         EXPECT_NE(dialog, nullptr);
         RECT main;
         ::GetWindowRect(Main().hwnd(), &main);
@@ -193,6 +194,7 @@ TEST_F(RefreshTest, CutAndCopyKeepTheLastSelectionChangeUntilARefresh) {
         SCOPED_TRACE("clicking into the editor changes its selection");
         OpenFind();
         ClickAt(EditorPoint(*active));
+        PumpUntil([&] { return !MenuEnabled(E::Copy1); }, 2000);
         expect({false, false, false, false});
     }
 }

@@ -24,6 +24,35 @@ void Pump(app::Application& application, int ms) {
     application.PumpPending();
 }
 
+bool PumpUntil(app::Application& application, const std::function<bool()>& done, int ms) {
+    DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (static_cast<int>(::GetTickCount() - start) > ms) return false;
+        Pump(application, 10);
+    }
+    return true;
+}
+
+namespace {
+struct WindowSearch {
+    const std::function<bool(HWND)>& match;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (!search->match(hwnd)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindThreadWindow(const std::function<bool(HWND)>& match) {
+    WindowSearch search{match};
+    ::EnumThreadWindows(::GetCurrentThreadId(), MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string WindowText(HWND hwnd) {
     int n = ::GetWindowTextLengthA(hwnd);
     // Some controls report characters, not bytes: give room for both.

@@ -19,6 +19,13 @@ namespace harness {
 // Handles every message waiting now, then keeps pumping for `ms` milliseconds.
 void Pump(app::Application& application, int ms = 0);
 
+// Pumps until `done` holds or `ms` have passed; true when it holds. For what a real
+// input event or a timer brings about, which a loaded machine may take a while to do.
+bool PumpUntil(app::Application& application, const std::function<bool()>& done, int ms);
+
+// The first window of this thread that `match` accepts, or null.
+HWND FindThreadWindow(const std::function<bool(HWND)>& match);
+
 // Text of a window, as GBK bytes.
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
@@ -87,6 +94,7 @@ protected:
     app::TMDIForm& Main() { return *application_->MainForm(); }
     app::Application& App() { return *application_; }
     void Pump(int ms = 0) { harness::Pump(*application_, ms); }
+    bool PumpUntil(const std::function<bool()>& done, int ms) { return harness::PumpUntil(*application_, done, ms); }
     // The tool button of an element (a child window of the tool bar).
     HWND Button(app::Element e);
     bool MenuEnabled(app::Element e);

@@ -11,20 +11,12 @@ using app::Element;
 using harness::AppTest;
 using harness::WindowText;
 
-BOOL CALLBACK FindHintWindow(HWND hwnd, LPARAM result) {
-    if (harness::ClassName(hwnd) == "TNewHint") {
-        *reinterpret_cast<HWND*>(result) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 class HintTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
         ::SetForegroundWindow(Main().hwnd());
-        ::EnumThreadWindows(::GetCurrentThreadId(), FindHintWindow, reinterpret_cast<LPARAM>(&hint_));
+        hint_ = harness::FindThreadWindow([](HWND h) { return harness::ClassName(h) == "TNewHint"; });
         ASSERT_NE(hint_, nullptr);
         RestAway();
     }
@@ -34,7 +26,7 @@ protected:
         RECT rc;
         ::GetWindowRect(Main().DocumentArea(), &rc);
         ::SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-        WaitFor([&] { return !Shown(); }, 2000);
+        PumpUntil([&] { return !Shown(); }, 2000);
         Pump(150);  // the hint window sees the pointer away at least once
     }
 
@@ -46,22 +38,11 @@ protected:
 
     bool Shown() const { return ::IsWindowVisible(hint_) != FALSE; }
 
-    // Pumps until `done` holds or `ms` have passed; true when it holds.
-    template <typename Done>
-    bool WaitFor(Done done, int ms) {
-        DWORD start = ::GetTickCount();
-        while (!done()) {
-            if (static_cast<int>(::GetTickCount() - start) > ms) return false;
-            Pump(10);
-        }
-        return true;
-    }
-
     // Rests the pointer at `p` and waits for the balloon; returns the milliseconds it took.
     int RestUntilShown(POINT p) {
         ::SetCursorPos(p.x, p.y);
         DWORD start = ::GetTickCount();
-        EXPECT_TRUE(WaitFor([&] { return Shown(); }, 5000)) << "no balloon at " << p.x << "," << p.y;
+        EXPECT_TRUE(PumpUntil([&] { return Shown(); }, 5000)) << "no balloon at " << p.x << "," << p.y;
         return static_cast<int>(::GetTickCount() - start);
     }
 
@@ -160,9 +141,9 @@ TEST_F(HintTest, PressingAButtonOrLeavingTheApplicationHidesTheBalloonUntilThePo
     click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, click, sizeof(INPUT));
-    Pump(100);
+    // The press went on to the button.
+    EXPECT_TRUE(PumpUntil([&] { return Main().Documents().size() == 1; }, 3000));
     EXPECT_FALSE(Shown());
-    EXPECT_EQ(Main().Documents().size(), 1u);  // the press went on to the button
     // Resting on, the balloon stays away.
     Pump(static_cast<int>(widgets::ShadowHint::kHintPauseTime) + 300);
     EXPECT_FALSE(Shown());
