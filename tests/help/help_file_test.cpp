@@ -396,10 +396,17 @@ TEST_F(RealHelpFile, EveryJumpLandsOnATopicAndEveryTopicLeadsToAndFromTheContent
     }
 }
 
-TEST_F(RealHelpFile, KeywordsLeadToTopics) {
-    ASSERT_FALSE(help_->keywords.empty());
-    for (const auto& [word, offsets] : help_->keywords)
-        for (std::int32_t offset : offsets) EXPECT_TRUE(help_->topics.count(offset)) << word;
+TEST_F(RealHelpFile, KeywordsLeadToTopicsAndToEveryTopic) {
+    // Wine's viewer misplaces the hot spots of jumps that follow Chinese text; its
+    // index still reaches every topic, so every topic needs a keyword.
+    std::set<std::int32_t> indexed;
+    for (const auto& [word, offsets] : help_->keywords) {
+        for (std::int32_t offset : offsets) {
+            EXPECT_TRUE(help_->topics.count(offset)) << word;
+            indexed.insert(offset);
+        }
+    }
+    for (const auto& [offset, title] : help_->topics) EXPECT_TRUE(indexed.count(offset)) << title << " has no keyword";
     EXPECT_TRUE(help_->keywords.count("终止"));
 }
 
