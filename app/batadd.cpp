@@ -321,7 +321,9 @@ void TMDIForm::ReplaceClick() { findReplace_->ShowReplace(); }
 void TMDIForm::l1Click() { documents::ClearText(*this); }
 void TMDIForm::A2Click() { documents::SelectAllText(*this); }
 
-void TMDIForm::N6Click() { ::WinExec("KORVEX.EXE", SW_SHOW); }
+// Started off the editor's thread, as the help is: a start call that waits for the
+// new program would freeze the editor while that program shows a box.
+void TMDIForm::N6Click() { win::WinExecDetached("KORVEX.EXE", SW_SHOW); }
 
 void TMDIForm::Cascade1Click() { ::SendMessageA(client_, WM_MDICASCADE, 0, 0); }
 void TMDIForm::TileHClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0); }
