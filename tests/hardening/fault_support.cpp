@@ -23,7 +23,7 @@ HeldFile::HeldFile(const std::string& path) {
     win::KernelHandle thread(info.hThread);
     process_ = win::KernelHandle(info.hProcess);
     // Held once our own attempt to open it runs into the holder's refusal to share.
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 1500; ++i) {  // a loaded machine may take seconds to start it
         HANDLE probe = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, 0, nullptr);
         if (probe == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION) return;

@@ -52,24 +52,42 @@ struct Holdings {
 };
 
 // Where the system does not count the objects (Wine answers GetGuiResources with 0),
-// every handle slot is asked instead: GDI objects by their type, windows and menus of
-// this process (Wine's USER objects that a program makes) by their validity. A slot
-// number alone stands for the handle whatever its generation.
+// they are counted here: GDI objects by asking every handle slot for its type (a slot
+// number alone stands for the handle whatever its generation), USER objects as the
+// windows of this process's threads (message-only ones too) and the menus, found the
+// same way as the GDI objects.
 DWORD ProbeGdiObjects() {
     DWORD count = 0;
     for (UINT_PTR slot = 1; slot < 0x10000; ++slot) count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
     return count;
 }
 
+BOOL CALLBACK CountOne(HWND, LPARAM counter) {
+    ++*reinterpret_cast<DWORD*>(counter);
+    return TRUE;
+}
+
+// A window and all its descendants (EnumChildWindows walks them all).
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+    CountOne(window, counter);
+    ::EnumChildWindows(window, CountOne, counter);
+    return TRUE;
+}
+
 DWORD ProbeUserObjects() {
     DWORD count = 0;
     const DWORD self = ::GetCurrentProcessId();
-    for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) {
-        HWND window = reinterpret_cast<HWND>(slot);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = ::Thread32First(snapshot, &thread); more; more = ::Thread32Next(snapshot, &thread))
+        if (thread.th32OwnerProcessID == self) ::EnumThreadWindows(thread.th32ThreadID, CountWindow, reinterpret_cast<LPARAM>(&count));
+    ::CloseHandle(snapshot);
+    for (HWND window = nullptr; (window = ::FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr));) {
         DWORD owner = 0;
-        if (::IsWindow(window)) count += ::GetWindowThreadProcessId(window, &owner) && owner == self;
-        else count += ::IsMenu(reinterpret_cast<HMENU>(slot)) != FALSE;
+        if (::GetWindowThreadProcessId(window, &owner) && owner == self) CountWindow(window, reinterpret_cast<LPARAM>(&count));
     }
+    for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) count += ::IsMenu(reinterpret_cast<HMENU>(slot)) != FALSE;
     return count;
 }
 
@@ -80,7 +98,7 @@ Holdings Measure() {
     h.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     h.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     if (h.gdi == 0 || h.user == 0) {
-        g_countedBy = "handle slots";
+        g_countedBy = "handle slots and windows";
         h.gdi = ProbeGdiObjects();
         h.user = ProbeUserObjects();
     }
@@ -161,7 +179,7 @@ TEST_F(LongSessionTest, StopOnAHangingCompilerLeavesNothingBehindAndTheNextRunWo
 }
 
 TEST_F(LongSessionTest, ManyGenerationRunsGiveBackWhatTheyTook) {
-    const int runs = Count("VELMORA_HARDENING_RUNS", 20);
+    const int runs = Count("VELMORA_HARDENING_RUNS", 8);
     gentest::WriteFileBytes(InProgramDir("stand-in-reply.ERR"), "temp.trs(1): 警告 W201: 重复的条目\r\n完成\r\n");
     auto& document = NewDocument("文件=File\r\n");
     auto run = [&] {
@@ -184,7 +202,7 @@ TEST_F(LongSessionTest, ManyGenerationRunsGiveBackWhatTheyTook) {
 class LongDocumentSession : public doctest::DocumentTest {};
 
 TEST_F(LongDocumentSession, ManyOpenAndCloseCyclesGiveBackWhatTheyTook) {
-    const int cycles = Count("VELMORA_HARDENING_CYCLES", 20);
+    const int cycles = Count("VELMORA_HARDENING_CYCLES", 8);
     const std::string path = folder_ / "cycle.txt";
     doctest::WriteBytes(path, doctest::LargeGbkText(20000));
     auto cycle = [&] {
