@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "documents/document_rules.h"
-#include "documents/editor_range.h"
 #include "documents/file_commands.h"
 #include "widgets/splitter.h"
 #include "win/dpi.h"
@@ -187,9 +186,9 @@ void TMdiChild::EditorSelectionChange() {
         tracker_.TextChanged(0);
         trackedEditor_ = editor;
     }
-    int length = ::GetWindowTextLengthA(editor);  // control positions
+    int length = editor_->UnitCount();  // control positions
     auto place = tracker_.Update(std::min<int>(range.cpMin, length), length,
-                                 [editor](int from, int to) { return EditorCharacters(editor, from, to); });
+                                 [this](int from, int to) { return editor_->Characters(from, to); });
     LastSelStart = tracker_.LastSelStart();
     CaretLine = place.line;
     CaretColumn = place.column;

@@ -37,6 +37,11 @@ public:
 
     // The whole text: GBK bytes.
     std::string Text() const;
+    // The control's own length and positions, in which a character is one position
+    // (CR and LF one each), and the GBK bytes of positions [from, to). Reads near an
+    // earlier one come from the stretch of text read then, kept until the text changes.
+    int UnitCount() const;
+    std::string Characters(int from, int to) const;
     int TextLength() const;  // bytes of Text()
     // Bytes [from, to) of Text(), read up to `to` only.
     std::string TextRange(int from, int to) const;
@@ -85,17 +90,20 @@ private:
     void CreateControl(const RECT& bounds, bool visible);
     void ReplaceControl();
     void NotifySelectionChange();
-    int UnitCount() const;
     std::wstring WideText(int maxUnits = -1) const;
+    std::wstring ReadUnits(int from, int to, int total) const;
+    void ForgetReadStretch() const { stretchStart_ = -1; }
+    static bool KeepsText(UINT msg, WPARAM wParam);
     int UnitsToBytes(int units) const;
     bool StreamInPlain(const std::wstring& text);
     bool StreamInRtf(std::string_view rtf);
-    bool AllowsEdit(std::size_t removedBytes, std::size_t addedBytes) const;
-    std::size_t SelectedBytes() const;
+    // Whether replacing the selection by `addedBytes` keeps the text within the limit.
+    bool AllowsEdit(std::size_t addedBytes) const;
     // Typing or pasting that would take the text past the limit.
     bool RefusesInput(UINT msg, WPARAM wParam);
 
     static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND parent_ = nullptr;
@@ -107,6 +115,10 @@ private:
     bool loading_ = false;
     bool leadPending_ = false;   // a lead byte was typed; its trail byte follows
     bool refuseTrail_ = false;   // ... and it was refused, so the trail goes too
+    // The stretch of text last read by Characters(): positions from stretchStart_;
+    // stretchStart_ -1 once the text may have changed.
+    mutable std::wstring stretch_;
+    mutable int stretchStart_ = -1;
 };
 
 }  // namespace documents

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds and runs the editor speed benchmark under Wine on a private display: every
+# row of the table, ours beside the bare control and WordPad, with ratios.
+# VELMORA_BUILD: the build folder (default: build). Arguments go to the benchmark
+# (for example --gtest_filter=*ReplaceAll*).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
+bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+cmake --build "$VELMORA_BUILD/win" --target editor_speed_bench -j "${VELMORA_JOBS:-2}" >/dev/null
+source "$root/scripts/wine-env.sh"
+trap velmora_stop EXIT
+velmora_start_xvfb
+velmora_ensure_prefix
+velmora_start_wineserver
+cd "$VELMORA_BUILD/win/benchmarks"
+timeout 1800 nice -n 10 wine ./editor_speed_bench.exe "$@" > editor_speed.out 2>/dev/null || true
+iconv -f GBK -t UTF-8 editor_speed.out
