@@ -13,6 +13,6 @@ trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/benchmarks"
+cd "$VELMORA_BUILD/win/bench/editor"
 timeout 1800 nice -n 10 wine ./editor_speed_bench.exe "$@" > editor_speed.out 2>/dev/null || true
 iconv -f GBK -t UTF-8 editor_speed.out
