@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace documents {
 
@@ -57,6 +58,16 @@ public:
     int Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const;
     // Empties the text in one step (a change: the modified flag is set).
     void Clear();
+    // Puts `gbk` in place of the whole text in one step that is not recorded for undo
+    // (a change: the modified flag is set), the caret at the start. Character and
+    // paragraph formats that were the same throughout the text stay so.
+    void SetWholeText(std::string_view gbk);
+    // Whether every character and paragraph has the same format.
+    bool HasOneFormat() const;
+    // Replaces each of `stretches` (byte ranges of Text(), in text order, not
+    // overlapping) by `gbk` in place, each taking the format of the text it replaces;
+    // not recorded for undo. The caret ends behind the last replacement.
+    void ReplaceEach(const std::vector<ByteRange>& stretches, std::string_view gbk);
 
     // Set by every change of the text except loading; cleared only by SetModified.
     bool IsModified() const;

@@ -173,11 +173,20 @@ void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
         editor.ReplaceSelection(change.newText, false);
         return;
     }
+    // A rich text whose formatting varies is edited where it changes, which keeps its
+    // formatting but costs time for each changed line; any other text is set anew.
+    if (editor.Mode() == documents::TextMode::Rich && !editor.HasOneFormat()) {
+        std::vector<documents::ByteRange> stretches;
+        stretches.reserve(change.hits.size());
+        for (const auto& hit : change.hits)
+            stretches.push_back({static_cast<int>(hit.at), static_cast<int>(hit.length)});
+        editor.ReplaceEach(stretches, replaceDialog1_.ReplaceWith());
+        return;
+    }
     std::string rebuilt;
     rebuilt.reserve(text.size() - change.oldLength + change.newText.size());
     rebuilt.append(old.substr(0, change.start)).append(change.newText).append(old.substr(change.start + change.oldLength));
-    editor.Clear();
-    editor.ReplaceSelection(rebuilt, false);
+    editor.SetWholeText(rebuilt);
     editor.SetSelection(static_cast<int>(change.start + change.newText.size()));
 }
 

@@ -124,6 +124,7 @@ ReplaceAllResult ReplaceAll(std::string_view text, std::string_view what, std::s
         if (result.count++ == 0) result.start = pos = hit.pos;
         result.newText.append(text.substr(pos, hit.pos - pos));
         result.newText.append(with);
+        result.hits.push_back({hit.pos, hit.length});
         pos = hit.pos + hit.length;
         previousIsWord = with.empty() ? hit.previousIsWord : withEndsInWord;
     }

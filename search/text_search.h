@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace search {
 
@@ -27,6 +28,11 @@ struct ReplaceAllResult {
     std::size_t start = 0;      // first hit, a byte offset into the old text
     std::size_t oldLength = 0;  // bytes of the old text up to the end of the last hit
     std::string newText;        // what takes their place; it ends with the last replacement
+    struct Hit {
+        std::size_t at;      // byte offset into the old text
+        std::size_t length;  // bytes replaced there
+    };
+    std::vector<Hit> hits;  // every replaced occurrence, in text order
 };
 ReplaceAllResult ReplaceAll(std::string_view text, std::string_view what, std::string_view with,
                             SearchOptions options);

@@ -42,7 +42,7 @@ Cost Measure(Work&& work) {
 // The run with the median wall time.
 inline Cost Median(std::vector<Cost> costs) {
     std::sort(costs.begin(), costs.end(), [](const Cost& a, const Cost& b) { return a.ms < b.ms; });
-    return costs.empty() ? Cost{} : costs[costs.size() / 2];
+    return costs.empty() ? Cost{} : costs[(costs.size() - 1) / 2];  // the lower of two
 }
 
 }  // namespace bench

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -327,6 +328,123 @@ TEST_F(FindReplaceTest, ReplaceAllOverALongText) {
     EXPECT_EQ(sel.start, static_cast<int>(expected.size() - 3));
     EXPECT_EQ(sel.length, 3);
 }
+
+// A rich text keeps its formatting through Replace All, whether its formatting varies
+// (each hit is replaced where it stands) or is one format throughout (the new text
+// takes that format), also when the hits are spread over a long text.
+struct RichReplaceCase {
+    const char* name;
+    bool mixed;  // a bold word in every line, the rest plain; else every character bold and large
+};
+
+class RichReplaceAllTest : public FindReplaceTest, public ::testing::WithParamInterface<RichReplaceCase> {
+protected:
+    // RTF for GBK text: bytes above 0x7F as \'hh escapes.
+    static std::string Rtf(const std::string& gbk) {
+        std::string out;
+        char hex[8];
+        for (unsigned char c : gbk) {
+            if (c >= 0x80) {
+                std::snprintf(hex, sizeof hex, "\\'%02x", c);
+                out += hex;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out;
+    }
+    documents::TMdiChild* OpenRtf(const std::string& rtf) {
+        char folder[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, folder);
+        path_ = std::string(folder) + "velmora-rich-replace.rtf";
+        HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, rtf.data(), static_cast<DWORD>(rtf.size()), &written, nullptr);
+        ::CloseHandle(file);
+        Main().New1Click();
+        Pump();
+        documents::TMdiChild* doc = Main().ActiveDocument();
+        doc->Editor().SetMode(documents::TextMode::Rich);
+        doc->Editor().LoadFromFile(path_);
+        Pump();
+        return doc;
+    }
+    void TearDown() override {
+        ::DeleteFileA(path_.c_str());
+        FindReplaceTest::TearDown();
+    }
+    // The bold state of `bytes` bytes at `start`: 1 bold, 0 plain, -1 mixed.
+    static int Bold(documents::TMdiChild* doc, std::size_t start, std::size_t bytes) {
+        doc->Editor().SetSelection(static_cast<int>(start), static_cast<int>(bytes));
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        ::SendMessageA(doc->Editor().hwnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        if (!(format.dwMask & CFM_BOLD)) return -1;
+        return (format.dwEffects & CFE_BOLD) ? 1 : 0;
+    }
+    std::string path_;
+};
+
+TEST_P(RichReplaceAllTest, FormattingSurvives) {
+    const RichReplaceCase& c = GetParam();
+    const int lines = 1500;
+    std::string body;
+    for (int i = 0; i < lines; ++i) {
+        std::string n = std::to_string(i);
+        // A hit on the first, the middle and the last line only when mixed: hits far
+        // apart make one long changed stretch.
+        bool hit = !c.mixed || i == 0 || i == lines / 2 || i == lines - 1;
+        std::string word = hit ? "旧词" : "词条";
+        body += c.mixed ? Rtf("行" + n + " " + word + " ") + "{\\b " + Rtf("粗体" + word) + "}" + Rtf(" 普通") + "\\par\n"
+                        : Rtf("行" + n + " " + word + " 普通") + "\\par\n";
+    }
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}\\f0\\fs20";
+    rtf += c.mixed ? " " : "\\b\\fs28 ";
+    rtf += body + "}";
+    auto* doc = OpenRtf(rtf);
+    std::string before = doc->Editor().Text();
+    ASSERT_NE(before.find("旧词"), std::string::npos);
+    std::string expected = before;
+    for (std::size_t at = expected.find("旧词"); at != std::string::npos; at = expected.find("旧词", at + 6))
+        expected.replace(at, 4, "新的词");
+
+    HWND dialog = OpenReplace();
+    Fill(dialog, "旧词", false, false, "新的词");
+    EXPECT_TRUE(Press(dialog, kReplaceAllButton).empty());
+    std::string after = doc->Editor().Text();
+    ASSERT_EQ(after, expected);
+    EXPECT_TRUE(doc->Editor().IsModified());
+    std::size_t last = after.rfind("新的词");
+    EXPECT_EQ(doc->Editor().Selection().start, static_cast<int>(last + 6));
+
+    for (std::size_t line : {std::size_t{0}, std::size_t{lines / 2}, std::size_t{lines - 1}}) {
+        std::string head = "行" + std::to_string(line) + " ";
+        std::size_t at = after.find("\n" + head);
+        at = line == 0 ? after.find(head) : at + 1;
+        ASSERT_NE(at, std::string::npos);
+        std::size_t word = at + head.size();
+        if (c.mixed) {
+            EXPECT_EQ(Bold(doc, word, 6), 0) << "line " << line;                        // 新的词, plain
+            EXPECT_EQ(Bold(doc, word + 7, 4 + 6), 1) << "line " << line;                // 粗体新的词, bold
+            EXPECT_EQ(Bold(doc, word + 7 + 10, 5), 0) << "line " << line;               // " 普通", plain
+        } else {
+            EXPECT_EQ(Bold(doc, at, after.find('\r', at) - at), 1) << "line " << line;  // the whole line
+        }
+    }
+    if (!c.mixed) {
+        doc->Editor().SetSelection(0, static_cast<int>(after.size()));
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        ::SendMessageA(doc->Editor().hwnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        EXPECT_TRUE(format.dwMask & CFM_SIZE);
+        EXPECT_EQ(format.yHeight, 14 * 20);  // \fs28: 14 points, in twips
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rich, RichReplaceAllTest,
+                         ::testing::Values(RichReplaceCase{"MixedFormatting", true},
+                                           RichReplaceCase{"OneFormatThroughout", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- FindBeforeReplace --------------------------------------------------------------
 
