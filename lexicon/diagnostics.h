@@ -27,6 +27,10 @@ enum class Code : std::uint16_t {
     OriginalTooLong = 106,
     TranslationTooLong = 107,
     PlaceholderMismatch = 108,
+    LooksLikeUtf8 = 109,
+    PoSyntax = 110,
+    PoUnknownCharset = 111,
+    PoUnconvertible = 112,
 
     DuplicateEntry = 201,
     EmptyTranslation = 202,
@@ -35,6 +39,10 @@ enum class Code : std::uint16_t {
     BlankMismatch = 205,
     PunctuationMismatch = 206,
     NoEntries = 207,
+    PlaceholderCheckOff = 208,
+    PoEntryLeftOut = 209,
+    PoFuzzyLeftOut = 210,
+    ExportedAsFuzzy = 211,
 };
 
 constexpr bool is_warning(Code code) { return static_cast<int>(code) >= 200; }

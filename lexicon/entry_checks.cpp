@@ -11,16 +11,23 @@ namespace {
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// One printf conversion: its text as written, and what it takes from the argument list
-// (the '*' widths, the length modifier, the class of the conversion).
+// One placeholder: its text as written and what it takes from the argument list. A
+// printf conversion takes the next argument (and one more for each '*'), unless it
+// names its argument as in %2$s; a Windows message insert (%1, %2!d!) names its own.
 struct Placeholder {
     std::string_view text;
-    char kind[8];
+    char kind[8];            // the '*' widths, the length modifier, the class of the conversion
     std::size_t kind_length;
+    unsigned number;         // the argument it names, 0 for the next one
+    bool windows;            // %1 or %1!d!
+    bool percent() const { return kind_length == 1 && kind[0] == '%'; }
     bool same_kind(const Placeholder& other) const {
         return std::string_view(kind, kind_length) == std::string_view(other.kind, other.kind_length);
     }
 };
+
+// The highest argument number a numbered placeholder may name; %100 and %100$s are text.
+constexpr unsigned max_numbered = 99;
 
 char conversion_class(char c) {
     switch (c) {
@@ -32,35 +39,43 @@ char conversion_class(char c) {
     }
 }
 
-// Parses the conversion that starts at text[at] == '%'; false when the '%' starts none
-// (a literal percent sign, as in "100% 完成"). Every byte of a conversion is ASCII and
-// no GBK trail byte is '%', so the scan needs no care for double-byte characters.
-bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
-    std::size_t i = at + 1;
-    p.kind_length = 0;
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads a number of at most two digits at text[i] that is followed by `after`; 0 when
+// there is none.
+unsigned numbered(std::string_view text, std::size_t& i, char after) {
+    std::size_t j = i;
+    unsigned n = 0;
+    while (j < text.size() && is_digit(text[j]) && j - i < 3) n = n * 10 + static_cast<unsigned>(text[j++] - '0');
+    if (j == i || text[i] == '0' || n > max_numbered || j >= text.size() || text[j] != after) return 0;
+    i = j + 1;
+    return n;
+}
+
+// Parses the flags, width, precision, length and conversion of a printf conversion from
+// text[i] on; false when they form none. `positional` allows *m$ widths.
+bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool positional) {
     auto more = [&] { return i < text.size(); };
     auto add = [&p](std::string_view part) {
         for (const char c : part) p.kind[p.kind_length++] = c;
     };
-    if (more() && text[i] == '%') {
-        add("%");
-        p.text = text.substr(at, 2);
-        return true;
-    }
-    while (more() && std::strchr("-+#0", text[i]) != nullptr) ++i;
-    if (more() && text[i] == '*') {
+    auto star = [&] {
         add("*");
         ++i;
+        if (positional) numbered(text, i, '$');
+    };
+    while (more() && std::strchr("-+#0", text[i]) != nullptr) ++i;
+    if (more() && text[i] == '*') {
+        star();
     } else {
-        while (more() && text[i] >= '0' && text[i] <= '9') ++i;
+        while (more() && is_digit(text[i])) ++i;
     }
     if (more() && text[i] == '.') {
         ++i;
         if (more() && text[i] == '*') {
-            add("*");
-            ++i;
+            star();
         } else {
-            while (more() && text[i] >= '0' && text[i] <= '9') ++i;
+            while (more() && is_digit(text[i])) ++i;
         }
     }
     for (std::string_view length : {"hh", "ll", "I64", "I32", "h", "l", "L", "j", "z", "t", "I"}) {
@@ -74,7 +89,56 @@ bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
     const char cls = conversion_class(text[i]);
     if (cls == 0) return false;
     p.kind[p.kind_length++] = cls;
-    p.text = text.substr(at, i + 1 - at);
+    p.text = text.substr(0, i + 1);  // the caller sets where it starts
+    return true;
+}
+
+// Parses the placeholder that starts at text[at] == '%'; false when the '%' starts none
+// (a literal percent sign, as in "100% 完成"). Every byte of a placeholder is ASCII and
+// no GBK trail byte is '%', so the scan needs no care for double-byte characters.
+// "%1d" is the conversion %d with width 1; "%1" before anything that makes no
+// conversion is a Windows insert.
+bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
+    p.kind_length = 0;
+    p.number = 0;
+    p.windows = false;
+    std::size_t i = at + 1;
+    if (i < text.size() && text[i] == '%') {
+        p.kind[p.kind_length++] = '%';
+        p.text = text.substr(at, 2);
+        return true;
+    }
+    if (const unsigned n = numbered(text, i, '$'); n != 0) {
+        p.number = n;
+        if (!parse_conversion(text, i, p, true)) return false;
+        p.text = text.substr(at, p.text.size() - at);
+        return true;
+    }
+    if (parse_conversion(text, i, p, false)) {
+        p.text = text.substr(at, p.text.size() - at);
+        return true;
+    }
+    // A Windows insert: %n, or %n!printf format! with the format between the marks.
+    std::size_t j = i;
+    unsigned n = 0;
+    while (j < text.size() && is_digit(text[j]) && j - i < 3) n = n * 10 + static_cast<unsigned>(text[j++] - '0');
+    if (j == i || text[i] == '0' || n > max_numbered || (j < text.size() && is_digit(text[j]))) return false;
+    p.kind_length = 0;
+    p.number = n;
+    p.windows = true;
+    if (j < text.size() && text[j] == '!') {
+        const std::size_t close = text.find('!', j + 1);
+        Placeholder inner{};
+        if (close != std::string_view::npos &&
+            parse_conversion(text.substr(0, close), j + 1, inner, false) && inner.text.size() == close) {
+            std::memcpy(p.kind, inner.kind, inner.kind_length);
+            p.kind_length = inner.kind_length;
+            p.text = text.substr(at, close + 1 - at);
+            return true;
+        }
+    }
+    p.kind[p.kind_length++] = 's';  // an insert without a format is a string
+    p.text = text.substr(at, j - at);
     return true;
 }
 
@@ -112,22 +176,129 @@ std::string listed(std::string_view text, std::size_t& count) {
     return count == 0 ? std::string("（无）") : out;
 }
 
-void check_placeholders(std::string_view original, std::string_view translation, std::uint32_t line,
-                        Diagnostics& diagnostics) {
-    Placeholders a(original), b(translation);
-    Placeholder pa, pb;
-    for (;;) {
-        const bool more_a = a.next(pa);
-        const bool more_b = b.next(pb);
-        if (!more_a && !more_b) return;
-        if (more_a != more_b || !pa.same_kind(pb)) break;
+bool has_numbered(std::string_view text) {
+    Placeholders all(text);
+    Placeholder p;
+    while (all.next(p)) {
+        if (p.number != 0) return true;
     }
+    return false;
+}
+
+// What a text takes from the argument list, argument by argument, when placeholders
+// name their arguments: a translation may then take them in another order. A text that
+// takes one argument as two different kinds conflicts with itself.
+class Arguments {
+public:
+    explicit Arguments(std::string_view text) {
+        Placeholders all(text);
+        Placeholder p;
+        unsigned next = 0;
+        while (all.next(p)) {
+            if (p.percent()) {
+                ++percents_;
+                continue;
+            }
+            std::size_t k = 0;
+            if (p.number == 0) {
+                // A '*' of an unnumbered conversion takes an int argument of its own first.
+                for (; k < p.kind_length && p.kind[k] == '*'; ++k) take(++next, "*");
+                take(++next, std::string_view(p.kind + k, p.kind_length - k));
+            } else {
+                // Numbered '*' widths (%1$*2$d) are not told apart from the conversion.
+                take(p.number, std::string_view(p.kind, p.kind_length));
+            }
+        }
+    }
+    bool operator==(const Arguments& other) const {
+        if (conflict_ || other.conflict_ || percents_ != other.percents_ || used_ != other.used_) return false;
+        for (unsigned n = 1; n <= used_; ++n) {
+            if (kind(n) != other.kind(n)) return false;
+        }
+        return true;
+    }
+    bool same_arguments(const Arguments& other) const {
+        if (used_ != other.used_) return false;
+        for (unsigned n = 1; n <= used_; ++n) {
+            if (kind(n).empty() != other.kind(n).empty()) return false;
+        }
+        return percents_ == other.percents_;
+    }
+
+private:
+    static constexpr unsigned capacity = 600;  // a 1024-byte text holds at most 512 placeholders
+    std::string_view kind(unsigned n) const { return {kinds_[n].text, kinds_[n].length}; }
+    void take(unsigned n, std::string_view kind) {
+        if (n >= capacity) {
+            conflict_ = true;
+            return;
+        }
+        Kind& k = kinds_[n];
+        if (k.length != 0 && std::string_view(k.text, k.length) != kind) conflict_ = true;
+        k.length = static_cast<unsigned char>(kind.size());
+        std::memcpy(k.text, kind.data(), kind.size());
+        if (n > used_) used_ = n;
+    }
+    struct Kind {
+        char text[8];
+        unsigned char length = 0;
+    };
+    Kind kinds_[capacity];
+    unsigned used_ = 0;
+    unsigned percents_ = 0;
+    bool conflict_ = false;
+};
+
+enum class Mismatch { None, Count, OrderOrKind, Arguments, Kinds };
+
+Mismatch placeholder_mismatch(std::string_view original, std::string_view translation) {
+    if (original.find('%') == std::string_view::npos && translation.find('%') == std::string_view::npos) {
+        return Mismatch::None;
+    }
+    if (!has_numbered(original) && !has_numbered(translation)) {
+        // Both take their arguments in order: compared placeholder by placeholder.
+        Placeholders a(original), b(translation);
+        Placeholder pa, pb;
+        for (;;) {
+            const bool more_a = a.next(pa);
+            const bool more_b = b.next(pb);
+            if (!more_a && !more_b) return Mismatch::None;
+            if (more_a != more_b || !pa.same_kind(pb)) break;
+        }
+        std::size_t count_a = 0, count_b = 0;
+        listed(original, count_a);
+        listed(translation, count_b);
+        return count_a != count_b ? Mismatch::Count : Mismatch::OrderOrKind;
+    }
+    const Arguments a(original), b(translation);
+    if (a == b) return Mismatch::None;
+    return a.same_arguments(b) ? Mismatch::Kinds : Mismatch::Arguments;
+}
+
+void check_placeholders(std::string_view original, std::string_view translation, std::uint32_t line,
+                        PlaceholderCheck check, Diagnostics& diagnostics) {
+    const Mismatch mismatch = placeholder_mismatch(original, translation);
+    if (mismatch == Mismatch::None) return;
     std::size_t count_a = 0, count_b = 0;
     const std::string list_a = listed(original, count_a);
     const std::string list_b = listed(translation, count_b);
-    const char* what = count_a != count_b ? "个数" : "顺序或类型";
+    const char* what = "";
+    switch (mismatch) {
+        case Mismatch::Count: what = "个数"; break;
+        case Mismatch::OrderOrKind: what = "顺序或类型"; break;
+        case Mismatch::Arguments: what = "所取的参数"; break;
+        case Mismatch::Kinds: what = "参数类型"; break;
+        case Mismatch::None: break;
+    }
+    if (check == PlaceholderCheck::Off) {
+        diagnostics.add(Code::PlaceholderCheckOff, line,
+                        cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”；前一行的“",
+                            placeholder_opt_out, "”关闭了这一条目的占位符检查"));
+        return;
+    }
     diagnostics.add(Code::PlaceholderMismatch, line,
-                    cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”"));
+                    cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b,
+                        "”（这些 % 不是占位符时，在这一行的前一行写上“", placeholder_opt_out, "”）"));
 }
 
 // Number of access-key markers: '&' before a character other than '&' ("&&" is a
@@ -199,6 +370,20 @@ Ending ending_of(std::string_view text) {
     return {Mark::None, {}};
 }
 
+// The text without a Windows insert that closes it: the '!' of "%2!d!" is no
+// exclamation mark.
+std::string_view without_closing_insert(std::string_view text) {
+    if (text.empty() || text.back() != '!') return text;
+    Placeholders all(text);
+    Placeholder p;
+    std::string_view last;
+    while (all.next(p)) last = p.windows ? p.text : std::string_view();
+    if (!last.empty() && last.data() + last.size() == text.data() + text.size()) {
+        return text.substr(0, static_cast<std::size_t>(last.data() - text.data()));
+    }
+    return text;
+}
+
 std::string describe(const Ending& e) {
     return e.mark == Mark::None ? std::string("没有结尾标点") : cat("以", mark_name(e.mark), "“", e.text, "”结尾");
 }
@@ -213,15 +398,57 @@ bool has_ascii_letter(std::string_view text) {
 
 }  // namespace
 
+bool placeholders_match(std::string_view original, std::string_view translation) {
+    return placeholder_mismatch(original, translation) == Mismatch::None;
+}
+
+bool strict_printf(std::string_view text) {
+    bool numbered = false, unnumbered = false;
+    bool used[max_numbered + 1] = {};
+    unsigned highest = 0;
+    for (std::size_t at = text.find('%'); at != std::string_view::npos;) {
+        Placeholder p;
+        if (!parse_placeholder(text, at, p) || p.windows) return false;
+        if (p.number != 0) {
+            numbered = true;
+            used[p.number] = true;
+            if (p.number > highest) highest = p.number;
+        } else if (!p.percent()) {
+            unnumbered = true;
+        }
+        at = text.find('%', at + p.text.size());
+    }
+    if (numbered && unnumbered) return false;
+    for (unsigned n = 1; n <= highest; ++n) {
+        if (!used[n]) return false;
+    }
+    return true;
+}
+
+PlaceholderStyle placeholder_style(std::string_view text) {
+    PlaceholderStyle style;
+    Placeholders all(text);
+    Placeholder p;
+    while (all.next(p)) {
+        if (p.windows) {
+            style.windows = true;
+        } else if (!p.percent()) {
+            style.printf = true;
+        }
+    }
+    return style;
+}
+
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line,
-                 Diagnostics& diagnostics) {
+                 Diagnostics& diagnostics, PlaceholderCheck placeholders) {
     // An empty translation is a line not yet translated: every other check would only
     // repeat that.
     if (translation.empty()) {
-        diagnostics.add(Code::EmptyTranslation, line, cat("原文“", shown(original), "”的译文为空"));
+        diagnostics.add(Code::EmptyTranslation, line,
+                        cat("原文“", shown(original), "”的译文为空；这一条目不写入词库，程序中将显示原文"));
         return;
     }
-    check_placeholders(original, translation, line, diagnostics);
+    check_placeholders(original, translation, line, placeholders, diagnostics);
     if (translation == original) {
         if (has_ascii_letter(original)) {
             diagnostics.add(Code::UntranslatedEntry, line, cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"));
@@ -243,8 +470,8 @@ void check_entry(std::string_view original, std::string_view translation, std::u
         diagnostics.add(Code::BlankMismatch, line,
                         cat("结尾的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”"));
     }
-    const Ending eo = ending_of(original);
-    const Ending et = ending_of(translation);
+    const Ending eo = ending_of(without_closing_insert(original));
+    const Ending et = ending_of(without_closing_insert(translation));
     if (eo.mark != et.mark) {
         diagnostics.add(Code::PunctuationMismatch, line,
                         cat("结尾标点不一致：原文“", shown(original), "”", describe(eo), "，译文“", shown(translation), "”",

@@ -8,7 +8,28 @@
 
 namespace lexicon {
 
+// The comment line that, directly before an entry, turns the placeholder check of that
+// entry into a warning: for texts whose '%' is no placeholder ("%CPU 占用").
+constexpr std::string_view placeholder_opt_out = ";@no-placeholder-check";
+
+enum class PlaceholderCheck { On, Off };
+
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line,
-                 Diagnostics& diagnostics);
+                 Diagnostics& diagnostics, PlaceholderCheck placeholders = PlaceholderCheck::On);
+
+// True when the translation takes the same arguments as the original (the rule of E108).
+bool placeholders_match(std::string_view original, std::string_view translation);
+
+// Which kinds of placeholders a text holds (%% counts as neither).
+struct PlaceholderStyle {
+    bool printf = false;   // %s, %5.2f, %2$d
+    bool windows = false;  // %1, %2!d!
+};
+PlaceholderStyle placeholder_style(std::string_view text);
+
+// True when every '%' of the text starts a printf placeholder, the placeholders either
+// all name their arguments or none does, and the named ones leave no argument out: the
+// rules of a C format string in gettext's tools.
+bool strict_printf(std::string_view text);
 
 }  // namespace lexicon

@@ -7,6 +7,7 @@
 #include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
 #include "lexicon/library_format.h"
+#include "lexicon/unicode.h"
 
 namespace lexicon {
 
@@ -64,6 +65,50 @@ bool plain_ascii(const char* p) {
     return (below | above | has_zero(x ^ (ones * '=')) | has_zero(x ^ (ones * '\\'))) == 0;
 }
 
+bool valid_utf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n;
+        unicode::decode_utf8(text, i, n);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+// Every non-ASCII byte belongs to a GBK character (control bytes are left to the parser).
+bool valid_gbk_characters(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80 || c == 0x80) {
+            ++i;
+        } else if (gbk::is_lead(c) && i + 1 < text.size() && gbk::is_trail(static_cast<unsigned char>(text[i + 1]))) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t first_non_ascii(std::string_view text, std::size_t from) {
+    while (from + 8 <= text.size()) {
+        std::uint64_t x;
+        std::memcpy(&x, text.data() + from, 8);
+        if (x & 0x8080808080808080ull) break;
+        from += 8;
+    }
+    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
+    return from;
+}
+
+std::uint32_t line_number_at(std::string_view text, std::size_t at) {
+    std::uint32_t line = 1;
+    for (std::size_t i = 0; i < at; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
+    }
+    return line;
+}
+
 std::size_t estimated_lines(std::string_view text) {
     auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     if (lf == 0) lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
@@ -72,8 +117,33 @@ std::size_t estimated_lines(std::string_view text) {
 
 }  // namespace
 
+std::uint32_t utf8_evidence_line(std::string_view source) {
+    if (source.starts_with("\xEF\xBB\xBF")) return 1;
+    std::size_t at = 0;
+    while ((at = first_non_ascii(source, at)) < source.size()) {
+        const std::size_t begin = source.find_last_of("\r\n", at) + 1;  // npos + 1 == 0
+        std::size_t end = source.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = source.size();
+        const std::string_view line = source.substr(begin, end - begin);
+        if (!valid_utf8(line)) return 0;
+        if (!valid_gbk_characters(line)) return line_number_at(source, begin);
+        at = end;
+    }
+    return 0;
+}
+
 WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
     WordList list;
+    if (const std::uint32_t line = utf8_evidence_line(source); line != 0) {
+        // Read as GBK, a UTF-8 file gives garbled texts or errors that do not say why.
+        diagnostics.add(Code::LooksLikeUtf8, 1,
+                        line == 1 && std::string_view(source).starts_with("\xEF\xBB\xBF")
+                            ? std::string("文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 编码；"
+                                          "词库源文件必须保存为 GBK 编码（代码页 936）")
+                            : cat("文件看来是 UTF-8 编码（第 ", line, " 行的文字是合法的 UTF-8，却不是合法的 GBK）；"
+                                  "词库源文件必须保存为 GBK 编码（代码页 936）"));
+        return list;
+    }
     list.text_ = std::move(source);
     const std::size_t lines = estimated_lines(list.text_);
     list.entries_.reserve(lines);
@@ -90,7 +160,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
         if (pos < size && text[pos] == '\n') ++pos;
     }
     list.slots_ = std::vector<Slot>();
-    if (list.entries_.empty() && diagnostics.errors() == 0) {
+    if (list.entries_.empty() && list.untranslated_.empty() && diagnostics.errors() == 0) {
         diagnostics.add(Code::NoEntries, 0, "源文件中没有任何条目，生成的词库是空的");
     }
     return list;
@@ -112,7 +182,13 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     std::size_t i = begin;
     while (i < size && is_blank(base[i])) ++i;
     if (i == size || base[i] == '\n' || base[i] == '\r') return i;
-    if (base[i] == ';') return line_end(i);
+    if (base[i] == ';') {
+        const std::size_t end = line_end(i);
+        std::size_t kept_end = end;
+        while (kept_end > i && is_blank(base[kept_end - 1])) --kept_end;
+        if (std::string_view(base + i, kept_end - i) == placeholder_opt_out) opt_out_line_ = line;
+        return end;
+    }
 
     const std::size_t original_begin = i;
     std::size_t out = i;
@@ -223,20 +299,30 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     if (!too_long) {
         add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
                         static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-                  hash, diagnostics);
+                  hash, opt_out_line_ == 0 || opt_out_line_ != line - 1, diagnostics);
     }
     return i;
 }
 
-void WordList::add_entry(const Entry& entry, std::uint32_t hash, Diagnostics& diagnostics) {
-    if ((entries_.size() + 1) * 4 > slots_.size() * 3) grow_index();
+// A slot refers to an entry of the library with its number plus one, and to an
+// untranslated entry with its number plus one and the top bit set.
+constexpr std::uint32_t untranslated_bit = 0x80000000u;
+
+const Entry& WordList::indexed(std::uint32_t slot_entry) const {
+    return (slot_entry & untranslated_bit) != 0 ? untranslated_[(slot_entry & ~untranslated_bit) - 1]
+                                                : entries_[slot_entry - 1];
+}
+
+void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, Diagnostics& diagnostics) {
+    const PlaceholderCheck check = placeholders_checked ? PlaceholderCheck::On : PlaceholderCheck::Off;
+    if ((entries_.size() + untranslated_.size() + 1) * 4 > slots_.size() * 3) grow_index();
     const std::string_view key = original(entry);
     std::size_t s = home_slot(hash, slots_.size());
     for (;;) {
         Slot& slot = slots_[s];
         if (slot.entry == 0) break;
         if (slot.hash == hash) {
-            const Entry& earlier = entries_[slot.entry - 1];
+            const Entry& earlier = indexed(slot.entry);
             if (original(earlier) == key) {
                 const std::string_view translation_now = translation(entry);
                 if (translation(earlier) == translation_now) {
@@ -246,16 +332,21 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, Diagnostics& di
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
                                     cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“", shown(translation(earlier)),
                                         "”，这一行却译为“", shown(translation_now), "”"));
-                    check_entry(key, translation_now, entry.line, diagnostics);
+                    check_entry(key, translation_now, entry.line, diagnostics, check);
                 }
                 return;
             }
         }
         if (++s == slots_.size()) s = 0;
     }
-    check_entry(key, translation(entry), entry.line, diagnostics);
-    slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
-    entries_.push_back(entry);
+    check_entry(key, translation(entry), entry.line, diagnostics, check);
+    if (entry.translation_length == 0) {
+        slots_[s] = Slot{hash, static_cast<std::uint32_t>(untranslated_.size() + 1) | untranslated_bit};
+        untranslated_.push_back(entry);
+    } else {
+        slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
+        entries_.push_back(entry);
+    }
 }
 
 // Only reached when the line count underestimated the entries (it counts the more

@@ -51,26 +51,45 @@ public:
     std::string_view translation(const Entry& e) const {
         return {text_.data() + e.translation_offset, e.translation_length};
     }
+    // The entries that go into the library, in the order of the source.
     const std::vector<Entry>& entries() const { return entries_; }
+    // Entries with an empty translation, in the order of the source: they stay out of the
+    // library, so that a look-up finds nothing and the program shows its original.
+    const std::vector<Entry>& untranslated() const { return untranslated_; }
 
     // Compiles a source. The buffer is taken over and its escapes are resolved in place,
     // so a large list costs no copy of its texts.
     friend WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+
+// The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
+// it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
+// not valid GBK, provided every line with non-ASCII bytes before it is valid UTF-8 too
+// (a line that is not UTF-8 settles it as GBK).
+std::uint32_t utf8_evidence_line(std::string_view source);
 
 private:
     // Reads the line that starts at `begin`; returns where it ends (its CR or LF, or the
     // end of the text).
     std::size_t process_line(std::size_t begin, std::uint32_t line, Diagnostics& diagnostics);
     std::size_t line_end(std::size_t from) const;
-    void add_entry(const Entry& entry, std::uint32_t hash, Diagnostics& diagnostics);
+    void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, Diagnostics& diagnostics);
+    const Entry& indexed(std::uint32_t slot_entry) const;
     void grow_index();
 
     std::string text_;
     std::vector<Entry> entries_;
+    std::vector<Entry> untranslated_;
+    std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
     std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
 };
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+
+// The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
+// it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
+// not valid GBK, provided every line with non-ASCII bytes before it is valid UTF-8 too
+// (a line that is not UTF-8 settles it as GBK).
+std::uint32_t utf8_evidence_line(std::string_view source);
 
 // Writes a text the way a word list spells it, so that reading it back gives the same
 // bytes: backslash, tab, CR and LF always escaped, blanks at either end as \s, and for

@@ -43,6 +43,18 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
         request.output = words[1];
         return request;
     }
+    if (!words.empty() && (words[0] == "--import-po" || words[0] == "--export-po")) {
+        const bool import = words[0] == "--import-po";
+        if (words.size() != 4 || words[2] != "-o" || words[1].empty() || words[3].empty()) {
+            error = import ? "用法：Mervik --import-po 文件.po -o 词库源文件.trs"
+                           : "用法：Mervik --export-po 源文件或词库文件 -o 文件.po";
+            return std::nullopt;
+        }
+        request.mode = import ? Request::Mode::ImportPo : Request::Mode::ExportPo;
+        request.source = words[1];
+        request.output = words[3];
+        return request;
+    }
     // Only the first word can be an option: a description may well start with "--".
     if (!words.empty() && words[0].size() > 2 && words[0].compare(0, 2, "--") == 0) {
         error = "未知的选项“" + words[0] + "”（可用 --help 查看用法）";

@@ -14,10 +14,10 @@ namespace mervik {
 std::optional<std::vector<std::string>> split_command_line(std::string_view line);
 
 struct Request {
-    enum class Mode { Compile, Help, Version, Dump };
+    enum class Mode { Compile, Help, Version, Dump, ImportPo, ExportPo };
     Mode mode = Mode::Compile;
     std::string source;
-    std::string output;  // as given; see library_path()
+    std::string output;  // as given; see library_path() (a compile) and native_path()
     std::string description;
 };
 

@@ -1,6 +1,7 @@
 #include "mervik/driver.h"
 
 #include <new>
+#include <optional>
 
 #include "mervik/command_line.h"
 #include "lexicon/diagnostics.h"
@@ -8,6 +9,8 @@
 #include "lexicon/library_format.h"
 #include "lexicon/library_reader.h"
 #include "lexicon/library_writer.h"
+#include "lexicon/po_reader.h"
+#include "lexicon/po_writer.h"
 #include "lexicon/word_list.h"
 
 namespace mervik {
@@ -37,6 +40,10 @@ const char* help_text =
     "  Mervik 源文件 输出文件 \"说明\"   编译；输出文件没有扩展名时加上 .LIB，\r\n"
     "                                 缺少的文件夹会自动建立\r\n"
     "  Mervik --dump 词库文件           把词库按源文件格式写到标准输出（GBK）\r\n"
+    "  Mervik --import-po 文件.po -o 词库源文件.trs\r\n"
+    "                                 把 PO 文件转换成词库源文件（GBK）\r\n"
+    "  Mervik --export-po 源文件或词库文件 -o 文件.po\r\n"
+    "                                 把词库源文件或词库写成 PO 文件（UTF-8）\r\n"
     "  Mervik --help                    显示本说明\r\n"
     "  Mervik --version                 显示版本\r\n"
     "\r\n"
@@ -60,6 +67,112 @@ std::string messages_text(const Outcome& o) {
     return text;
 }
 
+// Writes a file under a temporary name and renames it into place, creating its folder;
+// a failure is reported as E003 and leaves an older file of that name as it was.
+template <typename Write>
+bool write_output(Platform& platform, const std::string& path, std::string_view what, Diagnostics& diagnostics,
+                  Write write) {
+    IoError io;
+    if (const std::string_view dir = directory_of(path); !dir.empty() && !platform.make_directories(std::string(dir), io)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
+        return false;
+    }
+    const auto file = platform.create_atomic(path, io);
+    if (!file) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入", what, "“", path, "”：", describe(io)));
+        return false;
+    }
+    if (!write(*file)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入", what, "“", path, "”：", describe(file->write_error())));
+        return false;
+    }
+    if (!file->commit(io)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入", what, "“", path, "”：", describe(io)));
+        return false;
+    }
+    return true;
+}
+
+bool read_source(const std::string& path, Platform& platform, std::string& source, Diagnostics& diagnostics) {
+    IoError io;
+    if (platform.read_file(path, max_source_bytes, source, io)) return true;
+    diagnostics.add(io.failure == IoFailure::TooLarge ? Code::SourceTooLarge : Code::SourceUnreadable, 0,
+                    cat("无法读取源文件“", path, "”：", describe(io)));
+    return false;
+}
+
+void import_po(const Request& request, Platform& platform, Outcome& o) {
+    Diagnostics& diagnostics = o.diagnostics;
+    o.source_name = request.source;
+    o.result = "未生成词库源文件。";
+    std::string po;
+    if (!read_source(platform.native_path(request.source), platform, po, diagnostics)) return;
+    const PoImport imported = word_list_from_po(po, diagnostics);
+    po = std::string();
+    if (diagnostics.errors() > 0) {
+        o.result = "PO 文件有错误，未生成词库源文件；原有的同名文件保持不变。";
+        o.exit_code = exit_source_errors;
+        return;
+    }
+    const std::string path = platform.native_path(request.output);
+    const bool written = write_output(platform, path, "词库源文件", diagnostics, [&](ByteSink& sink) {
+        return sink.write(imported.word_list.data(), imported.word_list.size());
+    });
+    if (!written) return;
+    o.result = cat("已生成词库源文件“", path, "”：", imported.entries, " 个条目。");
+    o.exit_code = exit_written;
+}
+
+// The source of an export is a library when it starts with the library's magic bytes,
+// a word list otherwise.
+void export_po(const Request& request, Platform& platform, Outcome& o) {
+    Diagnostics& diagnostics = o.diagnostics;
+    o.source_name = request.source;
+    o.result = "未生成 PO 文件。";
+    std::string source;
+    if (!read_source(platform.native_path(request.source), platform, source, diagnostics)) return;
+    std::optional<PoWriter> writer;
+    if (std::string_view(source).starts_with(std::string_view(format::magic, sizeof format::magic))) {
+        std::string why;
+        const auto library = Library::open(std::move(source), why);
+        if (!library) {
+            diagnostics.add(Code::SourceUnreadable, 0, cat("无法读取词库“", request.source, "”：", why));
+            return;
+        }
+        writer.emplace(library->description(), platform.utc_time());
+        for (const LibraryEntry e : *library) writer->add(e.original, e.translation, 0, diagnostics);
+    } else {
+        const WordList list = compile_word_list(std::move(source), diagnostics);
+        if (diagnostics.errors() > 0) {
+            o.result = "源文件有错误，未生成 PO 文件；原有的同名文件保持不变。";
+            o.exit_code = exit_source_errors;
+            return;
+        }
+        writer.emplace("", platform.utc_time());
+        // Translated and untranslated entries, merged back into the order of the source.
+        const std::vector<Entry>& done = list.entries();
+        const std::vector<Entry>& open = list.untranslated();
+        for (std::size_t a = 0, b = 0; a < done.size() || b < open.size();) {
+            const bool take_done = b == open.size() || (a < done.size() && done[a].line < open[b].line);
+            const Entry& e = take_done ? done[a++] : open[b++];
+            writer->add(list.original(e), list.translation(e), e.line, diagnostics);
+        }
+    }
+    if (diagnostics.errors() > 0) {
+        o.result = "有的文字无法转换，未生成 PO 文件；原有的同名文件保持不变。";
+        o.exit_code = exit_source_errors;
+        return;
+    }
+    const std::string path = platform.native_path(request.output);
+    const std::string& text = writer->text();
+    if (!write_output(platform, path, " PO 文件", diagnostics,
+                      [&](ByteSink& sink) { return sink.write(text.data(), text.size()); })) {
+        return;
+    }
+    o.result = cat("已生成 PO 文件“", path, "”：", writer->entries(), " 个条目。");
+    o.exit_code = exit_written;
+}
+
 void compile(const Request& request, Platform& platform, Outcome& o) {
     Diagnostics& diagnostics = o.diagnostics;
     o.source_name = request.source;
@@ -81,12 +194,7 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
     }
 
     std::string source;
-    IoError io;
-    if (!platform.read_file(request.source, max_source_bytes, source, io)) {
-        diagnostics.add(io.failure == IoFailure::TooLarge ? Code::SourceTooLarge : Code::SourceUnreadable, 0,
-                        cat("无法读取源文件“", request.source, "”：", describe(io)));
-        return;
-    }
+    if (!read_source(request.source, platform, source, diagnostics)) return;
 
     const WordList list = compile_word_list(std::move(source), diagnostics);
     if (diagnostics.errors() > 0) {
@@ -101,23 +209,9 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
         diagnostics.add(Code::OutputUnwritable, 0, cat("词库“", path, "”会超过 4 GB，无法生成"));
         return;
     }
-    if (const std::string_view dir = directory_of(path); !dir.empty() && !platform.make_directories(std::string(dir), io)) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
-        return;
-    }
-    const auto file = platform.create_atomic(path, io);
-    if (!file) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(io)));
-        return;
-    }
-    if (!write_library(list, description, *file)) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(file->write_error())));
-        return;
-    }
-    if (!file->commit(io)) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库“", path, "”：", describe(io)));
-        return;
-    }
+    const bool written = write_output(platform, path, "词库", diagnostics,
+                                      [&](ByteSink& sink) { return write_library(list, description, sink); });
+    if (!written) return;
     o.result = cat("已生成词库“", path, "”：", list.entries().size(), " 个条目，", *size, " 字节。");
     o.exit_code = exit_written;
 }
@@ -197,12 +291,20 @@ int run(const std::vector<std::string>& words, Platform& platform) {
         case Request::Mode::Dump:
             return dump(*request, platform);
         case Request::Mode::Compile:
+        case Request::Mode::ImportPo:
+        case Request::Mode::ExportPo:
             break;
     }
     Outcome outcome;
     // Even a run that runs out of memory leaves its message file.
     try {
-        compile(*request, platform, outcome);
+        if (request->mode == Request::Mode::ImportPo) {
+            import_po(*request, platform, outcome);
+        } else if (request->mode == Request::Mode::ExportPo) {
+            export_po(*request, platform, outcome);
+        } else {
+            compile(*request, platform, outcome);
+        }
     } catch (const std::bad_alloc&) {
         outcome.diagnostics.add(Code::OutOfMemory, 0, "内存不足，无法完成编译");
         outcome.result = "未生成词库。";

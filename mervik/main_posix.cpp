@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
@@ -245,6 +246,15 @@ public:
         }
         Converter to_gbk("GBK", "UTF-8");
         return to_gbk.valid() && to_gbk.convert(argument, gbk);
+    }
+
+    std::string utc_time() override {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        gmtime_r(&now, &tm);
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M+0000", &tm);
+        return buf;
     }
 
     void print(std::string_view text) override { write_all(1, for_terminal(text)); }

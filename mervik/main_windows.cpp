@@ -190,6 +190,14 @@ public:
         return true;
     }
 
+    std::string utc_time() override {
+        SYSTEMTIME t{};
+        ::GetSystemTime(&t);
+        char buf[32];
+        ::wsprintfA(buf, "%04u-%02u-%02u %02u:%02u+0000", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+        return buf;
+    }
+
     void print(std::string_view text) override { write_to(STD_OUTPUT_HANDLE, text); }
     void print_error(std::string_view text) override { write_to(STD_ERROR_HANDLE, text); }
     void write_stdout(std::string_view bytes) override { write_to(STD_OUTPUT_HANDLE, bytes); }

@@ -49,6 +49,9 @@ public:
     // The description argument as GBK (argv of a UTF-8 terminal is converted).
     virtual bool description_to_gbk(std::string_view argument, std::string& gbk) = 0;
 
+    // The current time in UTC as a PO header writes it: "2026-12-10 13:22+0000".
+    virtual std::string utc_time() = 0;
+
     // Messages in GBK for a person: each system shows them in its console's encoding.
     virtual void print(std::string_view gbk_text) = 0;
     virtual void print_error(std::string_view gbk_text) = 0;

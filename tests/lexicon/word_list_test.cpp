@@ -48,7 +48,7 @@ const std::vector<Case> cases = {
     {"comments and blank lines", "; c1\n   ; c2\n\n   \n\t\na=b\n", {{"a", "b"}}},
     {"trail byte 0x5C is part of the character", "\x81\x5C=x\x81\x5C\n", {{"\x81\x5C", "x\x81\x5C"}}},
     {"last line without a line break", "a=b\nc=d", {{"a", "b"}, {"c", "d"}}},
-    {"empty translation", "a=\n", {{"a", ""}}},
+    {"an untranslated entry stays out of the library", "a=\nb=乙\n", {{"b", "乙"}}},
     {"duplicate kept once", "a=b\na=b\n", {{"a", "b"}}},
 };
 

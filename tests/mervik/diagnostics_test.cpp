@@ -62,24 +62,45 @@ const std::vector<Case> error_cases = {
     {"translation over the limit", "a=" + repeat('b', 1025) + "\r\n",
      {"temp.trs(1): 错误 E107: 译文长 1025 字节，超过了上限 1024 字节：“" + repeat('b', 60) + "……”"}},
     {"placeholder added", "%s files=%s 个文件 %d\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%s”，译文是“%s %d”"}},
-    {"placeholder dropped", "%d items=项目\r\n", {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%d”，译文是“（无）”"}},
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%s”，译文是“%s %d”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"placeholder dropped", "%d items=项目\r\n", {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%d”，译文是“（无）”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"placeholders swapped", "%s of %d=%d 中的 %s\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%s %d”，译文是“%d %s”"}},
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%s %d”，译文是“%d %s”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"percent sign is a placeholder too", "%5.2f%%=%.1f\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%5.2f %%”，译文是“%.1f”"}},
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%5.2f %%”，译文是“%.1f”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"length modifier changes the argument", "%ld bytes=%d 字节\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%ld”，译文是“%d”"}},
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%ld”，译文是“%d”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"numbered argument missing from the translation", "%1$s of %2$d=%1$s\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%1$s %2$d”，译文是“%1$s”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"numbered arguments reordered with their types swapped", "%1$s of %2$d=%1$d 中的 %2$s\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的参数类型不一致：原文是“%1$s %2$d”，译文是“%1$d %2$s”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"positional translation names an argument the original lacks", "%s files=%2$s 个文件\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%s”，译文是“%2$s”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"Windows insert dropped", "Copy %1 to %2=复制到 %2\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%1 %2”，译文是“%2”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"Windows insert with another format", "%1!d! files=%1!s! 个文件\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的参数类型不一致：原文是“%1!d!”，译文是“%1!s!”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"opt-out comment must be directly before the entry", ";@no-placeholder-check\r\n\r\n%CPU=处理器\r\n",
+     {"temp.trs(3): 错误 E108: 格式占位符的个数不一致：原文是“%C”，译文是“（无）”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"opt-out covers one entry only", ";@no-placeholder-check\r\n%CPU=处理器\r\n%d MB=MB\r\n",
+     {"temp.trs(2): 警告 W208: 格式占位符的个数不一致：原文是“%C”，译文是“（无）”；前一行的“;@no-placeholder-check”关闭了这一条目的占位符检查",
+      "temp.trs(3): 错误 E108: 格式占位符的个数不一致：原文是“%d”，译文是“（无）”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"UTF-8 byte-order mark", "\xEF\xBB\xBFOpen=\xE6\x89\x93\xE5\xBC\x80\r\nSave=\r\n",
+     {"temp.trs(1): 错误 E109: 文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 编码；词库源文件必须保存为 GBK 编码（代码页 936）"}},
+    {"UTF-8 text that is not GBK",
+     // 打开 reads as three GBK characters; 打开文件吗 (15 bytes) cannot.
+     "; x\r\nOpen=\xE6\x89\x93\xE5\xBC\x80\r\nOpen file?=\xE6\x89\x93\xE5\xBC\x80\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x97\r\n",
+     {"temp.trs(1): 错误 E109: 文件看来是 UTF-8 编码（第 3 行的文字是合法的 UTF-8，却不是合法的 GBK）；词库源文件必须保存为 GBK 编码（代码页 936）"}},
     {"star width takes an argument", "%*d=%d\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%*d”，译文是“%d”"}},
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%*d”，译文是“%d”（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
 };
 
 // Cases whose messages are warnings only: the library is still written.
 const std::vector<Case> warning_cases = {
     {"same entry twice", "Open=打开\r\nOpen=打开\r\n",
      {"temp.trs(2): 警告 W201: 与第 1 行的条目完全相同，这一行不会再次写入词库：“Open”"}},
-    {"empty translation", "Open=\r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空"}},
-    {"empty translation with blanks after the equals sign", "Open =  \r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空"}},
+    {"empty translation", "Open=\r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空；这一条目不写入词库，程序中将显示原文"}},
+    {"empty translation with blanks after the equals sign", "Open =  \r\n", {"temp.trs(1): 警告 W202: 原文“Open”的译文为空；这一条目不写入词库，程序中将显示原文"}},
     {"translation same as original", "OK=OK\r\n", {"temp.trs(1): 警告 W203: 译文与原文相同，可能尚未翻译：“OK”"}},
     {"access key lost", "&Open=打开\r\n",
      {"temp.trs(1): 警告 W204: 快捷键标记“&”不一致：原文“&Open”有 1 个，译文“打开”有 0 个"}},
@@ -97,6 +118,8 @@ const std::vector<Case> warning_cases = {
      {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Name”没有结尾标点，译文“名称：”以冒号“：”结尾"}},
     {"colon for an ellipsis", "Find...=查找：\r\n",
      {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Find...”以省略号“...”结尾，译文“查找：”以冒号“：”结尾"}},
+    {"opt-out comment before a placeholder mismatch", "; 处理器\r\n  ;@no-placeholder-check  \r\n%CPU 占用=处理器占用\r\n",
+     {"temp.trs(3): 警告 W208: 格式占位符的个数不一致：原文是“%C”，译文是“（无）”；前一行的“;@no-placeholder-check”关闭了这一条目的占位符检查"}},
     {"only comments", "; nothing yet\r\n\r\n", {"temp.trs: 警告 W207: 源文件中没有任何条目，生成的词库是空的"}},
     {"empty file", "", {"temp.trs: 警告 W207: 源文件中没有任何条目，生成的词库是空的"}},
     {"several warnings on one line, in a fixed order", "&Open...=打开\r\n",
@@ -116,6 +139,11 @@ const std::vector<Case> clean_cases = {
     {"identical texts without letters", "100=100\r\n...=...\r\n", {}},
     {"blanks at the ends kept on both sides", "\\sName:\\s=\\s名称：\\s\r\n", {}},
     {"longest allowed texts", repeat('a', 1024) + "=" + repeat('b', 1024) + "\r\n", {}},
+    {"numbered placeholders reordered", "%s of %d=%2$d 中的 %1$s\r\n%1$s to %2$s=%2$s 到 %1$s\r\n", {}},
+    {"Windows inserts reordered", "Copy %1 to %2=将 %1 复制到 %2\r\nMove %1!s! to %2!d!=移到 %2!d!：%1\r\n", {}},
+    {"width before a letter is printf, not a Windows insert", "%1d of %2d=%1d / %2d\r\n", {}},
+    {"opt-out before an entry whose placeholders agree", ";@no-placeholder-check\r\n%d files=%d 个文件\r\n", {}},
+    {"GBK file whose first Chinese line is also valid UTF-8", "Model=\xC4\xA3\r\nMiddle=\xD6\xD0\r\n", {}},
     {"trail byte 0x5C is not an escape", "\x81\x5C=\x81\x5C\xB1\xED\r\n", {}},
 };
 
@@ -155,11 +183,13 @@ INSTANTIATE_TEST_SUITE_P(Mervik, ErrorCases, ::testing::ValuesIn(error_cases), c
 INSTANTIATE_TEST_SUITE_P(Mervik, WarningCases, ::testing::ValuesIn(warning_cases), case_name);
 INSTANTIATE_TEST_SUITE_P(Mervik, CleanCases, ::testing::ValuesIn(clean_cases), case_name);
 
+// The summary counts the untranslated line among the warnings, and the library leaves
+// it out.
 TEST(MessageFile, SummaryCountsErrorsAndWarningsAndNamesTheLibrary) {
     const Outcome r = compile_source("Open=打开\r\nOpen=打开\r\nSave=\r\n");
     ASSERT_EQ(r.closing.size(), 2u);
     EXPECT_EQ(r.closing[0], "共有 0 个错误，2 个警告。");
-    EXPECT_EQ(r.closing[1], "已生成词库“LIB/abc.LIB”：2 个条目，164 字节。");
+    EXPECT_EQ(r.closing[1], "已生成词库“LIB/abc.LIB”：1 个条目，156 字节。");
 }
 
 TEST(MessageFile, ErrorsAndWarningsAreListedInLineOrder) {

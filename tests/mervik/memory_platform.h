@@ -80,6 +80,7 @@ public:
         return true;
     }
 
+    std::string utc_time() override { return "2026-01-02 03:04+0000"; }
     void print(std::string_view text) override { printed.append(text); }
     void print_error(std::string_view text) override { printed_errors.append(text); }
     void write_stdout(std::string_view bytes) override { written_stdout.append(bytes); }

@@ -1,0 +1,23 @@
+#pragma once
+// Reads a PO file (the translation teams' exchange format) into a word list.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "lexicon/diagnostics.h"
+
+namespace lexicon {
+
+// The word list (GBK, CR LF) that holds the PO file's entries, converted from the
+// charset that its header declares (UTF-8 without a header). Entries the word-list
+// format cannot hold (msgctxt, plural forms, obsolete entries) and fuzzy entries are
+// left out with a warning each; an entry flagged no-c-format gets the placeholder
+// opt-out comment. Messages name the PO file's lines. When `diagnostics` counts an
+// error afterwards, nothing of the result may be used.
+struct PoImport {
+    std::string word_list;
+    std::size_t entries = 0;
+};
+PoImport word_list_from_po(std::string_view po, Diagnostics& diagnostics);
+
+}  // namespace lexicon
