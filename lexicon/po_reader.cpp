@@ -500,6 +500,9 @@ PoImport word_list_from_po(std::string_view po, Diagnostics& diagnostics) {
     Reader reader(po, diagnostics);
     PoImport result = reader.run();
     if (diagnostics.errors() > 0) return {};
+    // Two characters whose bytes happen to spell the UTF-8 byte-order mark must not open
+    // the list, where they would make it look like UTF-8.
+    if (result.word_list.starts_with("\xEF\xBB\xBF")) result.word_list.insert(0, "\r\n");
     return result;
 }
 

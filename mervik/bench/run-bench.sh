@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Mervik against msgfmt -c on the same N entries: wall time, peak memory and their ratios,
-# then the cost of a random look-up in the compiled library.
+# Mervik against msgfmt -c on the same N entries: wall time, peak memory and their ratios
+# for a compile, a PO import and a PO export (msgunfmt beside them), then the cost of a
+# random look-up in the compiled library.
 #
 #   mervik/bench/run-bench.sh [N] [BUILD_DIR]
 #
@@ -68,20 +69,32 @@ measure() {
 cd "$work"
 "$mervik" words.trs out/words "bench" >/dev/null 2>&1 || { echo "mervik failed:" >&2; cat "$build/program/Mervik.ERR" >&2; exit 1; }
 msgfmt -c -o words.mo words.po 2>/dev/null
+"$mervik" --import-po words.po -o imported.trs >/dev/null 2>&1 || { echo "mervik --import-po failed" >&2; exit 1; }
+"$mervik" --export-po words.trs -o exported.po >/dev/null 2>&1 || { echo "mervik --export-po failed" >&2; exit 1; }
+msgfmt -c -o exported.mo exported.po || { echo "msgfmt -c refuses the exported file" >&2; exit 1; }
 
 read -r m_us m_kb < <(measure "$mervik" words.trs out/words "bench")
 read -r g_us g_kb < <(measure msgfmt -c -o words.mo words.po)
+read -r i_us i_kb < <(measure "$mervik" --import-po words.po -o imported.trs)
+read -r e_us e_kb < <(measure "$mervik" --export-po words.trs -o exported.po)
+read -r u_us u_kb < <(measure msgunfmt -o unfmt.po words.mo)
 trs_bytes=$(stat -c %s words.trs)
 po_bytes=$(stat -c %s words.po)
 lib_bytes=$(stat -c %s out/words.LIB)
 
 awk -v n="$n" -v m_us="$m_us" -v m_kb="$m_kb" -v g_us="$g_us" -v g_kb="$g_kb" \
+    -v i_us="$i_us" -v i_kb="$i_kb" -v e_us="$e_us" -v e_kb="$e_kb" -v u_us="$u_us" -v u_kb="$u_kb" \
     -v trs="$trs_bytes" -v po="$po_bytes" -v lib="$lib_bytes" 'BEGIN {
   printf "entries: %d   word list %.1f MB   .po %.1f MB   library %.1f MB\n", n, trs/1048576, po/1048576, lib/1048576
   printf "mervik     : %8.1f ms   peak %7.1f MB   (%.2f x its input)\n", m_us/1000, m_kb/1024, m_kb*1024/trs
   printf "msgfmt -c  : %8.1f ms   peak %7.1f MB   (%.2f x its input)\n", g_us/1000, g_kb/1024, g_kb*1024/po
   printf "speed ratio: mervik is %.1f times faster than msgfmt -c (goal: 10)\n", g_us/m_us
   printf "memory goal: mervik peak under 2 x input: %s\n", (m_kb*1024 < 2*trs) ? "met" : "NOT met"
+  printf "import-po  : %8.1f ms   peak %7.1f MB   (%.2f x its input)\n", i_us/1000, i_kb/1024, i_kb*1024/po
+  printf "export-po  : %8.1f ms   peak %7.1f MB   (%.2f x its input)\n", e_us/1000, e_kb/1024, e_kb*1024/trs
+  printf "msgunfmt   : %8.1f ms   peak %7.1f MB\n", u_us/1000, u_kb/1024
+  printf "import ratio: mervik --import-po is %.1f times faster than msgfmt -c, %.1f times than msgunfmt (goal: 5 beside msgfmt -c)\n", g_us/i_us, u_us/i_us
+  printf "export ratio: mervik --export-po is %.1f times faster than msgfmt -c, %.1f times than msgunfmt (goal: 5 beside msgfmt -c)\n", g_us/e_us, u_us/e_us
 }'
 echo -n "look-up (goal: under 100 ns a random hit)            : "
 "$build/mervik/mervik_lookup_bench" out/words.LIB 2000000

@@ -196,6 +196,24 @@ TEST(MervikExe, MissingSourceAndBadCommandLineStillLeaveMessages) {
     }
 }
 
+// The conversion to and from UTF-8 is the lexicon's own, so Mervik.exe writes the bytes
+// that mervik writes on Linux, also for the characters whose mapping differs between
+// code-page tables (the middle dot A1A4, the dash A1AA, the euro sign 80).
+TEST(MervikExe, PoExportAndImportGiveTheSameBytesAsOnLinux) {
+    Sandbox box;
+    ASSERT_TRUE(box.ready());
+    const std::string list = "Open=打开\r\nA\xA1\xA4" "B=\xA1\xAA\x80\r\n";
+    write_file(box.work() + "\\temp.trs", list);
+    EXPECT_EQ(box.run("Mervik.exe --export-po temp.trs -o out\\zh.po"), 0u) << box.messages();
+    const std::string po = read_file(box.work() + "\\out\\zh.po");
+    const std::string body = "\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n"
+                             "\nmsgid \"A\xC2\xB7" "B\"\nmsgstr \"\xE2\x80\x94\xE2\x82\xAC\"\n";
+    ASSERT_GE(po.size(), body.size());
+    EXPECT_EQ(po.substr(po.size() - body.size()), body);
+    EXPECT_EQ(box.run("Mervik.exe --import-po out\\zh.po -o back.trs"), 0u) << box.messages();
+    EXPECT_EQ(read_file(box.work() + "\\back.trs"), list);
+}
+
 TEST(MervikExe, MessageFileAndLibraryAreReplacedWhole) {
     Sandbox box;
     ASSERT_TRUE(box.ready());
