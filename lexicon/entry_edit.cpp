@@ -57,8 +57,11 @@ std::string entry_line(std::string_view original_field, std::string_view transla
 std::optional<CheckedEntry> check_entry_fields(std::string_view original_field, std::string_view translation_field,
                                                Diagnostics& diagnostics) {
     const WordList list = compile_word_list(entry_line(original_field, translation_field), diagnostics);
-    if (diagnostics.errors() > 0 || list.entries().size() != 1) return std::nullopt;
-    const Entry& entry = list.entries().front();
+    // An untranslated entry is kept apart from those a library takes, but it is still the
+    // one entry of the line.
+    const std::vector<Entry>& found = list.entries().empty() ? list.untranslated() : list.entries();
+    if (diagnostics.errors() > 0 || found.size() != 1) return std::nullopt;
+    const Entry& entry = found.front();
     return CheckedEntry{std::string(list.original(entry)), std::string(list.translation(entry))};
 }
 
