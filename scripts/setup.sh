@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-microhei locales
   gettext time python3 ccache
+  clang-format clang-tidy
   nsis
 )
 
