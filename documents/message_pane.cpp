@@ -104,7 +104,7 @@ int MessagePane::WidestLine() const {
         int width = 0;
         const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
         for (std::size_t i = 0; i < line.size();) {
-            if (lexicon::gbk::is_lead(bytes[i]) && i + 1 < line.size()) {
+            if (lexicon::gbk::walk_length(line, i) == 2) {
                 int& w = doubleWidths[static_cast<std::size_t>(bytes[i]) << 8 | bytes[i + 1]];
                 if (w < 0) {
                     SIZE size{};
