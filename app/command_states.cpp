@@ -7,10 +7,10 @@ CommandStates::CommandStates() {
     for (const auto& b : ToolButtonTable()) set(b.element, b.initiallyEnabled);
 }
 
-void CommandStates::Refresh(const ActiveDocumentFacts& d) {
-    set(Element::fileSave, d.present);
-    set(Element::Save1, d.present);
-    if (!d.present) {
+void CommandStates::Refresh(const ActiveDocumentFacts& facts) {
+    set(Element::fileSave, facts.present);
+    set(Element::Save1, facts.present);
+    if (!facts.present) {
         set(Element::Copy1, false);
         set(Element::Cut1, false);
     }
@@ -18,11 +18,11 @@ void CommandStates::Refresh(const ActiveDocumentFacts& d) {
                       Element::Replace, Element::Transfer, Element::BeginTransfer, Element::Arrange,
                       Element::TileV, Element::TileH, Element::Cascade1, Element::MinAll, Element::RestoreAll,
                       Element::CloseAll})
-        set(e, d.present);
-    set(Element::Undo1, d.present && d.modified);
-    set(Element::Cut1, d.present && d.hasSelection);
-    set(Element::pasteBtn, d.present);
-    set(Element::Paste1, d.present);
+        set(e, facts.present);
+    set(Element::Undo1, facts.present && facts.modified);
+    set(Element::Cut1, facts.present && facts.hasSelection);
+    set(Element::pasteBtn, facts.present);
+    set(Element::Paste1, facts.present);
 }
 
 void CommandStates::SelectionChanged(bool selectionNotEmpty) {

@@ -47,7 +47,7 @@ CaretTracker::Place CaretTracker::WalkForward(Anchor from, int to, const Fetch& 
     return place;
 }
 
-int CaretTracker::ColumnAt(int position, const Fetch& fetch) const {
+int CaretTracker::ColumnAt(int position, const Fetch& fetch) {
     int column = 0;
     int end = position;
     while (end > 0) {

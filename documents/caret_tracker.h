@@ -49,7 +49,7 @@ private:
     };
     Place WalkForward(Anchor from, int to, const Fetch& fetch);
     Place WalkBackward(int to, const Fetch& fetch) const;
-    int ColumnAt(int position, const Fetch& fetch) const;
+    static int ColumnAt(int position, const Fetch& fetch);
 
     Units units_;
     int position_ = 0;

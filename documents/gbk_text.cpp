@@ -41,8 +41,9 @@ std::size_t Utf16ChunkEnd(std::u16string_view text, std::size_t start, std::size
     std::size_t end = text.size() - start < maxUnits ? text.size() : start + maxUnits;
     if (end < text.size()) {
         char16_t last = text[end - 1];
-        if (end > start + 1 && last >= 0xD800 && last <= 0xDBFF) --end;
-        else if (end > start + 1 && last == u'\r' && text[end] == u'\n') --end;
+        // Neither a surrogate pair nor a CR LF pair is split between two chunks.
+        bool splitsPair = (last >= 0xD800 && last <= 0xDBFF) || (last == u'\r' && text[end] == u'\n');
+        if (end > start + 1 && splitsPair) --end;
     }
     return end;
 }

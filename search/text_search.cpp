@@ -38,7 +38,7 @@ bool IsWordChar(std::string_view s, std::size_t pos) {
     if (CharLength(s, pos) == 1)
         return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     unsigned code = c << 8 | static_cast<unsigned char>(s[pos + 1]);
-    auto it = std::upper_bound(std::begin(kWordRanges), std::end(kWordRanges), code,
+    const auto* it = std::upper_bound(std::begin(kWordRanges), std::end(kWordRanges), code,
                                [](unsigned value, const CodeRange& r) { return value < r.first; });
     return it != std::begin(kWordRanges) && code <= std::prev(it)->last;
 }

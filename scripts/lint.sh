@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The style written into tools, run by scripts/test.sh:
+#  1. the formatter (.clang-format) over the editor's sources, tests and benchmarks;
+#  2. the include rule: nothing outside app/, tests/ and bench/ includes from app/;
+#  3. clang-tidy (.clang-tidy) over the window-free code, with the host build's
+#     compile commands (build/host/compile_commands.json).
+#
+#   bash scripts/lint.sh          # check; exits non-zero with the findings
+#   bash scripts/lint.sh --fix    # formats the files in place first
+#   bash scripts/lint.sh --no-tidy  # formatter and include rule only (no build needed)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELMORA_BUILD:-$root/build}
+cd "$root"
+
+fix=0 tidy=1
+for arg in "$@"; do
+  case $arg in
+    --fix) fix=1 ;;
+    --no-tidy) tidy=0 ;;
+    *) echo "usage: lint.sh [--fix] [--no-tidy]" >&2; exit 2 ;;
+  esac
+done
+failed=0
+
+# The compiler's folders (lexicon/, mervik/ and their tests) keep their own style and
+# are left to their owners; every other C++ file is formatted, new ones included.
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' |
+                       grep -vE '^(lexicon|mervik|tests/lexicon|tests/mervik)/' | sort -u)
+sources=("${sources[@]/#/$root/}")
+existing=()
+for f in "${sources[@]}"; do [ -f "$f" ] && existing+=("$f"); done
+
+if [ "$fix" = 1 ]; then
+  clang-format -i "${existing[@]}"
+fi
+if ! clang-format --dry-run --Werror "${existing[@]}" 2>/tmp/velmora-format.$$; then
+  grep -E '^/.*: (error|warning):' /tmp/velmora-format.$$ | sed "s#^$root/##" | cut -d: -f1,2 | sort -u | head -50 >&2
+  echo "lint: the files above are not formatted; run: bash scripts/lint.sh --fix" >&2
+  failed=1
+fi
+rm -f /tmp/velmora-format.$$
+
+# Dependencies run one way: win -> widgets -> documents -> {search, generation} -> app.
+upward=$(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' '*.rc' |
+         grep -vE '^(app|tests|bench)/' | while read -r f; do
+           [ -f "$f" ] && grep -HnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"app/' "$f" || true
+         done)
+if [ -n "$upward" ]; then
+  echo "$upward" >&2
+  echo "lint: only app/, tests/ and bench/ may include from app/" >&2
+  failed=1
+fi
+
+if [ "$tidy" = 1 ]; then
+  db="$build/host/compile_commands.json"
+  if [ ! -f "$db" ]; then
+    echo "lint: $db is missing; build the host code first (bash scripts/build.sh host)" >&2
+    exit 1
+  fi
+  # The window-free code of the editor: the files the host build compiles from the
+  # editor's folders.
+  mapfile -t logic < <(python3 - "$db" "$root" <<'PY'
+import json, sys, os
+db, root = sys.argv[1], sys.argv[2]
+folders = ("app/", "documents/", "search/", "generation/", "widgets/", "win/")
+seen = set()
+for entry in json.load(open(db)):
+    path = os.path.relpath(os.path.join(entry["directory"], entry["file"]), root)
+    if path.startswith(folders) and path not in seen:
+        seen.add(path)
+        print(path)
+PY
+)
+  # gcc's execution character set means nothing to clang: the literals stay UTF-8 there.
+  if ! printf '%s\n' "${logic[@]}" | xargs -P "${VELMORA_JOBS:-2}" -n 4 \
+       clang-tidy -p "$build/host" --quiet --warnings-as-errors='*' --extra-arg=-fexec-charset=UTF-8 \
+       >/tmp/velmora-tidy.$$ 2>&1; then
+    grep -E 'warning:|error:' /tmp/velmora-tidy.$$ | sed "s#^$root/##" >&2 || cat /tmp/velmora-tidy.$$ >&2
+    echo "lint: clang-tidy found the problems above" >&2
+    failed=1
+  fi
+  rm -f /tmp/velmora-tidy.$$
+fi
+
+exit $failed
