@@ -137,6 +137,7 @@ void TMDIForm::BuildToolBar() {
     for (const ToolButtonEntry& b : ToolButtonTable()) {
         HBITMAP glyph = static_cast<HBITMAP>(
             ::LoadImageA(instance, MAKEINTRESOURCEA(GlyphResource(b.element)), IMAGE_BITMAP, 0, 0, 0));
+        if (!glyph) throw win::CommandError(std::string("Cannot load image ") + b.name);
         glyphs_.emplace_back(glyph);
         RECT bounds{win::Scale(b.x), win::Scale(kButtonTop), win::Scale(b.x + b.width),
                     win::Scale(kButtonTop + kButtonHeight)};
@@ -159,6 +160,7 @@ void TMDIForm::BuildStatusArea() {
                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
                                        CCS_NODIVIDER,
                                    0, 0, 0, 0, panel2_->hwnd(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!statusBar_) throw win::CommandError("Cannot create window StatusBar1");
     ::SendMessageA(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
     int edges[3];
     int right = 0;
@@ -397,6 +399,7 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         client_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
                                     WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
                                     hwnd(), nullptr, ::GetModuleHandleA(nullptr), &ccs);
+        if (!client_) throw win::CommandError("Cannot create window MDICLIENT");
         ::SetWindowSubclass(client_, DocumentAreaProc, 1, reinterpret_cast<DWORD_PTR>(background_.get()));
         Layout();
         return 0;

@@ -52,16 +52,19 @@ TMdiChild::~TMdiChild() = default;
 
 TMdiChild* TMdiChild::Create(Frame& owner) {
     RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    TMdiChild* self = &owner.OpenWindows().Adopt(std::unique_ptr<TMdiChild>(new TMdiChild(owner)));
+    auto window = std::unique_ptr<TMdiChild>(new TMdiChild(owner));
     MDICREATESTRUCTA mcs{};
     mcs.szClass = kClassName;
     mcs.szTitle = kDesignCaption;
     mcs.hOwner = ::GetModuleHandleA(nullptr);
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;  // the windowing system places it
     mcs.style = WS_CLIPCHILDREN;
-    mcs.lParam = reinterpret_cast<LPARAM>(self);
-    ::SendMessageA(owner.DocumentArea(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs));
-    return self;
+    mcs.lParam = reinterpret_cast<LPARAM>(window.get());
+    auto created = reinterpret_cast<HWND>(::SendMessageA(owner.DocumentArea(), WM_MDICREATE, 0,
+                                                         reinterpret_cast<LPARAM>(&mcs)));
+    // A window that could not be made is gone already; its object goes with the error.
+    window->CheckCreated(created, kClassName);
+    return &owner.OpenWindows().Adopt(std::move(window));
 }
 
 HWND TMdiChild::RxSplitter1() const { return splitter_ ? splitter_->hwnd() : nullptr; }
@@ -90,6 +93,8 @@ void TMdiChild::BuildComponents() {
         [this] { RxSplitter1PosChanged(); });
     editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
     editor_->SetFont(font_.get());
+    // Loads and Clear put a fresh control in place: the caret is counted anew.
+    editor_->OnControlReplaced([this] { tracker_.TextChanged(0); });
     errorList_ = std::make_unique<MessagePane>(hwnd(), kErrorListId);
     Layout();
 }
@@ -169,9 +174,7 @@ void TMdiChild::RxSplitter1PosChanged() {
 void TMdiChild::EditorTextChanged() {
     // Edits happen at the selection: nothing before the earlier of the remembered
     // and the current selection start has changed.
-    HWND editor = editor_->hwnd();
-    if (editor != trackedEditor_) return;  // a fresh control: recounted on the next event
-    int now = ControlSelection(editor).cpMin;
+    int now = ControlSelection(editor_->hwnd()).cpMin;
     tracker_.TextChanged(std::min(tracker_.LastSelStart(), now));
 }
 
@@ -182,10 +185,6 @@ void TMdiChild::EditorSelectionChange() {
     CHARRANGE range = ControlSelection(editor);
     owner_.OnEditorSelectionChange(range.cpMax != range.cpMin);
 
-    if (editor != trackedEditor_) {  // loads and Clear put a fresh control in place
-        tracker_.TextChanged(0);
-        trackedEditor_ = editor;
-    }
     int length = editor_->UnitCount();  // control positions
     auto place = tracker_.Update(std::min<int>(range.cpMin, length), length,
                                  [this](int from, int to) { return editor_->Characters(from, to); });
@@ -197,9 +196,11 @@ void TMdiChild::EditorSelectionChange() {
 
 void TMdiChild::EditorKeyPress() { owner_.OnEditorKeyPress(editor_->IsModified()); }
 
+// The editor's notifications go to the editor first; it holds back those of a load.
 LRESULT TMdiChild::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == editor_->hwnd() && header.code == EN_SELCHANGE) EditorSelectionChange();
-    if (header.hwndFrom == editor_->hwnd() && header.code == EN_MSGFILTER) {
+    if (header.hwndFrom != editor_->hwnd() || !editor_->ParentNotify(header)) return 0;
+    if (header.code == EN_SELCHANGE) EditorSelectionChange();
+    if (header.code == EN_MSGFILTER) {
         const auto& filter = reinterpret_cast<const MSGFILTER&>(header);
         if (filter.msg == WM_CHAR) EditorKeyPress();
     }
@@ -212,8 +213,10 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         BuildComponents();
         break;
     case WM_COMMAND:
-        if (editor_ && reinterpret_cast<HWND>(lParam) == editor_->hwnd() && HIWORD(wParam) == EN_CHANGE)
-            EditorTextChanged();
+        if (editor_ && reinterpret_cast<HWND>(lParam) == editor_->hwnd()) {
+            if (!editor_->ParentCommand(HIWORD(wParam))) return 0;
+            if (HIWORD(wParam) == EN_CHANGE) EditorTextChanged();
+        }
         break;
     case WM_NOTIFY:
         if (editor_) return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));

@@ -25,7 +25,8 @@ class TMdiChild : public win::Window {
 public:
     // Creates the window in the frame's document area, shown at once, and makes it
     // the active document window; the frame's list of open windows holds it until
-    // its window is gone. The caption is "MdiChild" until the creator sets it.
+    // its window is gone. The caption is "MdiChild" until the creator sets it. A
+    // window that cannot be made (or its editor) throws win::CommandError.
     static TMdiChild* Create(Frame& owner);
     ~TMdiChild() override;
 
@@ -82,7 +83,6 @@ private:
     int errorListHeight_ = 0;
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};
-    HWND trackedEditor_ = nullptr;  // the control the tracker's places belong to
     void EditorTextChanged();
 };
 

@@ -104,16 +104,14 @@ std::size_t ClipboardTextBytes(HWND owner) {
 }  // namespace
 
 RichEditor::RichEditor(HWND parent, int id) : parent_(parent), id_(id) {
-    static HMODULE module = ::LoadLibraryA("riched32.dll");
-    (void)module;
+    // Loaded once and kept for the program's life; a failed load is tried again.
+    static HMODULE library = nullptr;
+    if (!library) library = ::LoadLibraryA("riched32.dll");
+    if (!library) throw win::CommandError("Cannot load library riched32.dll");
     CreateControl(RECT{0, 0, 0, 0}, true);
-    // The control reports its changes to its parent; the modified flag is kept in
-    // step there.
-    ::SetWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
 }
 
 RichEditor::~RichEditor() {
-    if (::IsWindow(parent_)) ::RemoveWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this));
     if (::IsWindow(hwnd_)) {
         ::RemoveWindowSubclass(hwnd_, ControlProc, kControlSubclass);
         ::DestroyWindow(hwnd_);
@@ -130,6 +128,7 @@ void RichEditor::CreateControl(const RECT& bounds, bool visible) {
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleA(nullptr),
                               nullptr);
+    if (!hwnd_) throw win::CommandError("Cannot create window RICHEDIT");
     ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
     if (font_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, kEventMask);
@@ -151,6 +150,7 @@ void RichEditor::ReplaceControl() {
     ::DestroyWindow(old);
     CreateControl(bounds, visible);
     if (focused) ::SetFocus(hwnd_);
+    if (controlReplaced_) controlReplaced_();
 }
 
 // Tells the parent about the selection as if the control had changed it: a fresh
@@ -509,7 +509,7 @@ void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::strin
 // ---- modified flag --------------------------------------------------------------
 // The control sets its flag for typing and pasting, but under Wine cut, clear and
 // undo leave it alone while they still send EN_CHANGE. So every EN_CHANGE outside a
-// load sets the flag (ParentProc).
+// load sets the flag (ParentCommand).
 
 bool RichEditor::IsModified() const { return ::SendMessageA(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
 void RichEditor::SetModified(bool modified) { ::SendMessageA(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
@@ -682,19 +682,14 @@ LRESULT RichEditor::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK RichEditor::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR data) {
-    auto* self = reinterpret_cast<RichEditor*>(data);
-    if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == self->hwnd_) {
-        self->ForgetReadStretch();
-        if (self->loading_) return 0;
-        self->SetModified(true);
-    }
-    // A load is one step for the document: no selection reports from its middle.
-    if (msg == WM_NOTIFY && self->loading_ && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == self->hwnd_)
-        return 0;
-    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ParentProc, id);
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+bool RichEditor::ParentCommand(UINT code) {
+    if (code == EN_CHANGE) ForgetReadStretch();  // the kept stretch of text is stale now
+    if (loading_) return false;
+    if (code == EN_CHANGE) SetModified(true);
+    return true;
 }
+
+// A load is one step for the document: no selection reports from its middle.
+bool RichEditor::ParentNotify(const NMHDR&) { return !loading_; }
 
 }  // namespace documents

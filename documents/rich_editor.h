@@ -11,6 +11,7 @@
 // and nowhere else, so the rest of the program sees a plain GBK text.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ struct ByteRange {
 
 class RichEditor {
 public:
+    // Throws win::CommandError when the rich edit library or the control cannot be
+    // had ("Cannot load library riched32.dll", "Cannot create window RICHEDIT").
     RichEditor(HWND parent, int id);
     ~RichEditor();
     RichEditor(const RichEditor&) = delete;
@@ -35,6 +38,16 @@ public:
     // a fresh one (same id, place, font and settings): ask for it each time.
     HWND hwnd() const { return hwnd_; }
     void SetFont(HFONT font);
+    // Called once a fresh control has taken the place of the old one: positions
+    // learned from the old control no longer hold.
+    void OnControlReplaced(std::function<void()> handler) { controlReplaced_ = std::move(handler); }
+
+    // The parent hands the control's notifications to the editor before acting on
+    // them: the code of a WM_COMMAND from the control, and a WM_NOTIFY from it. Each
+    // returns true when the parent may act on it too (false in the middle of a load,
+    // which is one step for the document).
+    bool ParentCommand(UINT code);
+    bool ParentNotify(const NMHDR& header);
 
     // The whole text: GBK bytes.
     std::string Text() const;
@@ -115,13 +128,13 @@ private:
 
     static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND parent_ = nullptr;
     int id_ = 0;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     TextMode mode_ = TextMode::Rich;
+    std::function<void()> controlReplaced_;
     int updateLevel_ = 0;
     bool loading_ = false;
     bool leadPending_ = false;   // a lead byte was typed; its trail byte follows

@@ -1,5 +1,10 @@
 #include "win/window.h"
 
+#include <string>
+#include <utility>
+
+#include "win/error_display.h"
+
 namespace win {
 
 namespace {
@@ -34,13 +39,23 @@ void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH backgro
     wc.lpszClassName = className;
     wc.hIcon = icon;
     wc.hIconSm = icon;
-    ::RegisterClassExA(&wc);
+    if (!::RegisterClassExA(&wc)) throw CommandError(std::string("Cannot register window class ") + className);
 }
 
 HWND Window::Create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x,
                     int y, int width, int height, HWND parent, HMENU menuOrId) {
-    return ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, menuOrId,
-                             ::GetModuleHandleA(nullptr), this);
+    HWND created = ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, menuOrId,
+                                     ::GetModuleHandleA(nullptr), this);
+    CheckCreated(created, className);
+    return created;
+}
+
+void Window::CheckCreated(HWND created, const char* className) {
+    if (std::exception_ptr error = std::exchange(creationError_, nullptr)) {
+        if (created && ::IsWindow(created)) ::DestroyWindow(created);
+        std::rethrow_exception(error);
+    }
+    if (!created) throw CommandError(std::string("Cannot create window ") + className);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -79,6 +94,15 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         self->hwnd_ = nullptr;
         self->OnFinalDestroy();
         return result;
+    }
+    if (msg == WM_NCCREATE || msg == WM_CREATE) {
+        // A failed creation returns FALSE or -1: the system then destroys the window.
+        try {
+            return self->HandleMessage(msg, wParam, lParam);
+        } catch (...) {
+            self->creationError_ = std::current_exception();
+            return msg == WM_NCCREATE ? FALSE : -1;
+        }
     }
     return self->HandleMessage(msg, wParam, lParam);
 }

@@ -3,6 +3,8 @@
 // message to the virtual HandleMessage; the binding is dropped at WM_NCDESTROY.
 #include <windows.h>
 
+#include <exception>
+
 namespace win {
 
 class Window {
@@ -19,11 +21,17 @@ public:
 
 protected:
     // Registers a class whose procedure forwards to HandleMessage; once per name.
+    // Throws win::CommandError ("Cannot register window class %s") when it cannot.
     static void RegisterClassOnce(const char* className, UINT style, HBRUSH background,
                                   HCURSOR cursor = nullptr, HICON icon = nullptr);
-    // Creates the window; `this` is bound before WM_NCCREATE returns.
+    // Creates the window; `this` is bound before WM_NCCREATE returns. A window that
+    // could not be made throws: the error its WM_CREATE raised, or win::CommandError
+    // ("Cannot create window %s"); no half-built window is left behind.
     HWND Create(DWORD exStyle, const char* className, const char* caption, DWORD style,
                 int x, int y, int width, int height, HWND parent, HMENU menuOrId);
+    // The same check for a window created another way (an MDI child): `created` is
+    // what the creation returned.
+    void CheckCreated(HWND created, const char* className);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // What unhandled messages go to: DefWindowProc, DefFrameProc or DefMDIChildProc.
@@ -35,6 +43,9 @@ protected:
 
 private:
     HWND hwnd_ = nullptr;
+    // An error raised while the window was being created: it fails the creation and
+    // is thrown again to the creator, never through the system's frames.
+    std::exception_ptr creationError_;
 };
 
 }  // namespace win

@@ -15,6 +15,7 @@
 #include "documents/file_commands.h"
 #include "documents/frame.h"
 #include "tests/support/gui_harness.h"
+#include "win/error_display.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ public:
         ::SetWindowLongPtrA(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client_));
     }
     ~StandInFrame() { ::DestroyWindow(frame_); }
+    void LoseDocumentArea() { ::DestroyWindow(client_); }
     StandInFrame(const StandInFrame&) = delete;
     StandInFrame& operator=(const StandInFrame&) = delete;
 
@@ -165,6 +167,17 @@ TEST_F(FrameStandIn, ModifiedWindowAsksBeforeClosingAndLeavesTheListWhenGone) {
     }
     EXPECT_EQ(frame.OpenWindows().Count(), 0u);
     EXPECT_EQ(frame.ActiveDocument(), nullptr);
+}
+
+TEST_F(FrameStandIn, WindowThatCannotBeMadeIsAnErrorAndLeavesNothingBehind) {
+    frame.LoseDocumentArea();
+    try {
+        TMdiChild::Create(frame);
+        ADD_FAILURE() << "no error";
+    } catch (const win::CommandError& e) {
+        EXPECT_STREQ(e.what(), "Cannot create window TMdiChild");
+    }
+    EXPECT_EQ(frame.OpenWindows().Count(), 0u);
 }
 
 }  // namespace
