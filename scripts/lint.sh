@@ -35,7 +35,7 @@ if [ "$fix" = 1 ]; then
   clang-format -i "${existing[@]}"
 fi
 if ! clang-format --dry-run --Werror "${existing[@]}" 2>/tmp/velmora-format.$$; then
-  grep -E '^/.*: (error|warning):' /tmp/velmora-format.$$ | sed "s#^$root/##" | cut -d: -f1,2 | sort -u | head -50 >&2
+  grep -E '^/.*: (error|warning):' /tmp/velmora-format.$$ | sed "s#^$root/##" | cut -d: -f1 | sort -u >&2 || true
   echo "lint: the files above are not formatted; run: bash scripts/lint.sh --fix" >&2
   failed=1
 fi
