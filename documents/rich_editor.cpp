@@ -267,6 +267,29 @@ std::wstring RichEditor::ReadUnits(int from, int to, int total) const {
     return units;
 }
 
+std::wstring RichEditor::ReadLines(int from, int to) const {
+    std::wstring out;
+    int line = static_cast<int>(::SendMessageA(hwnd_, EM_EXLINEFROMCHAR, 0, from));
+    std::string buffer;
+    while (from < to) {
+        int lineStart = static_cast<int>(::SendMessageA(hwnd_, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        if (lineStart < 0 || lineStart > from) break;
+        buffer.assign(65535, '\0');
+        *reinterpret_cast<WORD*>(buffer.data()) = 65535;  // the buffer's size, in its first word
+        int copied = static_cast<int>(
+            ::SendMessageA(hwnd_, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer.data())));
+        if (copied <= 0 || copied >= 65535) break;
+        std::wstring units = win::GbkToWide(std::string_view(buffer.data(), static_cast<std::size_t>(copied)));
+        std::size_t skip = static_cast<std::size_t>(from - lineStart);
+        if (skip >= units.size()) break;
+        std::size_t take = std::min<std::size_t>(units.size() - skip, static_cast<std::size_t>(to - from));
+        out.append(units, skip, take);
+        from += static_cast<int>(take);
+        ++line;
+    }
+    return out;
+}
+
 std::string RichEditor::Characters(int from, int to) const {
     int total = UnitCount();
     from = std::clamp(from, 0, total);
@@ -278,9 +301,13 @@ std::string RichEditor::Characters(int from, int to) const {
         stretchStart_ = start;
         if (to > start + static_cast<int>(stretch_.size())) {
             // Double-byte text right at the end leaves no room to double the range:
-            // read from the start of the text instead.
-            stretch_ = WideText(to);
-            stretchStart_ = 0;
+            // the rest comes line by line (EM_GETLINE is not cut short), and only a
+            // line too long for it makes the text be read from its start.
+            stretch_ += ReadLines(start + static_cast<int>(stretch_.size()), to);
+            if (to > start + static_cast<int>(stretch_.size())) {
+                stretch_ = WideText(to);
+                stretchStart_ = 0;
+            }
         }
     }
     std::size_t offset = static_cast<std::size_t>(from - stretchStart_);

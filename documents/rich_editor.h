@@ -116,6 +116,7 @@ private:
     void NotifySelectionChange();
     std::wstring WideText(int maxUnits = -1) const;
     std::wstring ReadUnits(int from, int to, int total) const;
+    std::wstring ReadLines(int from, int to) const;
     void ForgetReadStretch() const { stretchStart_ = -1; }
     static bool KeepsText(UINT msg, WPARAM wParam);
     int UnitsToBytes(int units) const;
