@@ -19,7 +19,9 @@ const RECT kCreditsBounds{6, 5, 6 + 352, 5 + 196};
 const RECT kButtonBounds{142, 217, 142 + 78, 217 + 32};
 const int kLogoWidth = 300, kLogoHeight = 50;
 
-RECT Scaled(const RECT& r) { return {win::Scale(r.left), win::Scale(r.top), win::Scale(r.right), win::Scale(r.bottom)}; }
+RECT Scaled(const RECT& r) {
+    return {win::Scale(r.left), win::Scale(r.top), win::Scale(r.right), win::Scale(r.bottom)};
+}
 
 // The product logo: a band with the program's name on the dialog's face colour,
 // whose bottom-left pixel is the transparent colour.
@@ -49,7 +51,12 @@ win::Bitmap MakeLogo() {
 
 const std::vector<std::string>& CreditLines() {
     static const std::vector<std::string> lines = {
-        "", "", "", "", "", "",
+        "",
+        "",
+        "",
+        "",
+        "",
+        "",
         "词库生成管理系统",
         "",
         "Velmora 开发组 设计与编写",

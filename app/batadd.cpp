@@ -37,17 +37,28 @@ const RECT kClockBounds{11, 6, 11 + 70, 6 + 16};
 
 int GlyphResource(Element e) {
     switch (e) {
-    case Element::fileNew: return IDB_GLYPH_NEW;
-    case Element::fileOpen: return IDB_GLYPH_OPEN;
-    case Element::fileSave: return IDB_GLYPH_SAVE;
-    case Element::cutBtn: return IDB_GLYPH_CUT;
-    case Element::copyBtn: return IDB_GLYPH_COPY;
-    case Element::pasteBtn: return IDB_GLYPH_PASTE;
-    case Element::findBtn: return IDB_GLYPH_FIND;
-    case Element::Replace: return IDB_GLYPH_REPLACE;
-    case Element::BeginTransfer: return IDB_GLYPH_GENERATE;
-    case Element::LibMan: return IDB_GLYPH_LIBMAN;
-    default: return IDB_GLYPH_ADJLIB;
+    case Element::fileNew:
+        return IDB_GLYPH_NEW;
+    case Element::fileOpen:
+        return IDB_GLYPH_OPEN;
+    case Element::fileSave:
+        return IDB_GLYPH_SAVE;
+    case Element::cutBtn:
+        return IDB_GLYPH_CUT;
+    case Element::copyBtn:
+        return IDB_GLYPH_COPY;
+    case Element::pasteBtn:
+        return IDB_GLYPH_PASTE;
+    case Element::findBtn:
+        return IDB_GLYPH_FIND;
+    case Element::Replace:
+        return IDB_GLYPH_REPLACE;
+    case Element::BeginTransfer:
+        return IDB_GLYPH_GENERATE;
+    case Element::LibMan:
+        return IDB_GLYPH_LIBMAN;
+    default:
+        return IDB_GLYPH_ADJLIB;
     }
 }
 
@@ -82,8 +93,7 @@ TMDIForm::TMDIForm() : background_(::CreateSolidBrush(RGB(128, 128, 128))) {
     int width = win::Scale(kWidth), height = win::Scale(kHeight);
     int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    Create(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr,
-           nullptr);
+    Create(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr);
 }
 
 TMDIForm::~TMDIForm() {
@@ -149,17 +159,17 @@ void TMDIForm::BuildToolBar() {
     // The balloon shows the part of each hint before the bar.
     shadowHint1_ = std::make_unique<widgets::ShadowHint>(hwnd(), widgets::HintDirection::hdDownRight);
     for (const ToolButtonEntry& b : ToolButtonTable())
-        if (!b.hidden) shadowHint1_->AddHint(::GetDlgItem(panel1_->hwnd(), ElementId(b.element)),
-                                             std::string(ShortHint(b.hint)));
+        if (!b.hidden)
+            shadowHint1_->AddHint(::GetDlgItem(panel1_->hwnd(), ElementId(b.element)), std::string(ShortHint(b.hint)));
 }
 
 void TMDIForm::BuildStatusArea() {
     panel2_ = std::make_unique<widgets::Panel>(hwnd(), "Panel2", widgets::Bevel::Lowered, widgets::Bevel::None);
     statusFont_ = win::MakeFont({"MS Sans Serif", 12});
-    statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "StatusBar1",
-                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
-                                       CCS_NODIVIDER,
-                                   0, 0, 0, 0, panel2_->hwnd(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    statusBar_ = ::CreateWindowExA(
+        0, STATUSCLASSNAMEA, "StatusBar1",
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0, 0, 0, 0,
+        panel2_->hwnd(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (!statusBar_) throw win::CommandError("Cannot create window StatusBar1");
     ::SendMessageA(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.get()), FALSE);
     int edges[3];
@@ -243,8 +253,8 @@ void TMDIForm::ApplyStates() {
         if (IsToolButton(e)) {
             for (auto& button : buttons_)
                 if (::GetDlgCtrlID(button->hwnd()) == ElementId(e)) button->SetEnabled(on);
-        } else if (const MenuEntry* entry = FindMenuEntry(e); entry && !entry->hidden &&
-                                                              entry->kind != MenuKind::Popup) {
+        } else if (const MenuEntry* entry = FindMenuEntry(e);
+                   entry && !entry->hidden && entry->kind != MenuKind::Popup) {
             ::EnableMenuItem(menuBar_.get(), ElementId(e), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
             barChanged |= entry->kind == MenuKind::BarCommand;
         }
@@ -276,31 +286,80 @@ bool TMDIForm::PreTranslateMessage(MSG& msg) {
 void TMDIForm::Execute(Command command) {
     win::RunReportingErrors([&] {
         switch (command) {
-        case Command::None: break;
-        case Command::New: New1Click(); break;
-        case Command::Open: Open1Click(); break;
-        case Command::Save: Save1Click(); break;
-        case Command::SaveAs: SaveAs1Click(); break;
-        case Command::Exit: Exit1Click(); break;
-        case Command::Undo: Undo1Click(); break;
-        case Command::Cut: Cut1Click(); break;
-        case Command::Copy: Copy1Click(); break;
-        case Command::Paste: Paste1Click(); break;
-        case Command::Find: findBtnClick(); break;
-        case Command::Replace: ReplaceClick(); break;
-        case Command::Clear: l1Click(); break;
-        case Command::SelectAll: A2Click(); break;
-        case Command::LexiconEditor: N6Click(); break;
-        case Command::Cascade: Cascade1Click(); break;
-        case Command::TileHorizontal: TileHClick(); break;
-        case Command::TileVertical: TileVClick(); break;
-        case Command::ArrangeIcons: ArrangeClick(); break;
-        case Command::CloseAll: CloseAllClick(); break;
-        case Command::MinimizeAll: MinAllClick(); break;
-        case Command::RestoreAll: RestoreAllClick(); break;
-        case Command::Generate: B1Click(); break;
-        case Command::HelpContents: Contents1Click(); break;
-        case Command::About: About1Click(); break;
+        case Command::None:
+            break;
+        case Command::New:
+            New1Click();
+            break;
+        case Command::Open:
+            Open1Click();
+            break;
+        case Command::Save:
+            Save1Click();
+            break;
+        case Command::SaveAs:
+            SaveAs1Click();
+            break;
+        case Command::Exit:
+            Exit1Click();
+            break;
+        case Command::Undo:
+            Undo1Click();
+            break;
+        case Command::Cut:
+            Cut1Click();
+            break;
+        case Command::Copy:
+            Copy1Click();
+            break;
+        case Command::Paste:
+            Paste1Click();
+            break;
+        case Command::Find:
+            findBtnClick();
+            break;
+        case Command::Replace:
+            ReplaceClick();
+            break;
+        case Command::Clear:
+            l1Click();
+            break;
+        case Command::SelectAll:
+            A2Click();
+            break;
+        case Command::LexiconEditor:
+            N6Click();
+            break;
+        case Command::Cascade:
+            Cascade1Click();
+            break;
+        case Command::TileHorizontal:
+            TileHClick();
+            break;
+        case Command::TileVertical:
+            TileVClick();
+            break;
+        case Command::ArrangeIcons:
+            ArrangeClick();
+            break;
+        case Command::CloseAll:
+            CloseAllClick();
+            break;
+        case Command::MinimizeAll:
+            MinAllClick();
+            break;
+        case Command::RestoreAll:
+            RestoreAllClick();
+            break;
+        case Command::Generate:
+            B1Click();
+            break;
+        case Command::HelpContents:
+            Contents1Click();
+            break;
+        case Command::About:
+            About1Click();
+            break;
         }
     });
 }

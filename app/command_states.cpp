@@ -14,10 +14,9 @@ void CommandStates::Refresh(const ActiveDocumentFacts& facts) {
         set(Element::Copy1, false);
         set(Element::Cut1, false);
     }
-    for (Element e : {Element::A2, Element::l1, Element::Replace1, Element::Find1, Element::findBtn,
-                      Element::Replace, Element::Transfer, Element::BeginTransfer, Element::Arrange,
-                      Element::TileV, Element::TileH, Element::Cascade1, Element::MinAll, Element::RestoreAll,
-                      Element::CloseAll})
+    for (Element e : {Element::A2, Element::l1, Element::Replace1, Element::Find1, Element::findBtn, Element::Replace,
+                      Element::Transfer, Element::BeginTransfer, Element::Arrange, Element::TileV, Element::TileH,
+                      Element::Cascade1, Element::MinAll, Element::RestoreAll, Element::CloseAll})
         set(e, facts.present);
     set(Element::Undo1, facts.present && facts.modified);
     set(Element::Cut1, facts.present && facts.hasSelection);
@@ -26,8 +25,7 @@ void CommandStates::Refresh(const ActiveDocumentFacts& facts) {
 }
 
 void CommandStates::SelectionChanged(bool selectionNotEmpty) {
-    for (Element e : {Element::Cut1, Element::Copy1, Element::cutBtn, Element::copyBtn})
-        set(e, selectionNotEmpty);
+    for (Element e : {Element::Cut1, Element::Copy1, Element::cutBtn, Element::copyBtn}) set(e, selectionNotEmpty);
 }
 
 void CommandStates::CharacterTyped(bool modified) {

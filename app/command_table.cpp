@@ -65,7 +65,8 @@ constexpr ToolButtonEntry kToolButtons[] = {
     {E::Replace, "Replace", "替换", "替换", 301, 37, C::Replace, false, false},
     {E::BeginTransfer, "BeginTransfer", "生成", "生成新库|将当前编辑的文件转换成词库文件", 348, 37, C::Generate, false,
      false},
-    {E::LibMan, "LibMan", "编辑", "对已有词库进行编辑|对已有词库进行增、删、改", 386, 37, C::LexiconEditor, false, true},
+    {E::LibMan, "LibMan", "编辑", "对已有词库进行编辑|对已有词库进行增、删、改", 386, 37, C::LexiconEditor, false,
+     true},
     {E::adjLib, "adjLib", "设置", "设置词库优先顺序|改变使用词库的优先次序", 426, 43, C::None, true, true},
 };
 

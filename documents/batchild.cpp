@@ -60,8 +60,8 @@ TMdiChild* TMdiChild::Create(Frame& owner) {
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;  // the windowing system places it
     mcs.style = WS_CLIPCHILDREN;
     mcs.lParam = reinterpret_cast<LPARAM>(window.get());
-    auto created = reinterpret_cast<HWND>(::SendMessageA(owner.DocumentArea(), WM_MDICREATE, 0,
-                                                         reinterpret_cast<LPARAM>(&mcs)));
+    auto created = reinterpret_cast<HWND>(
+        ::SendMessageA(owner.DocumentArea(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     // A window that could not be made is gone already; its object goes with the error.
     window->CheckCreated(created, kClassName);
     return &owner.OpenWindows().Adopt(std::move(window));
@@ -83,14 +83,13 @@ void TMdiChild::BuildComponents() {
     font_ = win::MakeFont({"MS Sans Serif", kFontHeight});
     errorListHeight_ = win::Scale(kErrorListHeight);
     // Created in this order, like the members: the bar, the editor, the pane.
-    splitter_ = std::make_unique<widgets::Splitter>(
-        hwnd(), kSplitterId,
-        widgets::Splitter::Pane{[this] { return errorListHeight_; },
-                                [this](int height) {
-                                    errorListHeight_ = height;
-                                    Layout();
-                                }},
-        [this] { RxSplitter1PosChanged(); });
+    splitter_ = std::make_unique<widgets::Splitter>(hwnd(), kSplitterId,
+                                                    widgets::Splitter::Pane{[this] { return errorListHeight_; },
+                                                                            [this](int height) {
+                                                                                errorListHeight_ = height;
+                                                                                Layout();
+                                                                            }},
+                                                    [this] { RxSplitter1PosChanged(); });
     editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
     editor_->SetFont(font_.get());
     // Loads and Clear put a fresh control in place: the caret is counted anew.

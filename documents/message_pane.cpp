@@ -31,11 +31,10 @@ void CopyText(const std::string& text, char* out, int size) {
 }  // namespace
 
 MessagePane::MessagePane(HWND parent, int id) : parent_(parent), font_(win::MakeFont({"MS Sans Serif", 17})) {
-    hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                              WS_CHILD | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
-                                  LVS_OWNERDATA,
-                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              ::GetModuleHandleA(nullptr), nullptr);
+    hwnd_ = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        WS_CHILD | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA, 0, 0, 0, 0,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
@@ -56,8 +55,7 @@ void MessagePane::Unsubclass() {
     subclassed_ = false;
 }
 
-LRESULT CALLBACK MessagePane::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR data) {
+LRESULT CALLBACK MessagePane::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<MessagePane*>(data);
     if (msg == WM_NOTIFY) {
         auto& header = *reinterpret_cast<NMHDR*>(lParam);

@@ -29,8 +29,7 @@ public:
 
 private:
     // The rows' texts are asked of the parent window; the pane answers there.
-    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
+    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     bool AnswerDisplayInfo(NMHDR& header);
     int WidestLine() const;
     void Unsubclass();

@@ -122,12 +122,11 @@ void RichEditor::CreateControl(const RECT& bounds, bool visible) {
     ForgetReadStretch();
     // No word wrap (horizontal scrolling), both scroll bars, centred text, the
     // selection shown without the focus, not reached with Tab.
-    DWORD style = WS_CHILD | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
-                  ES_NOHIDESEL | ES_CENTER | (visible ? WS_VISIBLE : 0);
+    DWORD style = WS_CHILD | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
+                  ES_CENTER | (visible ? WS_VISIBLE : 0);
     hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleA(nullptr),
-                              nullptr);
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd_) throw win::CommandError("Cannot create window RICHEDIT");
     ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
     if (font_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -190,8 +189,8 @@ std::wstring RichEditor::WideText(int maxUnits) const {
     query.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     query.flags = GT_DEFAULT;
     query.codepage = 1200;
-    int got = static_cast<int>(::SendMessageA(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
-                                              reinterpret_cast<LPARAM>(text.data())));
+    int got = static_cast<int>(
+        ::SendMessageA(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text.data())));
     if (got <= 0) {
         // A control without EM_GETTEXTEX: stream the whole text out instead.
         std::string raw;
@@ -311,7 +310,8 @@ std::string RichEditor::Characters(int from, int to) const {
         }
     }
     std::size_t offset = static_cast<std::size_t>(from - stretchStart_);
-    std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(to - from), stretch_.size() - std::min(offset, stretch_.size()));
+    std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(to - from),
+                                              stretch_.size() - std::min(offset, stretch_.size()));
     return win::WideToGbk(std::wstring_view(stretch_).substr(std::min(offset, stretch_.size()), count));
 }
 
@@ -321,27 +321,97 @@ std::string RichEditor::Characters(int from, int to) const {
 // between EN_SELCHANGE and EN_CHANGE: the control reports the new selection first.
 bool RichEditor::KeepsText(UINT msg, WPARAM wParam) {
     switch (msg) {
-    case WM_GETTEXT: case WM_GETTEXTLENGTH: case EM_GETTEXTRANGE: case EM_GETTEXTEX: case EM_GETTEXTLENGTHEX:
-    case EM_GETSEL: case EM_EXGETSEL: case EM_SETSEL: case EM_EXSETSEL: case EM_HIDESELECTION:
-    case EM_LINEINDEX: case EM_LINEFROMCHAR: case EM_EXLINEFROMCHAR: case EM_LINELENGTH: case EM_GETLINE:
-    case EM_GETLINECOUNT: case EM_FINDTEXT: case EM_FINDTEXTEX: case EM_FINDWORDBREAK:
-    case EM_GETMODIFY: case EM_SETMODIFY: case EM_GETEVENTMASK: case EM_SETEVENTMASK: case EM_CANUNDO:
-    case EM_CANPASTE: case EM_EMPTYUNDOBUFFER: case EM_EXLIMITTEXT: case EM_LIMITTEXT: case EM_GETLIMITTEXT:
-    case EM_POSFROMCHAR: case EM_CHARFROMPOS: case EM_GETFIRSTVISIBLELINE: case EM_SCROLLCARET: case EM_SCROLL:
-    case EM_LINESCROLL: case EM_STREAMOUT: case EM_GETCHARFORMAT: case EM_GETPARAFORMAT: case EM_GETRECT:
-    case EM_GETOPTIONS: case EM_SELECTIONTYPE: case EM_GETOLEINTERFACE:
-    case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND: case WM_PRINTCLIENT: case WM_TIMER: case WM_SETCURSOR:
-    case WM_NCHITTEST: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_SETREDRAW: case WM_SETFONT: case WM_GETFONT:
-    case WM_SIZE: case WM_MOVE: case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_NCCALCSIZE:
-    case WM_SHOWWINDOW: case WM_GETDLGCODE: case WM_VSCROLL: case WM_HSCROLL: case WM_MOUSEWHEEL:
-    case WM_COPY: case WM_KEYUP: case WM_SYSKEYUP: case WM_CAPTURECHANGED: case WM_NCMOUSEMOVE:
-    case WM_MOUSEACTIVATE: case WM_NOTIFY: case WM_GETOBJECT: case WM_STYLECHANGING: case WM_STYLECHANGED:
-    case WM_NCACTIVATE: case WM_ACTIVATE: case WM_GETMINMAXINFO:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case EM_GETTEXTRANGE:
+    case EM_GETTEXTEX:
+    case EM_GETTEXTLENGTHEX:
+    case EM_GETSEL:
+    case EM_EXGETSEL:
+    case EM_SETSEL:
+    case EM_EXSETSEL:
+    case EM_HIDESELECTION:
+    case EM_LINEINDEX:
+    case EM_LINEFROMCHAR:
+    case EM_EXLINEFROMCHAR:
+    case EM_LINELENGTH:
+    case EM_GETLINE:
+    case EM_GETLINECOUNT:
+    case EM_FINDTEXT:
+    case EM_FINDTEXTEX:
+    case EM_FINDWORDBREAK:
+    case EM_GETMODIFY:
+    case EM_SETMODIFY:
+    case EM_GETEVENTMASK:
+    case EM_SETEVENTMASK:
+    case EM_CANUNDO:
+    case EM_CANPASTE:
+    case EM_EMPTYUNDOBUFFER:
+    case EM_EXLIMITTEXT:
+    case EM_LIMITTEXT:
+    case EM_GETLIMITTEXT:
+    case EM_POSFROMCHAR:
+    case EM_CHARFROMPOS:
+    case EM_GETFIRSTVISIBLELINE:
+    case EM_SCROLLCARET:
+    case EM_SCROLL:
+    case EM_LINESCROLL:
+    case EM_STREAMOUT:
+    case EM_GETCHARFORMAT:
+    case EM_GETPARAFORMAT:
+    case EM_GETRECT:
+    case EM_GETOPTIONS:
+    case EM_SELECTIONTYPE:
+    case EM_GETOLEINTERFACE:
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+    case WM_TIMER:
+    case WM_SETCURSOR:
+    case WM_NCHITTEST:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_SETREDRAW:
+    case WM_SETFONT:
+    case WM_GETFONT:
+    case WM_SIZE:
+    case WM_MOVE:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCCALCSIZE:
+    case WM_SHOWWINDOW:
+    case WM_GETDLGCODE:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_COPY:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_CAPTURECHANGED:
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSEACTIVATE:
+    case WM_NOTIFY:
+    case WM_GETOBJECT:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_NCACTIVATE:
+    case WM_ACTIVATE:
+    case WM_GETMINMAXINFO:
         return true;
     case WM_KEYDOWN:
         switch (wParam) {
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END: case VK_PRIOR:
-        case VK_NEXT: case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_SHIFT:
+        case VK_CONTROL:
+        case VK_MENU:
             return true;
         }
         return false;
@@ -383,8 +453,8 @@ void RichEditor::SetSelection(int start, int length) {
     if (start < 0) {
         range.cpMin = range.cpMax = UnitCount();
     } else {
-        int end = static_cast<int>(std::min<long long>(static_cast<long long>(start) + std::max(length, 0),
-                                                       std::numeric_limits<int>::max()));
+        int end = static_cast<int>(
+            std::min<long long>(static_cast<long long>(start) + std::max(length, 0), std::numeric_limits<int>::max()));
         std::string prefix = win::WideToGbk(WideText(end));  // one read for both ends
         range.cpMin = UnitsBefore(prefix, start);
         range.cpMax = UnitsBefore(prefix, end);
@@ -676,8 +746,7 @@ bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
     return false;
 }
 
-LRESULT CALLBACK RichEditor::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR data) {
+LRESULT CALLBACK RichEditor::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<RichEditor*>(data);
     if (!KeepsText(msg, wParam)) {
         self->ForgetReadStretch();

@@ -138,8 +138,8 @@ private:
     std::function<void()> controlReplaced_;
     int updateLevel_ = 0;
     bool loading_ = false;
-    bool leadPending_ = false;   // a lead byte was typed; its trail byte follows
-    bool refuseTrail_ = false;   // ... and it was refused, so the trail goes too
+    bool leadPending_ = false;  // a lead byte was typed; its trail byte follows
+    bool refuseTrail_ = false;  // ... and it was refused, so the trail goes too
     // The stretch of text last read by Characters(): positions from stretchStart_;
     // stretchStart_ -1 once the text may have changed.
     mutable std::wstring stretch_;

@@ -95,7 +95,8 @@ void WriteFileSafely(const std::string& path, std::string_view bytes) {
         DWORD error = ::GetLastError();
         if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             // The old file has already gone from its place: the new contents must take it.
-            if (::MoveFileExA(temp.path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (::MoveFileExA(temp.path().c_str(), target.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                 temp.Keep();
                 return;
             }
@@ -116,7 +117,8 @@ std::string ReadWholeFile(const std::string& path) {
     for (std::size_t done = 0; done < bytes.size();) {
         DWORD got = 0;
         DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) throw win::CommandError(kFailedToLoadStream);
+        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
+            throw win::CommandError(kFailedToLoadStream);
         if (got == 0) {
             bytes.resize(done);  // the file became shorter while being read
             break;

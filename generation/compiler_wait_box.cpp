@@ -17,7 +17,9 @@ const RECT kButton{105, 60, 195, 94};
 // How long a stopped compiler may take to go before the run moves on.
 const DWORD kStopGraceMs = 5000;
 
-RECT Scaled(const RECT& r) { return {win::Scale(r.left), win::Scale(r.top), win::Scale(r.right), win::Scale(r.bottom)}; }
+RECT Scaled(const RECT& r) {
+    return {win::Scale(r.left), win::Scale(r.top), win::Scale(r.right), win::Scale(r.bottom)};
+}
 }  // namespace
 
 CompilerWaitBox::CompilerWaitBox(HWND owner) : font_(win::MakeFont({"MS Sans Serif", 17})) {
@@ -47,13 +49,15 @@ void CompilerWaitBox::Build(HWND owner) {
 
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     RECT text = Scaled(kText), button = Scaled(kButton);
-    HWND message = ::CreateWindowExA(0, "STATIC", "词库编译器正在运行……", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
-                                     text.left, text.top, text.right - text.left, text.bottom - text.top, hwnd_,
+    HWND message = ::CreateWindowExA(0, "STATIC", "词库编译器正在运行……",
+                                     WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, text.left, text.top,
+                                     text.right - text.left, text.bottom - text.top, hwnd_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), instance, nullptr);
-    HWND stop = ::CreateWindowExA(0, "BUTTON", "终止", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                  button.left, button.top, button.right - button.left, button.bottom - button.top,
-                                  hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButton)), instance, nullptr);
-    for (HWND control : {message, stop}) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    HWND stop = ::CreateWindowExA(0, "BUTTON", "终止", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, button.left,
+                                  button.top, button.right - button.left, button.bottom - button.top, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButton)), instance, nullptr);
+    for (HWND control : {message, stop})
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 INT_PTR CALLBACK CompilerWaitBox::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

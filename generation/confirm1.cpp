@@ -20,8 +20,8 @@ const char* const kRefusal = "词库描述不能含有引号,文件名不能带�
 
 win::Font PixelFont(int characterHeight) {
     return win::Font(::CreateFontA(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_SWISS, kFace));
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                   kFace));
 }
 
 int TextWidth(HWND hwnd, HFONT font, const char* text) {
@@ -97,9 +97,10 @@ void TConfirm::FormCreate() {
     for (const Control& c : controls) {
         int width = c.bounds.right;
         // Labels grow to their text, as the designed ones do.
-        if (c.className == std::string_view("STATIC") && *c.text) width = std::max(width, TextWidth(hwnd_, c.font, c.text));
-        HWND control = ::CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,
-                                         c.bounds.left, c.bounds.top, width, c.bounds.bottom, hwnd_,
+        if (c.className == std::string_view("STATIC") && *c.text)
+            width = std::max(width, TextWidth(hwnd_, c.font, c.text));
+        HWND control = ::CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, c.bounds.left,
+                                         c.bounds.top, width, c.bounds.bottom, hwnd_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         if (c.font) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), FALSE);
     }

@@ -68,8 +68,9 @@ void WriteSourceFile(const std::string& bytes) {
 }
 
 std::string ReadMessageFile(const std::string& path) {
-    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) throw win::CommandError("Cannot open file " + path);
     LARGE_INTEGER size{};
     // Beyond 2 GB the size does not fit the address space of a 32-bit program (and

@@ -42,8 +42,7 @@ std::optional<FittedField> FitToByteLimit(std::string_view before, std::string_v
     // The edit replaced characters [prefix, oldCount - suffix) of `before` by
     // [prefix, nowCount - suffix) of `after`.
     std::size_t prefix = 0;
-    while (prefix < oldCount && prefix < nowCount &&
-           Character(before, old, prefix) == Character(after, now, prefix))
+    while (prefix < oldCount && prefix < nowCount && Character(before, old, prefix) == Character(after, now, prefix))
         ++prefix;
     std::size_t suffix = 0;
     while (suffix < oldCount - prefix && suffix < nowCount - prefix &&

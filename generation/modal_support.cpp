@@ -13,7 +13,8 @@ HWND CreateBlankDialog(HWND owner, DWORD style, DLGPROC procedure, LPARAM param)
 
 namespace {
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM param) {
-    if (::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    if (::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
     return TRUE;
 }
 }  // namespace

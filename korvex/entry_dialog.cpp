@@ -38,23 +38,23 @@ bool TEntryDialog::ShowModal(HWND owner) {
 INT_PTR CALLBACK TEntryDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TEntryDialog*>(::GetWindowLongPtrA(dialog, DWLP_USER));
     switch (msg) {
-        case WM_INITDIALOG:
-            self = reinterpret_cast<TEntryDialog*>(lParam);
-            ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            ::SetWindowTextW(dialog, win::GbkToWide(self->caption_).c_str());
-            SetGbkField(dialog, IDC_ORIGINAL, self->original_);
-            SetGbkField(dialog, IDC_TRANSLATION, self->translation_);
+    case WM_INITDIALOG:
+        self = reinterpret_cast<TEntryDialog*>(lParam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        ::SetWindowTextW(dialog, win::GbkToWide(self->caption_).c_str());
+        SetGbkField(dialog, IDC_ORIGINAL, self->original_);
+        SetGbkField(dialog, IDC_TRANSLATION, self->translation_);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            self->OnOk(dialog);
             return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                self->OnOk(dialog);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                ::EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            break;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
     }
     return FALSE;
 }

@@ -141,9 +141,11 @@ void EntryView::Sort() {
         });
     };
     if (descending_) {
-        std::stable_sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) { return less(key(b), key(a)); });
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return less(key(b), key(a)); });
     } else {
-        std::stable_sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) { return less(key(a), key(b)); });
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return less(key(a), key(b)); });
     }
 }
 

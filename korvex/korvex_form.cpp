@@ -106,17 +106,32 @@ void TKorvexForm::Create() {
 
 LRESULT TKorvexForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CREATE: OnCreate(); return 0;
-        case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return 0;
-        case WM_SETFOCUS: ::SetFocus(list_); return 0;
-        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
-        case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
-        case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
-        case WM_INITMENUPOPUP: OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
-        case WM_CLOSE:
-            if (MayDiscard()) ::DestroyWindow(hwnd());
-            return 0;
-        case WM_DESTROY: ::PostQuitMessage(0); return 0;
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SETFOCUS:
+        ::SetFocus(list_);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_CLOSE:
+        if (MayDiscard()) ::DestroyWindow(hwnd());
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
     }
     return win::Window::HandleMessage(msg, wParam, lParam);
 }
@@ -134,8 +149,8 @@ void TKorvexForm::OnCreate() {
     filter_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
                                 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kFilterId), instance, nullptr);
     list_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
-                              0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kListId), instance, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
+                              0, 0, hwnd(), reinterpret_cast<HMENU>(kListId), instance, nullptr);
     status_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
                                 reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
     for (HWND control : {filterLabel_, filter_, list_, status_}) {
@@ -186,61 +201,91 @@ void TKorvexForm::OnCommand(int id, int code, HWND control) {
         return;
     }
     switch (id) {
-        // Enter in the list, as the window's dialog navigation reports it.
-        case IDOK:
-            if (::GetFocus() == list_) ChangeClick();
-            break;
-        case IDM_NEW: NewClick(); break;
-        case IDM_OPEN: OpenClick(); break;
-        case IDM_SAVE: SaveClick(); break;
-        case IDM_SAVE_AS: SaveAsClick(); break;
-        case IDM_IMPORT: ImportClick(); break;
-        case IDM_EXPORT: ExportClick(); break;
-        case IDM_PROPERTIES: PropertiesClick(); break;
-        case IDM_EXIT: ::PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
-        case IDM_ADD: AddClick(); break;
-        case IDM_CHANGE: ChangeClick(); break;
-        case IDM_DELETE: DeleteClick(); break;
-        case IDM_UNDO: UndoClick(); break;
-        case IDM_FIND: FindClick(); break;
-        case IDM_ABOUT: AboutClick(); break;
+    // Enter in the list, as the window's dialog navigation reports it.
+    case IDOK:
+        if (::GetFocus() == list_) ChangeClick();
+        break;
+    case IDM_NEW:
+        NewClick();
+        break;
+    case IDM_OPEN:
+        OpenClick();
+        break;
+    case IDM_SAVE:
+        SaveClick();
+        break;
+    case IDM_SAVE_AS:
+        SaveAsClick();
+        break;
+    case IDM_IMPORT:
+        ImportClick();
+        break;
+    case IDM_EXPORT:
+        ExportClick();
+        break;
+    case IDM_PROPERTIES:
+        PropertiesClick();
+        break;
+    case IDM_EXIT:
+        ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+        break;
+    case IDM_ADD:
+        AddClick();
+        break;
+    case IDM_CHANGE:
+        ChangeClick();
+        break;
+    case IDM_DELETE:
+        DeleteClick();
+        break;
+    case IDM_UNDO:
+        UndoClick();
+        break;
+    case IDM_FIND:
+        FindClick();
+        break;
+    case IDM_ABOUT:
+        AboutClick();
+        break;
     }
 }
 
 LRESULT TKorvexForm::OnNotify(NMHDR* header) {
     if (header->hwndFrom != list_) return 0;
     switch (header->code) {
-        case LVN_GETDISPINFOA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-            if (!(info->item.mask & LVIF_TEXT) || info->item.iItem < 0 ||
-                static_cast<std::size_t>(info->item.iItem) >= view_->size())
-                return 0;
-            // Rows are rebuilt right after every change; until then a row may name an entry
-            // that an edit removed.
-            const std::size_t index = view_->EntryAt(static_cast<std::size_t>(info->item.iItem));
-            if (index >= table_->size()) return 0;
-            const TextPair& entry = table_->at(index);
-            // Shown as the dialog edits it: a line break or a tab is seen, not lost.
-            cell_ = lexicon::escape_text(info->item.iSubItem == 0 ? entry.original : entry.translation,
-                                         lexicon::EscapeFor::Translation);
-            info->item.pszText = cell_.data();
+    case LVN_GETDISPINFOA: {
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+        if (!(info->item.mask & LVIF_TEXT) || info->item.iItem < 0 ||
+            static_cast<std::size_t>(info->item.iItem) >= view_->size())
             return 0;
-        }
-        case LVN_COLUMNCLICK: {
-            const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
-            view_->ClickColumn(column == 0 ? SortColumn::Original : SortColumn::Translation);
-            ShowTable();
-            return 0;
-        }
-        case NM_DBLCLK:
-        case NM_RETURN: ChangeClick(); return 0;
-        case LVN_KEYDOWN: {
-            const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
-            if (key == VK_DELETE) DeleteClick();
-            if (key == VK_INSERT) AddClick();
-            if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
-            return 0;
-        }
+        // Rows are rebuilt right after every change; until then a row may name an entry
+        // that an edit removed.
+        const std::size_t index = view_->EntryAt(static_cast<std::size_t>(info->item.iItem));
+        if (index >= table_->size()) return 0;
+        const TextPair& entry = table_->at(index);
+        // Shown as the dialog edits it: a line break or a tab is seen, not lost.
+        cell_ = lexicon::escape_text(info->item.iSubItem == 0 ? entry.original : entry.translation,
+                                     lexicon::EscapeFor::Translation);
+        info->item.pszText = cell_.data();
+        return 0;
+    }
+    case LVN_COLUMNCLICK: {
+        const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+        view_->ClickColumn(column == 0 ? SortColumn::Original : SortColumn::Translation);
+        ShowTable();
+        return 0;
+    }
+    case NM_DBLCLK:
+    case NM_RETURN:
+        ChangeClick();
+        return 0;
+    case LVN_KEYDOWN: {
+        const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+        if (key == VK_DELETE) DeleteClick();
+        if (key == VK_INSERT) AddClick();
+        if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        return 0;
+    }
     }
     return 0;
 }
@@ -248,7 +293,9 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
 // 修改 and 删除 need a selected entry, 撤销 a step to undo.
 void TKorvexForm::OnInitMenuPopup(HMENU menu) {
     const bool selected = ListView_GetSelectedCount(list_) > 0;
-    auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    auto enable = [menu](UINT id, bool on) {
+        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
     enable(IDM_CHANGE, selected);
     enable(IDM_DELETE, selected);
     enable(IDM_UNDO, table_->CanUndo());
@@ -328,7 +375,8 @@ bool TKorvexForm::OpenFile(const std::string& path) {
 
 bool TKorvexForm::MayDiscard() {
     if (!table_->Modified()) return true;
-    const int answer = ShowMessage(hwnd(), "词库“" + FileName() + "”已修改。\n要保存修改吗?", MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = ShowMessage(hwnd(), "词库“" + FileName() + "”已修改。\n要保存修改吗?",
+                                   MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) return SaveClick();
     return answer == IDNO;
 }
@@ -405,7 +453,8 @@ void TKorvexForm::ImportClick() {
         return;
     }
     std::string summary = lexicon::cat("已导入词表“", path, "”：\r\n增加了 ", result.counts.added, " 个条目，修改了 ",
-                                       result.counts.changed, " 个条目，", result.counts.unchanged, " 个条目保持不变。");
+                                       result.counts.changed, " 个条目，", result.counts.unchanged,
+                                       " 个条目保持不变。");
     if (result.warnings > 0) {
         summary += lexicon::cat("\r\n\r\n编译器有 ", result.warnings, " 个警告：\r\n", MessageList(result.messages));
     }
@@ -420,7 +469,8 @@ void TKorvexForm::ExportClick() {
     try {
         documents::WriteFileSafely(path, ExportWordList(*table_));
     } catch (const std::exception&) {
-        ShowMessage(hwnd(), FileMessage("无法导出词表", path, "无法写入文件（只读、没有写入权限或磁盘已满）"), MB_ICONSTOP);
+        ShowMessage(hwnd(), FileMessage("无法导出词表", path, "无法写入文件（只读、没有写入权限或磁盘已满）"),
+                    MB_ICONSTOP);
     }
 }
 
@@ -495,12 +545,12 @@ void TKorvexForm::DeleteClick() {
     std::vector<std::size_t> entries;
     for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
          item = ListView_GetNextItem(list_, item, LVNI_SELECTED)) {
-        if (static_cast<std::size_t>(item) < view_->size()) entries.push_back(view_->EntryAt(static_cast<std::size_t>(item)));
+        if (static_cast<std::size_t>(item) < view_->size())
+            entries.push_back(view_->EntryAt(static_cast<std::size_t>(item)));
     }
     if (entries.empty()) return;
-    const std::string question =
-        entries.size() == 1 ? "删除条目" + Quoted(table_->at(entries.front()).original) + "吗?"
-                            : lexicon::cat("删除选定的 ", entries.size(), " 个条目吗?");
+    const std::string question = entries.size() == 1 ? "删除条目" + Quoted(table_->at(entries.front()).original) + "吗?"
+                                                     : lexicon::cat("删除选定的 ", entries.size(), " 个条目吗?");
     if (ShowMessage(hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     table_->Remove(std::move(entries));
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);

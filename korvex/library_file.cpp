@@ -37,14 +37,22 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& w
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         switch (::GetLastError()) {
-            case ERROR_FILE_NOT_FOUND:
-            case ERROR_PATH_NOT_FOUND:
-            case ERROR_INVALID_NAME:
-            case ERROR_BAD_NETPATH: why = kMissing; break;
-            case ERROR_ACCESS_DENIED: why = kNoAccess; break;
-            case ERROR_SHARING_VIOLATION:
-            case ERROR_LOCK_VIOLATION: why = kInUse; break;
-            default: why = kUnreadable; break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+            why = kMissing;
+            break;
+        case ERROR_ACCESS_DENIED:
+            why = kNoAccess;
+            break;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            why = kInUse;
+            break;
+        default:
+            why = kUnreadable;
+            break;
         }
         return std::nullopt;
     }

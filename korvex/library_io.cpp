@@ -2,8 +2,8 @@
 
 #include "generation/lexicon_fields.h"
 #include "lexicon/byte_sink.h"
-#include "lexicon/gbk.h"
 #include "lexicon/diagnostics.h"
+#include "lexicon/gbk.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
 
@@ -48,7 +48,8 @@ ImportResult ImportWordList(EntryTable& table, std::string source, std::string_v
     auto list = std::make_unique<lexicon::WordList>(lexicon::compile_word_list(std::move(source), diagnostics));
     result.errors = diagnostics.errors();
     result.warnings = diagnostics.warnings();
-    for (const lexicon::Diagnostic& d : diagnostics.listed()) result.messages.push_back(lexicon::format_message(d, source_name));
+    for (const lexicon::Diagnostic& d : diagnostics.listed())
+        result.messages.push_back(lexicon::format_message(d, source_name));
     if (diagnostics.unlisted() > 0) {
         result.messages.push_back(lexicon::cat("另有 ", diagnostics.unlisted(), " 条消息未列出"));
     }

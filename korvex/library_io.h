@@ -23,7 +23,7 @@ std::string LibraryBytes(const EntryTable& table);
 std::string ExportWordList(const EntryTable& table);
 
 struct ImportResult {
-    bool merged = false;             // false: the list had errors and nothing changed
+    bool merged = false;  // false: the list had errors and nothing changed
     MergeCounts counts;
     std::vector<std::string> messages;  // the compiler's, as Mervik.ERR lists them
     std::size_t errors = 0;

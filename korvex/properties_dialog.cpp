@@ -18,22 +18,22 @@ bool TPropertiesDialog::ShowModal(HWND owner) {
 INT_PTR CALLBACK TPropertiesDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TPropertiesDialog*>(::GetWindowLongPtrA(dialog, DWLP_USER));
     switch (msg) {
-        case WM_INITDIALOG:
-            self = reinterpret_cast<TPropertiesDialog*>(lParam);
-            ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            SetGbkField(dialog, IDC_LIBRARY_FACTS, self->facts_);
-            SetGbkField(dialog, IDC_DESCRIPTION, self->description_);
+    case WM_INITDIALOG:
+        self = reinterpret_cast<TPropertiesDialog*>(lParam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetGbkField(dialog, IDC_LIBRARY_FACTS, self->facts_);
+        SetGbkField(dialog, IDC_DESCRIPTION, self->description_);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            self->OnOk(dialog);
             return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                self->OnOk(dialog);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                ::EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            break;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
     }
     return FALSE;
 }

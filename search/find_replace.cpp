@@ -96,7 +96,9 @@ bool FindReplace::TranslateDialogMessage(MSG& msg) {
 bool FindReplace::HandleMessage(UINT msg, WPARAM, LPARAM lParam) {
     if (msg != findMessage_ || findMessage_ == 0) return false;
     const auto* request = reinterpret_cast<const FINDREPLACEA*>(lParam);
-    Dialog* dialog = findDialog1_.Owns(request) ? &findDialog1_ : replaceDialog1_.Owns(request) ? &replaceDialog1_ : nullptr;
+    Dialog* dialog = findDialog1_.Owns(request)      ? &findDialog1_
+                     : replaceDialog1_.Owns(request) ? &replaceDialog1_
+                                                     : nullptr;
     if (!dialog) return false;
     win::RunReportingErrors([&] {
         if (request->Flags & FR_DIALOGTERM) {
@@ -126,7 +128,7 @@ void FindReplace::SearchStep(const Dialog& dialog) {
     documents::ByteRange selection = editor.Selection();
     int caret = selection.start + selection.length;
     int hit = search::FindOccurrence(text, what, caret, static_cast<int>(text.size()),
-                               OptionsOf(dialog.WholeWord(), dialog.MatchCase()));
+                                     OptionsOf(dialog.WholeWord(), dialog.MatchCase()));
     if (hit >= 0) {
         editor.SetSelection(hit, static_cast<int>(what.size()));
         return;
@@ -185,7 +187,9 @@ void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
     }
     std::string rebuilt;
     rebuilt.reserve(text.size() - change.oldLength + change.newText.size());
-    rebuilt.append(old.substr(0, change.start)).append(change.newText).append(old.substr(change.start + change.oldLength));
+    rebuilt.append(old.substr(0, change.start))
+        .append(change.newText)
+        .append(old.substr(change.start + change.oldLength));
     editor.SetWholeText(rebuilt);
     editor.SetSelection(static_cast<int>(change.start + change.newText.size()));
 }

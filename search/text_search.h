@@ -34,8 +34,7 @@ struct ReplaceAllResult {
     };
     std::vector<Hit> hits;  // every replaced occurrence, in text order
 };
-ReplaceAllResult ReplaceAll(std::string_view text, std::string_view what, std::string_view with,
-                            SearchOptions options);
+ReplaceAllResult ReplaceAll(std::string_view text, std::string_view what, std::string_view with, SearchOptions options);
 
 // The not-found message for a find text, in GBK.
 std::string NotFoundMessage(std::string_view findText);

@@ -36,8 +36,7 @@ HintPoint BalloonSize(int textWidth, int textHeight, HintDirection direction) {
     return {textWidth + 16, textHeight + 20 + (HangsBelow(direction) ? 9 : 0)};
 }
 
-HintPlacement PlaceHint(HintPoint pointer, int textWidth, int textHeight, HintBounds screen,
-                        HintDirection preferred) {
+HintPlacement PlaceHint(HintPoint pointer, int textWidth, int textHeight, HintBounds screen, HintDirection preferred) {
     // The horizontal side does not change the height and the vertical side does not
     // change the left edge, so each axis is settled once.
     HintDirection d = preferred;

@@ -10,8 +10,7 @@ const char* const kClassName = "TPanel";
 
 Panel::Panel(HWND parent, const char* name, Bevel inner, Bevel outer) : inner_(inner), outer_(outer) {
     RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    Create(0, kClassName, name, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-           nullptr);
+    Create(0, kClassName, name, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr);
 }
 
 int Panel::BorderWidth() const { return (inner_ != Bevel::None) + (outer_ != Bevel::None); }

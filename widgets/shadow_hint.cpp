@@ -26,12 +26,9 @@ void FillCheckerboard(HDC dc, HRGN region, COLORREF color) {
 }  // namespace
 
 ShadowHint::ShadowHint(HWND owner, HintDirection direction)
-    : direction_(direction),
-      placed_(direction),
-      font_(win::MakeFont({"MS Sans Serif", 17, true, true})) {
+    : direction_(direction), placed_(direction), font_(win::MakeFont({"MS Sans Serif", 17, true, true})) {
     RegisterClassOnce(kClassName, CS_SAVEBITS, nullptr);
-    Create(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, "", WS_POPUP, 0, 0, 0, 0, owner,
-           nullptr);
+    Create(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, "", WS_POPUP, 0, 0, 0, 0, owner, nullptr);
     ::SetTimer(hwnd(), kPollTimer, kPollMilliseconds, nullptr);
 }
 
@@ -107,8 +104,8 @@ void ShadowHint::Show(const Target& target, POINT pointer) {
         ::DrawTextA(screen.get(), target.text.c_str(), -1, &text, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
     textSize_ = {text.right, text.bottom};
-    HintPlacement placement = PlaceHint({pointer.x, pointer.y}, text.right + kHintMarginX,
-                                        text.bottom + kHintMarginY, {0, 0, screenWidth, screenHeight}, direction_);
+    HintPlacement placement = PlaceHint({pointer.x, pointer.y}, text.right + kHintMarginX, text.bottom + kHintMarginY,
+                                        {0, 0, screenWidth, screenHeight}, direction_);
     placed_ = placement.direction;
     const HintBounds& b = placement.bounds;
 

@@ -24,12 +24,11 @@ void DrawFrame(HDC dc, const RECT& rc, COLORREF topLeft, COLORREF bottomRight) {
 }
 }  // namespace
 
-SpeedButton::SpeedButton(HWND parent, int id, const char* caption, HBITMAP glyph, HFONT font, RECT bounds,
-                         bool visible)
+SpeedButton::SpeedButton(HWND parent, int id, const char* caption, HBITMAP glyph, HFONT font, RECT bounds, bool visible)
     : glyph_(glyph), font_(font) {
     RegisterClassOnce(kClassName, 0, nullptr);
-    Create(0, kClassName, caption, WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), bounds.left,
-           bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+    Create(0, kClassName, caption, WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), bounds.left, bounds.top,
+           bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 

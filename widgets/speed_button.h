@@ -11,8 +11,7 @@ namespace widgets {
 class SpeedButton : public win::Window {
 public:
     // `glyph` is a strip of two equal images; its bottom-left pixel is transparent.
-    SpeedButton(HWND parent, int id, const char* caption, HBITMAP glyph, HFONT font, RECT bounds,
-                bool visible);
+    SpeedButton(HWND parent, int id, const char* caption, HBITMAP glyph, HFONT font, RECT bounds, bool visible);
 
     // Enables or disables the window and repaints only on a change.
     void SetEnabled(bool enabled);

@@ -15,8 +15,8 @@ namespace widgets {
 class Splitter : public win::Window {
 public:
     struct Pane {
-        std::function<int()> height;             // the pane's current height
-        std::function<void(int)> setHeight;      // gives the pane a new height and lays out
+        std::function<int()> height;         // the pane's current height
+        std::function<void(int)> setHeight;  // gives the pane a new height and lays out
     };
 
     Splitter(HWND parent, int id, Pane pane, std::function<void()> posChanged);

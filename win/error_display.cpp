@@ -9,8 +9,6 @@ void ShowApplicationError(const std::string& message) {
     ::MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
-void ShowErrorBox(const std::string& text) {
-    ::MessageBoxA(nullptr, text.c_str(), "错误", MB_OK | MB_TASKMODAL);
-}
+void ShowErrorBox(const std::string& text) { ::MessageBoxA(nullptr, text.c_str(), "错误", MB_OK | MB_TASKMODAL); }
 
 }  // namespace win

@@ -16,11 +16,11 @@ std::string WideToGbk(std::wstring_view wide, bool* lossy) {
     if (lossy) *lossy = false;
     if (wide.empty()) return {};
     BOOL usedDefault = FALSE;
-    int n = ::WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                  nullptr, nullptr);
+    int n = ::WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                  nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                          nullptr, lossy ? &usedDefault : nullptr);
+    ::WideCharToMultiByte(kGbkCodePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                          lossy ? &usedDefault : nullptr);
     if (lossy) *lossy = usedDefault != FALSE;
     return out;
 }

@@ -21,12 +21,9 @@ Window::~Window() {
     }
 }
 
-Window* Window::FromHandle(HWND hwnd) {
-    return static_cast<Window*>(::GetPropA(hwnd, kBindingProperty));
-}
+Window* Window::FromHandle(HWND hwnd) { return static_cast<Window*>(::GetPropA(hwnd, kBindingProperty)); }
 
-void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH background, HCURSOR cursor,
-                               HICON icon) {
+void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH background, HCURSOR cursor, HICON icon) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA existing{sizeof existing};
     if (::GetClassInfoExA(instance, className, &existing)) return;
@@ -42,8 +39,8 @@ void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH backgro
     if (!::RegisterClassExA(&wc)) throw CommandError(std::string("Cannot register window class ") + className);
 }
 
-HWND Window::Create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x,
-                    int y, int width, int height, HWND parent, HMENU menuOrId) {
+HWND Window::Create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menuOrId) {
     HWND created = ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, menuOrId,
                                      ::GetModuleHandleA(nullptr), this);
     CheckCreated(created, className);
@@ -58,9 +55,7 @@ void Window::CheckCreated(HWND created, const char* className) {
     if (!created) throw CommandError(std::string("Cannot create window ") + className);
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefaultProc(msg, wParam, lParam);
-}
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
@@ -84,9 +79,8 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         }
     }
     if (!self) {
-        return (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD)
-                   ? ::DefMDIChildProcA(hwnd, msg, wParam, lParam)
-                   : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        return (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) ? ::DefMDIChildProcA(hwnd, msg, wParam, lParam)
+                                                                      : ::DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     if (msg == WM_NCDESTROY) {
         LRESULT result = self->HandleMessage(msg, wParam, lParam);

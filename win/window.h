@@ -22,13 +22,13 @@ public:
 protected:
     // Registers a class whose procedure forwards to HandleMessage; once per name.
     // Throws win::CommandError ("Cannot register window class %s") when it cannot.
-    static void RegisterClassOnce(const char* className, UINT style, HBRUSH background,
-                                  HCURSOR cursor = nullptr, HICON icon = nullptr);
+    static void RegisterClassOnce(const char* className, UINT style, HBRUSH background, HCURSOR cursor = nullptr,
+                                  HICON icon = nullptr);
     // Creates the window; `this` is bound before WM_NCCREATE returns. A window that
     // could not be made throws: the error its WM_CREATE raised, or win::CommandError
     // ("Cannot create window %s"); no half-built window is left behind.
-    HWND Create(DWORD exStyle, const char* className, const char* caption, DWORD style,
-                int x, int y, int width, int height, HWND parent, HMENU menuOrId);
+    HWND Create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x, int y, int width,
+                int height, HWND parent, HMENU menuOrId);
     // The same check for a window created another way (an MDI child): `created` is
     // what the creation returned.
     void CheckCreated(HWND created, const char* className);

@@ -49,9 +49,9 @@ void Measure(app::Application& application, const std::string& folder, std::size
         std::string tail = doc->Editor().TextRange(end - 10, end);
         double after = Now();
         std::printf("%7zu bytes, %5d lines: open %.2f s, save %.2f s; selection and range at the end %.3f s%s\n",
-                    text.size(),
-                    static_cast<int>(::SendMessageA(doc->Editor().hwnd(), EM_GETLINECOUNT, 0, 0)) - 1, opened - start, saved - opened,
-                    after - before, same && tail == text.substr(text.size() - 10) ? "" : "  (TEXT DIFFERS)");
+                    text.size(), static_cast<int>(::SendMessageA(doc->Editor().hwnd(), EM_GETLINECOUNT, 0, 0)) - 1,
+                    opened - start, saved - opened, after - before,
+                    same && tail == text.substr(text.size() - 10) ? "" : "  (TEXT DIFFERS)");
         std::fflush(stdout);
         ::SendMessageA(application.MainForm()->DocumentArea(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(doc->hwnd()), 0);
         PumpAll(application);

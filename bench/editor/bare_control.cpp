@@ -58,9 +58,12 @@ DWORD CALLBACK ReadBytes(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read)
 
 const char* FillName(Fill fill) {
     switch (fill) {
-    case Fill::Utf16Stream: return "stream-in UTF-16";
-    case Fill::GbkStream: return "stream-in GBK";
-    case Fill::SetText: return "window text";
+    case Fill::Utf16Stream:
+        return "stream-in UTF-16";
+    case Fill::GbkStream:
+        return "stream-in GBK";
+    case Fill::SetText:
+        return "window text";
     }
     return "?";
 }
@@ -86,8 +89,8 @@ BareControl::BareControl(int width, int height) {
         return ::RegisterClassA(&wc) != 0;
     }();
     (void)registered;
-    frame_ = ::CreateWindowExA(0, kFrameClass, "floor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height,
-                               nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    frame_ = ::CreateWindowExA(0, kFrameClass, "floor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height, nullptr,
+                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
     RECT rc;
     ::GetClientRect(frame_, &rc);
     control_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",

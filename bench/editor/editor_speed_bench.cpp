@@ -39,7 +39,8 @@ std::string WordList(std::size_t bytes, bool tabs) {
     std::string text;
     char line[128];
     for (int i = 0; text.size() < bytes; ++i) {
-        std::snprintf(line, sizeof line, "词条%05d%s中文译文，这是测试用的词库行 entry %05dx\r\n", i, tabs ? "\t" : "=", i);
+        std::snprintf(line, sizeof line, "词条%05d%s中文译文，这是测试用的词库行 entry %05dx\r\n", i, tabs ? "\t" : "=",
+                      i);
         text += line;
     }
     return text;
@@ -93,8 +94,9 @@ public:
         for (const auto& [order, row] : Table())
             std::printf("| %s | %s | %s | %s | %s | %s |\n", row.what.c_str(), row.ours.c_str(), row.floor.c_str(),
                         row.wordpad.c_str(), row.ratio.c_str(), row.goal.c_str());
-        std::printf("\nTimes are wall clock (median of the runs) with the thread's processor time beside them;\n"
-                    "on a shared machine the processor time is the steadier figure.\n");
+        std::printf(
+            "\nTimes are wall clock (median of the runs) with the thread's processor time beside them;\n"
+            "on a shared machine the processor time is the steadier figure.\n");
     }
 };
 const auto* const kTable = ::testing::AddGlobalTestEnvironment(new PrintTable);
@@ -140,8 +142,10 @@ protected:
         if (document) PaintNow(document->hwnd());
         Cost cost{bench::NowMs() - start, bench::ThreadCpuMs() - cpu};
         EXPECT_NE(document, nullptr);
-        if (opened) *opened = document;
-        else if (document) Close(document);
+        if (opened)
+            *opened = document;
+        else if (document)
+            Close(document);
         return cost;
     }
     documents::TMdiChild* DocumentWith(const std::string& path) {
@@ -210,14 +214,19 @@ TEST_F(EditorSpeed, Open) {
         std::printf("  WordPad, open through its dialog: %s (cpu %s)\n", Ms(run.ms).c_str(), Ms(run.cpuMs).c_str());
         wordpad.push_back(run.ms);
     }
-    std::string ratio = "ours/floor " + Ratio(open.ms, floor.cost.ms) + " (cpu " + Ratio(open.cpuMs, floor.cost.cpuMs) + ")";
+    std::string ratio = "ours/floor " + Ratio(open.ms, floor.cost.ms) + " (cpu " + Ratio(open.cpuMs, floor.cost.cpuMs) +
+                        ")";
     if (!wordpad.empty()) {
         double best = *std::min_element(wordpad.begin(), wordpad.end());
         wordpadCell = Ms(best) + " (best of " + std::to_string(wordpad.size()) + ")";
         ratio += "; WordPad/ours " + Ratio(best, open.ms);
     }
-    Table()[10] = {"open 640 KB through the open dialog, OK -> editor answers", Cell(open), floor.report, wordpadCell,
-                  ratio, "WordPad/ours >= 3; ours/floor <= 1.2"};
+    Table()[10] = {"open 640 KB through the open dialog, OK -> editor answers",
+                   Cell(open),
+                   floor.report,
+                   wordpadCell,
+                   ratio,
+                   "WordPad/ours >= 3; ours/floor <= 1.2"};
 }
 
 // Minutes on a shared machine: filter it out with --gtest_filter=-*Tabs when in a hurry.
@@ -235,8 +244,9 @@ TEST_F(EditorSpeed, Tabs) {
     Cost a = bench::Median(ours), b = bench::Median(floor);
     std::string floorCell = Cell(b);
     if (gFloorOpen.ms > 0) floorCell += " (tabs/plain " + Ratio(b.cpuMs, gFloorOpen.cpuMs) + " in cpu)";
-    std::string ratio = gOpen.ms > 0 ? "tabs/plain " + Ratio(a.ms, gOpen.ms) + " (cpu " + Ratio(a.cpuMs, gOpen.cpuMs) + ")"
-                                     : "run with Open for the ratio";
+    std::string ratio = gOpen.ms > 0
+                            ? "tabs/plain " + Ratio(a.ms, gOpen.ms) + " (cpu " + Ratio(a.cpuMs, gOpen.cpuMs) + ")"
+                            : "run with Open for the ratio";
     Table()[20] = {"the same file with a tab on every line", Cell(a), floorCell, "", ratio, "<= 1.5"};
 }
 
@@ -276,7 +286,8 @@ TEST_F(EditorSpeed, CaretMoveAndTypedCharacter) {
         std::string path = WriteScratch("bench-keys-" + std::to_string(i) + ".txt", *text);
         documents::TMdiChild* document = DocumentWith(path);
         documents::RichEditor& editor = document->Editor();
-        ours[i] = PressKeys(editor.hwnd(), [&] { Pump(); }, [&] { editor.SetSelection(-1); });
+        ours[i] = PressKeys(
+            editor.hwnd(), [&] { Pump(); }, [&] { editor.SetSelection(-1); });
         Close(document);
 
         bench::BareControl bare;
@@ -293,11 +304,18 @@ TEST_F(EditorSpeed, CaretMoveAndTypedCharacter) {
         double a = move ? s.moveMs : s.typeMs, b = move ? l.moveMs : l.typeMs;
         return Ms(b) + " vs " + Ms(a) + " (" + Ratio(b, a) + ")";
     };
-    Table()[30] = {"caret move at the end of 640 KB vs a 100-byte document", cell(ours[0], ours[1], true),
-                  cell(floor[0], floor[1], true), "", "ours large/small " + Ratio(ours[1].moveMs, ours[0].moveMs),
-                  "<= 1.5"};
-    Table()[40] = {"typed character, same two documents", cell(ours[0], ours[1], false), cell(floor[0], floor[1], false),
-                  "", "ours large/small " + Ratio(ours[1].typeMs, ours[0].typeMs), "<= 1.2"};
+    Table()[30] = {"caret move at the end of 640 KB vs a 100-byte document",
+                   cell(ours[0], ours[1], true),
+                   cell(floor[0], floor[1], true),
+                   "",
+                   "ours large/small " + Ratio(ours[1].moveMs, ours[0].moveMs),
+                   "<= 1.5"};
+    Table()[40] = {"typed character, same two documents",
+                   cell(ours[0], ours[1], false),
+                   cell(floor[0], floor[1], false),
+                   "",
+                   "ours large/small " + Ratio(ours[1].typeMs, ours[0].typeMs),
+                   "<= 1.2"};
 }
 
 struct DialogQuery {
@@ -325,7 +343,8 @@ TEST_F(EditorSpeed, ReplaceAll) {
     std::string text = ReplaceList();
     auto expected = search::ReplaceAll(text, "旧词", "新的词", {});
     ASSERT_EQ(expected.count, 10000u);
-    std::string rebuilt = text.substr(0, expected.start) + expected.newText + text.substr(expected.start + expected.oldLength);
+    std::string rebuilt = text.substr(0, expected.start) + expected.newText +
+                          text.substr(expected.start + expected.oldLength);
     std::string path = WriteScratch("bench-replace.txt", text);
     std::vector<Cost> ours;
     for (int round = 0; round < 3; ++round) {
@@ -405,9 +424,17 @@ TEST_F(EditorSpeed, ReplaceAll) {
     Close(rich);
     Table()[55] = {"Replace All in a rich text with a bold word on every line, " + std::to_string(replaced) +
                        " occurrences in 20,480 lines",
-                   Cell(richCost), "", "", "formatting kept (each hit replaced in place)", "kept"};
-    Table()[50] = {"Replace All, 10,000 occurrences in 20,480 lines", Cell(a),
-                  Cell(b) + " (the replaced text as one new text)", "", "ours/floor " + Ratio(a.ms, b.ms), "< 500 ms"};
+                   Cell(richCost),
+                   "",
+                   "",
+                   "formatting kept (each hit replaced in place)",
+                   "kept"};
+    Table()[50] = {"Replace All, 10,000 occurrences in 20,480 lines",
+                   Cell(a),
+                   Cell(b) + " (the replaced text as one new text)",
+                   "",
+                   "ours/floor " + Ratio(a.ms, b.ms),
+                   "< 500 ms"};
 }
 
 TEST_F(EditorSpeed, FirstShowingOfTheMessagePane) {
@@ -428,8 +455,12 @@ TEST_F(EditorSpeed, FirstShowingOfTheMessagePane) {
         floor.push_back(bench::Measure([&] { bare.Shrink(win::Scale(71) + win::Scale(2)); }));
     }
     Cost a = bench::Median(ours), b = bench::Median(floor);
-    Table()[60] = {"first showing of the message pane under 640 KB", Cell(a), Cell(b) + " (the control made shorter)", "",
-                  "ours/floor " + Ratio(a.ms, b.ms), "< 100 ms"};
+    Table()[60] = {"first showing of the message pane under 640 KB",
+                   Cell(a),
+                   Cell(b) + " (the control made shorter)",
+                   "",
+                   "ours/floor " + Ratio(a.ms, b.ms),
+                   "< 100 ms"};
 }
 
 double RunCompilerAlone(const std::string& commandLine) {
@@ -438,7 +469,8 @@ double RunCompilerAlone(const std::string& commandLine) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     double start = bench::NowMs();
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return 0;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return 0;
     win::KernelHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
     return bench::NowMs() - start;
@@ -472,7 +504,11 @@ TEST_F(EditorSpeed, GenerationRun) {
     std::snprintf(ratio, sizeof ratio, "first run +%.0f %%, later runs +%.0f %%", (first - compiler) * 100 / compiler,
                   (again - compiler) * 100 / compiler);
     Table()[70] = {"generation run, OK -> pane shown, beside the compiler alone",
-                  "first " + Ms(first) + ", later " + Ms(again), "compiler alone " + Ms(compiler), "", ratio, "<= +30 %"};
+                   "first " + Ms(first) + ", later " + Ms(again),
+                   "compiler alone " + Ms(compiler),
+                   "",
+                   ratio,
+                   "<= +30 %"};
 }
 
 }  // namespace

@@ -91,7 +91,8 @@ TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
     }
     std::string source = gentest::ReadFileBytes(InProgramDir("temp.trs"));
     double run = Median(runs), compiler = Median(alone);
-    std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), %d runs:\n", source.size(), messages, kRounds);
+    std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), %d runs:\n", source.size(), messages,
+                kRounds);
     std::printf("  OK pressed -> pane shown, each run:");
     for (double ms : runs) std::printf(" %.1f", ms);
     std::printf(" ms\n  (the first run also shows the pane for the first time: the editor is laid out anew)\n");
@@ -106,7 +107,8 @@ TEST_F(GenerationTest, FillingThePaneWithAHundredThousandMessages) {
     documents::TMdiChild& document = *Main().ActiveDocument();
     std::vector<std::string> lines;
     for (int i = 0; i < 100000; ++i)
-        lines.push_back("temp.trs(" + std::to_string(i + 1) + "): 警告 W201: 与第 1 行的条目完全相同，这一行不会再次写入词库：“文件”");
+        lines.push_back("temp.trs(" + std::to_string(i + 1) +
+                        "): 警告 W201: 与第 1 行的条目完全相同，这一行不会再次写入词库：“文件”");
     std::vector<double> fills;
     for (int round = 0; round < kRounds; ++round) {
         std::vector<std::string> copy = lines;

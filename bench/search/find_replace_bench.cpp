@@ -59,7 +59,9 @@ std::string WordList(std::size_t lineBytes, int hits) {
     return text;
 }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 struct OwnedDialog {
     HWND owner;
@@ -157,7 +159,8 @@ TEST_F(FindReplaceBench, ReplaceAllTenThousandOccurrences) {
         search::ReplaceAllResult walked;
         std::printf("    the walk over it:                %.0f ms\n",
                     Time([&] { walked = search::ReplaceAll(read, "旧词", "新的词", {}); }));
-        std::string rebuilt = read.substr(0, walked.start) + walked.newText + read.substr(walked.start + walked.oldLength);
+        std::string rebuilt = read.substr(0, walked.start) + walked.newText +
+                              read.substr(walked.start + walked.oldLength);
         std::printf("    a fresh text in the editor:      %.0f ms\n", Time([&] {
                         doc->Editor().Clear();
                         doc->Editor().ReplaceSelection(rebuilt, false);

@@ -40,8 +40,7 @@ TEST(ClockText, ATickRepaintsOnlyTheCellsThatChanged) {
         {{-1, -1, -1}, {0, 0, 0}, ":", 0},   // first paint
         {{21, 7, 3}, {21, 7, 4}, "时", 6},   // a double-byte separator is one cell
         {{21, 7, 59}, {21, 8, 0}, "::", 4},  // a two-character separator shifts the cells
-        {{21, 7, 3}, {21, 7, 4}, "::", 8},
-        {{21, 7, 3}, {21, 7, 3}, "::", 10},
+        {{21, 7, 3}, {21, 7, 4}, "::", 8},  {{21, 7, 3}, {21, 7, 3}, "::", 10},
     };
     for (const auto& c : cases)
         EXPECT_EQ(widgets::FirstChangedCell(c.before, c.after, c.separator), c.firstCell)

@@ -104,12 +104,15 @@ TEST_F(RefreshTest, UndoStaysAsTheKeyPressSetItUntilOneOfTheProgramsOwnWindowsTa
         std::function<void()> goAndComeBack;
         bool undoAfter;  // the refresh finds the text modified and enables Undo
     } excursions[] = {
-        {"the find dialog", [&] {
+        {"the find dialog",
+         [&] {
              HWND find = OpenFind();
              ClickAt(EditorPoint(*doc));
              CloseFind(find);
-         }, false},
-        {"the find dialog's not-found box", [&] {
+         },
+         false},
+        {"the find dialog's not-found box",
+         [&] {
              HWND find = OpenFind();
              ::SetDlgItemTextA(find, 0x480, "不在文中");
              harness::ModalAnswerer answerer;
@@ -119,20 +122,25 @@ TEST_F(RefreshTest, UndoStaysAsTheKeyPressSetItUntilOneOfTheProgramsOwnWindowsTa
              EXPECT_EQ(answerer.Seen().size(), 1u);
              ClickAt(EditorPoint(*doc));
              CloseFind(find);
-         }, false},
-        {"the about box", [&] {
+         },
+         false},
+        {"the about box",
+         [&] {
              harness::ModalAnswerer answerer;
              answerer.Press(IDOK);
              Main().About1Click();
              Pump(100);
              EXPECT_EQ(answerer.Seen().size(), 1u);
-         }, true},
-        {"another document window", [&] {
+         },
+         true},
+        {"another document window",
+         [&] {
              ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(other->hwnd()), 0);
              Pump(50);
              ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(doc->hwnd()), 0);
              Pump(50);
-         }, true},
+         },
+         true},
     };
     for (const auto& x : excursions) {
         SCOPED_TRACE(x.name);
@@ -161,8 +169,7 @@ TEST_F(RefreshTest, CutAndCopyKeepTheLastSelectionChangeUntilARefresh) {
         bool cut1, copy1, cutBtn, copyBtn;
     };
     auto read = [&] {
-        return States{MenuEnabled(E::Cut1), MenuEnabled(E::Copy1), ButtonEnabled(E::cutBtn),
-                      ButtonEnabled(E::copyBtn)};
+        return States{MenuEnabled(E::Cut1), MenuEnabled(E::Copy1), ButtonEnabled(E::cutBtn), ButtonEnabled(E::copyBtn)};
     };
     auto expect = [&](States want) {
         States got = read();

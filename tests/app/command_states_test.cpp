@@ -12,11 +12,11 @@ using app::Element;
 using E = Element;
 
 const std::initializer_list<Element> kDocumentCommands = {
-    E::Save1, E::fileSave, E::Paste1, E::pasteBtn, E::Find1, E::findBtn, E::Replace1, E::Replace, E::l1, E::A2,
-    E::Transfer, E::BeginTransfer, E::Cascade1, E::TileH, E::TileV, E::Arrange, E::CloseAll, E::MinAll,
-    E::RestoreAll};
-const std::initializer_list<Element> kAlwaysEnabled = {E::New1, E::fileNew, E::Open1, E::fileOpen, E::SaveAs1,
-                                                       E::Exit1, E::S1, E::LibMan, E::Contents1, E::About1};
+    E::Save1,   E::fileSave, E::Paste1,   E::pasteBtn, E::Find1,         E::findBtn,  E::Replace1,
+    E::Replace, E::l1,       E::A2,       E::Transfer, E::BeginTransfer, E::Cascade1, E::TileH,
+    E::TileV,   E::Arrange,  E::CloseAll, E::MinAll,   E::RestoreAll};
+const std::initializer_list<Element> kAlwaysEnabled = {E::New1,  E::fileNew, E::Open1,  E::fileOpen,  E::SaveAs1,
+                                                       E::Exit1, E::S1,      E::LibMan, E::Contents1, E::About1};
 
 TEST(CommandStates, BeforeTheFirstRefreshOnlySomeButtonsAreDisabled) {
     CommandStates s;
@@ -41,8 +41,8 @@ TEST(CommandStates, RefreshWithDocumentFollowsItsFacts) {
     for (E e : kDocumentCommands) EXPECT_TRUE(s.enabled(e)) << static_cast<int>(e);
     EXPECT_FALSE(s.enabled(E::Cut1));
     EXPECT_FALSE(s.enabled(E::Undo1));
-    EXPECT_FALSE(s.enabled(E::Copy1));  // keeps its state with a document
-    EXPECT_FALSE(s.enabled(E::cutBtn)); // the tool buttons follow the selection only
+    EXPECT_FALSE(s.enabled(E::Copy1));   // keeps its state with a document
+    EXPECT_FALSE(s.enabled(E::cutBtn));  // the tool buttons follow the selection only
 
     s.Refresh({true, true, true});
     EXPECT_TRUE(s.enabled(E::Undo1));

@@ -44,9 +44,8 @@ TEST(CommandTable, ItemsBelongToTheirMenus) {
         Element item;
         Element popup;
     } cases[] = {
-        {Element::New1, Element::File1},   {Element::Exit1, Element::File1},
-        {Element::Undo1, Element::Edit1},  {Element::A2, Element::Edit1},
-        {Element::S1, Element::N6},        {Element::RestoreAll, Element::V1},
+        {Element::New1, Element::File1},   {Element::Exit1, Element::File1}, {Element::Undo1, Element::Edit1},
+        {Element::A2, Element::Edit1},     {Element::S1, Element::N6},       {Element::RestoreAll, Element::V1},
         {Element::About1, Element::Help1},
     };
     for (const auto& c : cases) {

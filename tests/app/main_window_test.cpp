@@ -42,17 +42,41 @@ TEST_F(AppTest, MenuBarAsTheUserSeesIt) {
         const char* text;
     };
     const Line expected[] = {
-        {0, "&F.文件"},     {1, "&N.编辑新文件\tCtrl+N"}, {1, "&O.打开原有文件\tF3"}, {1, "&S.保存\tF2"},
-        {1, "&A.另存为"},   {1, ""},                      {1, "&Q.退出"},
-        {0, "&E.编辑"},     {1, "&U.恢复\tCtrl+Z"},       {1, ""},                    {1, "&T.剪切\tCtrl+X"},
-        {1, "&C.拷贝\tCtrl+C"}, {1, "&P.粘贴\tCtrl+V"},   {1, ""},                    {1, "&F.查找. . .\tCtrl+F"},
-        {1, "&R.替换. . . \tCtrl+R"}, {1, ""},            {1, "&L.清除"},             {1, "&A.全部选中"},
-        {0, "&T.工具"},     {1, "&E.词库编辑器"},
-        {0, "&W.窗口"},     {1, "&C.层    叠\tShift+F5"}, {1, "&H.水平平铺\tShift+F4"}, {1, "&V.垂直平铺"},
-        {1, "&I.排列图标"}, {1, ""},                      {1, "&A.全部关闭"},         {1, "&M.全部最小化"},
+        {0, "&F.文件"},
+        {1, "&N.编辑新文件\tCtrl+N"},
+        {1, "&O.打开原有文件\tF3"},
+        {1, "&S.保存\tF2"},
+        {1, "&A.另存为"},
+        {1, ""},
+        {1, "&Q.退出"},
+        {0, "&E.编辑"},
+        {1, "&U.恢复\tCtrl+Z"},
+        {1, ""},
+        {1, "&T.剪切\tCtrl+X"},
+        {1, "&C.拷贝\tCtrl+C"},
+        {1, "&P.粘贴\tCtrl+V"},
+        {1, ""},
+        {1, "&F.查找. . .\tCtrl+F"},
+        {1, "&R.替换. . . \tCtrl+R"},
+        {1, ""},
+        {1, "&L.清除"},
+        {1, "&A.全部选中"},
+        {0, "&T.工具"},
+        {1, "&E.词库编辑器"},
+        {0, "&W.窗口"},
+        {1, "&C.层    叠\tShift+F5"},
+        {1, "&H.水平平铺\tShift+F4"},
+        {1, "&V.垂直平铺"},
+        {1, "&I.排列图标"},
+        {1, ""},
+        {1, "&A.全部关闭"},
+        {1, "&M.全部最小化"},
         {1, "&R.全部恢复"},
         {0, "&C.开始转换"},
-        {0, "&H.帮助"},     {1, "&C.内容"},               {1, ""},                    {1, "&A.关于..."},
+        {0, "&H.帮助"},
+        {1, "&C.内容"},
+        {1, ""},
+        {1, "&A.关于..."},
     };
     auto lines = harness::ReadMenuBar(Main().hwnd());
     ASSERT_EQ(lines.size(), std::size(expected));
@@ -74,12 +98,10 @@ TEST_F(AppTest, StartUpWithNoDocumentEnablesOnlyTheAlwaysAvailableCommands) {
         const char* caption;
         bool visible, enabled;
     } buttons[] = {
-        {E::fileNew, "新建", true, true},   {E::fileOpen, "打开", true, true},
-        {E::fileSave, "存盘", true, false}, {E::cutBtn, "剪切", true, false},
-        {E::copyBtn, "拷贝", true, false},  {E::pasteBtn, "粘贴", true, false},
-        {E::findBtn, "查找", true, false},  {E::Replace, "替换", true, false},
-        {E::BeginTransfer, "生成", true, false}, {E::LibMan, "编辑", true, true},
-        {E::adjLib, "设置", false, true},
+        {E::fileNew, "新建", true, true},  {E::fileOpen, "打开", true, true}, {E::fileSave, "存盘", true, false},
+        {E::cutBtn, "剪切", true, false},  {E::copyBtn, "拷贝", true, false}, {E::pasteBtn, "粘贴", true, false},
+        {E::findBtn, "查找", true, false}, {E::Replace, "替换", true, false}, {E::BeginTransfer, "生成", true, false},
+        {E::LibMan, "编辑", true, true},   {E::adjLib, "设置", false, true},
     };
     for (const auto& b : buttons) {
         HWND h = Button(b.e);

@@ -47,7 +47,8 @@ struct Failure {
 
 std::string Narrow(const std::wstring& text, UINT codePage = 936) {
     if (text.empty()) return {};
-    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
     ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -142,13 +143,12 @@ void FailOnErrorBox(DWORD pid) {
 
 // The command id the main window gives a menu item. Menus cannot be read from another
 // process under Wine, so the id comes from the main window's own numbering.
-WPARAM CommandId(app::Element element) {
-    return static_cast<WPARAM>(app::TMDIForm::ElementId(element));
-}
+WPARAM CommandId(app::Element element) { return static_cast<WPARAM>(app::TMDIForm::ElementId(element)); }
 
 void SetText(HWND hwnd, const std::wstring& text) {
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 10000, &result);
+    ::SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 10000,
+                          &result);
 }
 
 void Press(HWND dialog, int id) {
@@ -173,7 +173,8 @@ std::vector<std::string> PaneLines(HANDLE process, HWND list) {
         std::string text(kTextBytes, '\0');
         SIZE_T moved = 0;
         ::WriteProcessMemory(process, remote, &item, sizeof item, &moved);
-        const LRESULT n = ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote));
+        const LRESULT n = ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(remote));
         ::ReadProcessMemory(process, remoteText, text.data(), kTextBytes, &moved);
         text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
         lines.push_back(text);
@@ -192,8 +193,8 @@ int RunJob(const JobOptions& o) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION pi{};
     std::wstring commandLine = L"\"" + o.editor + L"\"";
-    if (!::CreateProcessW(o.editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          o.workdir.c_str(), &startup, &pi))
+    if (!::CreateProcessW(o.editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, o.workdir.c_str(),
+                          &startup, &pi))
         throw Failure{"无法启动 " + Narrow(o.editor) + "（错误 " + std::to_string(::GetLastError()) + "）"};
     ::CloseHandle(pi.hThread);
     const DWORD pid = pi.dwProcessId;
@@ -221,7 +222,8 @@ int RunJob(const JobOptions& o) {
         Press(openDialog, IDOK);
         ::Sleep(500);
     }
-    SetText(::GetDlgItem(openDialog, kOpenFileNameBox), slash == std::wstring::npos ? o.open : o.open.substr(slash + 1));
+    SetText(::GetDlgItem(openDialog, kOpenFileNameBox),
+            slash == std::wstring::npos ? o.open : o.open.substr(slash + 1));
     Press(openDialog, IDOK);
     HWND client = FindChild(main, [](HWND h) { return ClassOf(h) == "MDIClient"; });
     if (!client) throw Failure{"主窗口没有文档区"};
@@ -323,16 +325,24 @@ int wmain(int argc, wchar_t** argv) {
             };
             if (arg == L"--close") return CloseEditor();
             if (arg == L"--shortcut") return PrintShortcut(value());
-            if (arg == L"--editor") job.editor = value();
-            else if (arg == L"--workdir") job.workdir = value();
-            else if (arg == L"--open") job.open = value();
-            else if (arg == L"--name") job.name = value();
-            else if (arg == L"--description") job.description = value();
-            else if (arg == L"--leave-open") job.leaveOpen = true;
-            else throw Failure{"未知的选项 " + Narrow(arg)};
+            if (arg == L"--editor")
+                job.editor = value();
+            else if (arg == L"--workdir")
+                job.workdir = value();
+            else if (arg == L"--open")
+                job.open = value();
+            else if (arg == L"--name")
+                job.name = value();
+            else if (arg == L"--description")
+                job.description = value();
+            else if (arg == L"--leave-open")
+                job.leaveOpen = true;
+            else
+                throw Failure{"未知的选项 " + Narrow(arg)};
         }
         if (job.editor.empty() || job.workdir.empty() || job.open.empty() || job.name.empty())
-            throw Failure{"用法：velmora_main_job --editor EXE --workdir DIR --open FILE --name NAME --description TEXT"};
+            throw Failure{
+                "用法：velmora_main_job --editor EXE --workdir DIR --open FILE --name NAME --description TEXT"};
         return RunJob(job);
     } catch (const Failure& failure) {
         const std::string text = "失败：" + failure.step + "\n";

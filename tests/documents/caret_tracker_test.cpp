@@ -50,12 +50,10 @@ TEST(CaretTracker, DisplayCountsFromOneAndColumnsInBytes) {
         int position;
         const char* display;
     } cases[] = {
-        {"", 0, "1:1"},
-        {"abc", 3, "1:4"},
-        {"中文", 4, "1:5"},               // a Chinese character advances the column by 2
-        {"ab\r\n", 4, "2:1"},             // Enter at the end of line 1
-        {"ab\r\ncd", 3, "1:4"},           // between CR and LF: still line 1
-        {"a\rb", 3, "1:4"},               // only LF ends a line
+        {"", 0, "1:1"},         {"abc", 3, "1:4"}, {"中文", 4, "1:5"},  // a Chinese character advances the column by 2
+        {"ab\r\n", 4, "2:1"},                                           // Enter at the end of line 1
+        {"ab\r\ncd", 3, "1:4"},                                         // between CR and LF: still line 1
+        {"a\rb", 3, "1:4"},                                             // only LF ends a line
         {"x\n\n\ny", 4, "4:1"},
     };
     for (const auto& c : cases) {

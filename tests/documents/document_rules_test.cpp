@@ -25,9 +25,14 @@ TEST(NeedsSaveDialog, AnyCaptionHoldingNonameExactly) {
         const char* caption;
         bool dialog;
     } cases[] = {
-        {"NONAME0", true},          {"NONAME12", true},     {"C:\\NONAME\\A.TXT", true},
-        {"C:\\LEX\\XNONAMEX", true}, {"C:\\LEX\\A.TXT", false}, {"noname1", false},
-        {"NONAM", false},           {"", false},
+        {"NONAME0", true},
+        {"NONAME12", true},
+        {"C:\\NONAME\\A.TXT", true},
+        {"C:\\LEX\\XNONAMEX", true},
+        {"C:\\LEX\\A.TXT", false},
+        {"noname1", false},
+        {"NONAM", false},
+        {"", false},
     };
     for (const auto& c : cases) EXPECT_EQ(NeedsSaveDialog(c.caption), c.dialog) << c.caption;
 }
@@ -78,14 +83,11 @@ TEST(EditFits, TypingAndPastingStopAtTheLimitInBytes) {
         std::size_t text, removed, added;
         bool fits;
     } cases[] = {
-        {0, 0, 1, true},
-        {655359, 0, 1, true},
-        {655360, 0, 1, false},
-        {655359, 0, 2, false},     // a Chinese character needs two bytes
-        {655360, 2, 2, true},      // typed over a selection of the same size
-        {655360, 1, 2, false},
-        {1000000, 0, 0, true},     // loaded beyond the limit: deleting still works
-        {1000000, 5, 1, true},     // ... and typing over a longer selection too
+        {0, 0, 1, true},        {655359, 0, 1, true},
+        {655360, 0, 1, false},  {655359, 0, 2, false},  // a Chinese character needs two bytes
+        {655360, 2, 2, true},                           // typed over a selection of the same size
+        {655360, 1, 2, false},  {1000000, 0, 0, true},  // loaded beyond the limit: deleting still works
+        {1000000, 5, 1, true},                          // ... and typing over a longer selection too
         {1000000, 0, 1, false},
     };
     for (const auto& c : cases) EXPECT_EQ(EditFits(c.text, c.removed, c.added), c.fits) << c.text << "+" << c.added;
@@ -99,14 +101,14 @@ TEST(FindNonGbk, AcceptsGbkAndPointsAtTheFirstForeignByte) {
         {"", std::string::npos},
         {"abc\r\n", std::string::npos},
         {"中文\r\n第二行", std::string::npos},
-        {"\x81\x40\xFE\xFE", std::string::npos},        // the corners of the double-byte range
-        {"\x80\xFF", std::string::npos},                // single bytes of the code page
+        {"\x81\x40\xFE\xFE", std::string::npos},  // the corners of the double-byte range
+        {"\x80\xFF", std::string::npos},          // single bytes of the code page
         {std::string("a\0b", 3), std::string::npos},
-        {"ab\xD6", 2},                                  // a lead byte at the end
-        {"\xD6\n", 0},                                  // a lead byte before LF eats the LF
-        {"x\x81\x7F", 1},                               // 0x7F is no trail byte
+        {"ab\xD6", 2},     // a lead byte at the end
+        {"\xD6\n", 0},     // a lead byte before LF eats the LF
+        {"x\x81\x7F", 1},  // 0x7F is no trail byte
         {"\x81\xFF", 0},
-        {"\xE4\xB8\xAD\n", 2},                          // "中" in UTF-8: E4 B8 pairs, AD meets LF
+        {"\xE4\xB8\xAD\n", 2},  // "中" in UTF-8: E4 B8 pairs, AD meets LF
     };
     for (const auto& c : cases) EXPECT_EQ(FindNonGbk(c.bytes), c.bad) << c.bytes;
 }
@@ -155,12 +157,12 @@ TEST(GbkChunkEnd, ACrTakenAsATrailByteStaysWithItsLead) {
 
 TEST(Utf16ChunkEnd, NeverSplitsASurrogatePairOrCrLf) {
     std::u16string text = u"ab\r\ncd\U0001F600e";
-    EXPECT_EQ(Utf16ChunkEnd(text, 0, 3), 2u);   // not between CR and LF
+    EXPECT_EQ(Utf16ChunkEnd(text, 0, 3), 2u);  // not between CR and LF
     EXPECT_EQ(Utf16ChunkEnd(text, 0, 4), 4u);
-    EXPECT_EQ(Utf16ChunkEnd(text, 4, 3), 6u);   // not between the halves of U+1F600
+    EXPECT_EQ(Utf16ChunkEnd(text, 4, 3), 6u);  // not between the halves of U+1F600
     EXPECT_EQ(Utf16ChunkEnd(text, 4, 4), 8u);
     EXPECT_EQ(Utf16ChunkEnd(text, 8, 100), text.size());
-    EXPECT_EQ(Utf16ChunkEnd(text, 2, 1), 3u);   // one unit is all there is room for
+    EXPECT_EQ(Utf16ChunkEnd(text, 2, 1), 3u);  // one unit is all there is room for
 }
 
 TEST(SplitterGeometry, TheLineStaysTwentyPixelsFromEitherEdge) {
@@ -181,13 +183,12 @@ TEST(SplitterGeometry, EndOfDragRule) {
     struct Case {
         int pane, line, barTop, client, bar, expected;
     } cases[] = {
-        {71, 150, 200, 273, 2, 121},   // released 50 above the bar: 50 taller
-        {71, 230, 200, 273, 2, 41},    // 30 below: 30 shorter
-        {71, 200, 200, 273, 2, 71},    // not moved
-        {71, 271, 200, 273, 2, 1},     // 0 or less becomes 1
-        {71, 300, 200, 273, 2, 1},
-        {71, 20, 200, 300, 2, 251},    // up to the top limit
-        {71, 20, 250, 273, 2, 268},    // client - bar - 3 once it would fill the client
+        {71, 150, 200, 273, 2, 121},                              // released 50 above the bar: 50 taller
+        {71, 230, 200, 273, 2, 41},                               // 30 below: 30 shorter
+        {71, 200, 200, 273, 2, 71},                               // not moved
+        {71, 271, 200, 273, 2, 1},                                // 0 or less becomes 1
+        {71, 300, 200, 273, 2, 1},   {71, 20, 200, 300, 2, 251},  // up to the top limit
+        {71, 20, 250, 273, 2, 268},                               // client - bar - 3 once it would fill the client
     };
     for (const auto& c : cases)
         EXPECT_EQ(PaneHeightAfterDrag(c.pane, c.line, c.barTop, c.client, c.bar), c.expected) << c.line;

@@ -125,8 +125,9 @@ TEST_F(SplitterTest, DraggingUpMakesThePaneTallerAndDownShorter) {
     Mouse(WM_LBUTTONUP, top - 50);
     Pump();
     EXPECT_EQ(doc_->ErrorListHeight(), pane + 50);
-    EXPECT_EQ(RectIn(doc_->ErrorList().hwnd(), doc_->hwnd()).top - RectIn(doc_->ErrorList().hwnd(), doc_->hwnd()).bottom,
-              -(pane + 50));
+    EXPECT_EQ(
+        RectIn(doc_->ErrorList().hwnd(), doc_->hwnd()).top - RectIn(doc_->ErrorList().hwnd(), doc_->hwnd()).bottom,
+        -(pane + 50));
     EXPECT_EQ(BarTop(), top - 50);
     EXPECT_EQ(RectIn(doc_->Editor().hwnd(), doc_->hwnd()).bottom, top - 50);
 
@@ -325,8 +326,16 @@ TEST_F(DocumentTest, EveryChangeSetsTheModifiedFlag) {
         std::function<void()> act;
     } cases[] = {
         {"typing", [&] { ::SendMessageA(editor, WM_CHAR, 'q', 0); }},
-        {"cut", [&] { doc->Editor().SetSelection(0, 2); ::SendMessageA(editor, WM_CUT, 0, 0); }},
-        {"clear", [&] { doc->Editor().SetSelection(0, 1); ::SendMessageA(editor, WM_CLEAR, 0, 0); }},
+        {"cut",
+         [&] {
+             doc->Editor().SetSelection(0, 2);
+             ::SendMessageA(editor, WM_CUT, 0, 0);
+         }},
+        {"clear",
+         [&] {
+             doc->Editor().SetSelection(0, 1);
+             ::SendMessageA(editor, WM_CLEAR, 0, 0);
+         }},
         {"undo", [&] { ::SendMessageA(editor, EM_UNDO, 0, 0); }},
         {"set text", [&] { ::SetWindowTextA(editor, ""); }},
         {"replace", [&] { doc->Editor().ReplaceSelection("中", false); }},
@@ -505,11 +514,12 @@ TEST_F(CommandStateTest, ClosingTheLastDocumentDisablesThemAgain) {
     ::SendMessageA(Main().ActiveDocument()->hwnd(), WM_CLOSE, 0, 0);
     Pump();
     ASSERT_TRUE(Main().Documents().empty());
-    for (Element e : {Element::fileSave, Element::Save1, Element::pasteBtn, Element::Paste1, Element::findBtn,
-                      Element::Find1, Element::Replace, Element::Replace1, Element::l1, Element::A2,
-                      Element::BeginTransfer, Element::Transfer, Element::Cascade1, Element::TileH, Element::TileV,
-                      Element::Arrange, Element::CloseAll, Element::MinAll, Element::RestoreAll, Element::Cut1,
-                      Element::Copy1, Element::Undo1})
+    for (Element e :
+         {Element::fileSave,      Element::Save1,    Element::pasteBtn, Element::Paste1,     Element::findBtn,
+          Element::Find1,         Element::Replace,  Element::Replace1, Element::l1,         Element::A2,
+          Element::BeginTransfer, Element::Transfer, Element::Cascade1, Element::TileH,      Element::TileV,
+          Element::Arrange,       Element::CloseAll, Element::MinAll,   Element::RestoreAll, Element::Cut1,
+          Element::Copy1,         Element::Undo1})
         EXPECT_FALSE(On(e)) << static_cast<int>(e);
     for (Element e : {Element::fileNew, Element::fileOpen, Element::New1, Element::Open1, Element::SaveAs1})
         EXPECT_TRUE(On(e)) << static_cast<int>(e);

@@ -75,8 +75,8 @@ TEST_F(EditorCharacters, LongTextIsReadExactlyAtItsStartMiddleAndEnd) {
     text += "最后一行没有换行";
     SetText(text);
     int length = Positions(text);
-    const int ranges[][2] = {{length - 20, length}, {length - 1, length}, {0, 5}, {length / 2, length / 2 + 9000},
-                             {length - 9000, length}, {10, length}};
+    const int ranges[][2] = {{length - 20, length},           {length - 1, length},    {0, 5},
+                             {length / 2, length / 2 + 9000}, {length - 9000, length}, {10, length}};
     for (const auto& range : ranges)
         EXPECT_EQ(editor_->Characters(range[0], range[1]), Expected(text, range[0], range[1]))
             << "[" << range[0] << "," << range[1] << ")";

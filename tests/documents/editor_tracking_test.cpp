@@ -113,7 +113,7 @@ TEST_F(EditorTracking, UndoFollowsTheRefreshAndTheKeyPressRule) {
     EXPECT_EQ(harness::WindowText(first.Editor().hwnd()), "");
     Key('A');
     EXPECT_FALSE(MenuEnabled(E::Undo1));  // refreshed while the text was unchanged
-    Key('Z', true);                      // disabled Undo swallows Ctrl+Z
+    Key('Z', true);                       // disabled Undo swallows Ctrl+Z
     EXPECT_EQ(harness::WindowText(first.Editor().hwnd()), "a");
     NewDocument();
     ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first.hwnd()), 0);

@@ -189,7 +189,9 @@ TEST_F(DocumentTest, AFileThatIsNotGbkOpensWithAWarning) {
 }
 
 TEST_F(DocumentTest, AUtf8FileWithAByteOrderMarkIsReadAsGbkAndWarned) {
-    std::string bom = "\xEF\xBB\xBF" "abc\xE4\xB8\xAD\r\n";
+    std::string bom =
+        "\xEF\xBB\xBF"
+        "abc\xE4\xB8\xAD\r\n";
     WriteBytes(folder_ / "bom.txt", bom);
     ModalAnswerer answerer;
     answerer.Then(ChooseFile(folder_ / "bom.txt", 1)).Press(IDOK);
@@ -267,8 +269,8 @@ TEST_F(DocumentTest, SaveAsWritesExactlyTheReturnedPathAndReplacesWithoutAsking)
     answerer.Then(doctest::ReadFileDialog(dialog, ChooseFile(folder_ / "target")));
     Run(app::Command::SaveAs);
     Pump();
-    EXPECT_EQ(answerer.Seen().size(), 2u);  // no question about replacing
-    EXPECT_EQ(dialog.name, "");             // the save dialog offers nothing the first time
+    EXPECT_EQ(answerer.Seen().size(), 2u);              // no question about replacing
+    EXPECT_EQ(dialog.name, "");                         // the save dialog offers nothing the first time
     EXPECT_EQ(ReadBytes(folder_ / "target"), "更new");  // plain text under any name
     EXPECT_FALSE(FileExists(folder_ / "target.TXT"));
     EXPECT_EQ(doc->Caption(), folder_ / "target");
@@ -317,8 +319,7 @@ protected:
         EXPECT_TRUE(doc->IsModified());
         // No temporary file is left behind.
         std::string folder = path.substr(0, path.rfind('\\') + 1);
-        for (const auto& name : doctest::FolderEntries(folder))
-            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+        for (const auto& name : doctest::FolderEntries(folder)) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
     }
 };
 

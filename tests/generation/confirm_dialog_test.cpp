@@ -58,7 +58,7 @@ TEST_F(AppTest, ConfirmIsCreatedHiddenAndShownAsDesigned) {
     struct Control {
         int id;
         const char* text;
-        RECT bounds;  // left, top, right, bottom in the client area
+        RECT bounds;          // left, top, right, bottom in the client area
         int characterHeight;  // 0: not checked
     } controls[] = {
         {TConfirm::kLabel1, "请加入对该词库的说明", {28, 19, 188, 39}, 17},
@@ -182,7 +182,8 @@ TEST_F(AppTest, ConfirmFieldsStopAtTheirByteLimits) {
         {"pasting from the clipboard", TConfirm::kEdit2, Input::Pasted, "测试文件名称", "测试文件"},
         {"120 letters into the description", TConfirm::kEdit1, Input::Replaced, std::string(120, 'x'),
          std::string(100, 'x')},
-        {"60 Chinese characters into the description", TConfirm::kEdit1, Input::Pasted, [] {
+        {"60 Chinese characters into the description", TConfirm::kEdit1, Input::Pasted,
+         [] {
              std::string s;
              for (int i = 0; i < 60; ++i) s += "词";
              return s;
@@ -267,17 +268,15 @@ TEST_F(AppTest, ConfirmRefusesToCloseWhileAFieldHoldsAForbiddenByte) {
                 refusalBox = box;
                 ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
             });
-            timeline.WaitUntil([&] { return refusalBox && !::IsWindow(refusalBox); })
-                .Wait(200)
-                .Do([&] {
-                    stayedOpen = ::IsWindowVisible(hwnd) != FALSE;
-                    focusAfter = ::GetFocus();
-                    descriptionAfter = WindowText(Field(hwnd, TConfirm::kEdit1));
-                    fileNameAfter = WindowText(Field(hwnd, TConfirm::kEdit2));
-                    ::SetDlgItemTextA(hwnd, TConfirm::kEdit1, "");
-                    ::SetDlgItemTextA(hwnd, TConfirm::kEdit2, "");
-                    ::PostMessageA(::GetDlgItem(hwnd, TConfirm::kButton2), BM_CLICK, 0, 0);
-                });
+            timeline.WaitUntil([&] { return refusalBox && !::IsWindow(refusalBox); }).Wait(200).Do([&] {
+                stayedOpen = ::IsWindowVisible(hwnd) != FALSE;
+                focusAfter = ::GetFocus();
+                descriptionAfter = WindowText(Field(hwnd, TConfirm::kEdit1));
+                fileNameAfter = WindowText(Field(hwnd, TConfirm::kEdit2));
+                ::SetDlgItemTextA(hwnd, TConfirm::kEdit1, "");
+                ::SetDlgItemTextA(hwnd, TConfirm::kEdit2, "");
+                ::PostMessageA(::GetDlgItem(hwnd, TConfirm::kButton2), BM_CLICK, 0, 0);
+            });
         }
         int result = dialog.ShowModal();
 

@@ -10,15 +10,14 @@ namespace gentest {
 
 namespace {
 thread_local Timeline* activeTimeline = nullptr;
-const char* const kLeftBehind[] = {"Mervik.exe",          "Mervik.ERR",          "temp.trs",
-                                   "fake-command-line.txt", "fake-current-dir.txt", "fake-source.trs",
-                                   "fake-pid.txt",          "fake-sleep.txt",       "fake-hang",
-                                   "fake-reply.ERR"};
+const char* const kLeftBehind[] = {
+    "Mervik.exe",   "Mervik.ERR",     "temp.trs",  "fake-command-line.txt", "fake-current-dir.txt", "fake-source.trs",
+    "fake-pid.txt", "fake-sleep.txt", "fake-hang", "fake-reply.ERR"};
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buffer[65536];
@@ -152,14 +151,18 @@ void GenerationTest::Clean() {
 }
 
 void GenerationTest::InstallFakeCompiler() {
-    ASSERT_TRUE(::CopyFileA(InProgramDir("fake-compiler\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileA(InProgramDir("fake-compiler\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
 }
 
 void GenerationTest::InstallRealCompiler() {
-    ASSERT_TRUE(::CopyFileA(InProgramDir("real-compiler\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileA(InProgramDir("real-compiler\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
 }
 
-void GenerationTest::FakeReplies(const std::string& messageFile) { WriteFileBytes(InProgramDir("fake-reply.ERR"), messageFile); }
+void GenerationTest::FakeReplies(const std::string& messageFile) {
+    WriteFileBytes(InProgramDir("fake-reply.ERR"), messageFile);
+}
 
 documents::TMdiChild& GenerationTest::NewDocument(const std::string& text) {
     Main().Execute(app::Command::New);

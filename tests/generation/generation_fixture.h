@@ -77,9 +77,7 @@ protected:
     // The generation command, as the menu or the tool button gives it.
     void Generate() { Main().Execute(app::Command::Generate); }
     // The document's message pane as the user sees it.
-    std::vector<std::string> PaneRows(documents::TMdiChild& document) {
-        return ListRows(document.ErrorList().hwnd());
-    }
+    std::vector<std::string> PaneRows(documents::TMdiChild& document) { return ListRows(document.ErrorList().hwnd()); }
     bool GenerateButtonEnabled() { return ::IsWindowEnabled(Button(app::Element::BeginTransfer)) != FALSE; }
 
 private:

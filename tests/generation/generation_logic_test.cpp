@@ -25,11 +25,8 @@ TEST(CompilerCommandLine, NamesTheTemporaryFilesOfAStoppedCompiler) {
         const char* fileName;
         const char* library;
     } cases[] = {
-        {"abc", "LIB\\abc.LIB.42.tmp"},
-        {"ab.c", "LIB\\ab.c.LIB.42.tmp"},
-        {"", "LIB\\.LIB.42.tmp"},
-        {"a.b/cd", "LIB\\a.b/cd.LIB.42.tmp"},
-        {"词库", "LIB\\词库.LIB.42.tmp"},
+        {"abc", "LIB\\abc.LIB.42.tmp"},       {"ab.c", "LIB\\ab.c.LIB.42.tmp"}, {"", "LIB\\.LIB.42.tmp"},
+        {"a.b/cd", "LIB\\a.b/cd.LIB.42.tmp"}, {"词库", "LIB\\词库.LIB.42.tmp"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(generation::StoppedCompilerTemporaryFiles(c.fileName, "C:\\程序\\", 42),

@@ -35,7 +35,8 @@ TEST_F(GenerationTest, TheCompilerReceivesTheCommandLineByteForByte) {
         {"empty file name", "说明", "", "Mervik.exe   temp.trs \"LIB\\\"  \"说明\""},
         {"empty description", "", "abc", "Mervik.exe   temp.trs \"LIB\\abc\"  \"\""},
         {"Chinese description", "中文的词库说明", "词库", "Mervik.exe   temp.trs \"LIB\\词库\"  \"中文的词库说明\""},
-        {"blanks, colons, backslashes", "C:\\LEX dir: a\\b  c", "a", "Mervik.exe   temp.trs \"LIB\\a\"  \"C:\\LEX dir: a\\b  c\""},
+        {"blanks, colons, backslashes", "C:\\LEX dir: a\\b  c", "a",
+         "Mervik.exe   temp.trs \"LIB\\a\"  \"C:\\LEX dir: a\\b  c\""},
         {"description ending in a backslash", "ends in \\", "a", "Mervik.exe   temp.trs \"LIB\\a\"  \"ends in \\\""},
     };
     NewDocument("文件=File\r\n");
@@ -56,9 +57,11 @@ TEST_F(GenerationTest, ThePaneListsTheMessageFileLineByLine) {
         std::string messageFile;
         Rows rows;
     } cases[] = {
-        {"every kind of line break", "第一条\r\n第二条\n\r\n第四条\r第五条\0以后不算\r\n"s,
+        {"every kind of line break",
+         "第一条\r\n第二条\n\r\n第四条\r第五条\0以后不算\r\n"s,
          {"第一条", "第二条", "", "第四条", "第五条"}},
-        {"a last line without a break", "temp.trs(1): 警告 W203: 未翻译\r\n共有 0 个错误，1 个警告。",
+        {"a last line without a break",
+         "temp.trs(1): 警告 W203: 未翻译\r\n共有 0 个错误，1 个警告。",
          {"temp.trs(1): 警告 W203: 未翻译", "共有 0 个错误，1 个警告。"}},
         {"a zero-byte file empties the pane", "", {}},
     };

@@ -20,7 +20,8 @@ int StringWidth(HWND list, const std::string& text) {
 TEST_F(GenerationTest, MessagePaneShowsEveryRowWhole) {
     auto& document = NewDocument("");
     auto& pane = document.ErrorList();
-    const std::string longRow = "temp.trs(9): 警告 W204: " + std::string(150, 'W') + "中文消息中文消息中文消息中文消息中文消息";
+    const std::string longRow = "temp.trs(9): 警告 W204: " + std::string(150, 'W') +
+                                "中文消息中文消息中文消息中文消息中文消息";
     const Rows rows = {"短", longRow, "", "中等长度的一行消息"};
     pane.SetLines(rows);
     document.ShowErrorList();

@@ -34,7 +34,8 @@ std::string ThroughCodePage(const std::string& bytes) {
     int units = ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
                                       static_cast<int>(wide.size()));
     std::string back(bytes.size() * 2 + 2, '\0');
-    int n = ::WideCharToMultiByte(936, 0, wide.data(), units, back.data(), static_cast<int>(back.size()), nullptr, nullptr);
+    int n = ::WideCharToMultiByte(936, 0, wide.data(), units, back.data(), static_cast<int>(back.size()), nullptr,
+                                  nullptr);
     back.resize(static_cast<std::size_t>(n));
     return back;
 }
@@ -115,9 +116,18 @@ TEST_F(GbkRoundTrip, BytesThatAreNotGbkAreWarnedAboutAndSavedAsTheLoadReadThem) 
         std::string saved;
     } cases[] = {
         // A lead byte takes the byte after it, whatever it is: the two become one "?".
-        {"lead byte before 0x7F", "a\x81\x7F" "b\r\n", "a?b\r\n"},
-        {"lead byte before 0xFF", "a\x81\xFF" "b\r\n", "a?b\r\n"},
-        {"lead byte before a digit", "a\xD6" "0b\r\n", "a?b\r\n"},
+        {"lead byte before 0x7F",
+         "a\x81\x7F"
+         "b\r\n",
+         "a?b\r\n"},
+        {"lead byte before 0xFF",
+         "a\x81\xFF"
+         "b\r\n",
+         "a?b\r\n"},
+        {"lead byte before a digit",
+         "a\xD6"
+         "0b\r\n",
+         "a?b\r\n"},
         {"lead byte before CR LF", "a\xD6\r\nb\r\n", "a?\nb\r\n"},
         {"lead byte before LF", "a\xD6\nb\r\n", "a?b\r\n"},
         {"lead byte at the end", "ab\r\n\xD6", "ab\r\n?"},

@@ -81,11 +81,13 @@ DWORD ProbeUserObjects() {
     THREADENTRY32 thread{};
     thread.dwSize = sizeof thread;
     for (BOOL more = ::Thread32First(snapshot, &thread); more; more = ::Thread32Next(snapshot, &thread))
-        if (thread.th32OwnerProcessID == self) ::EnumThreadWindows(thread.th32ThreadID, CountWindow, reinterpret_cast<LPARAM>(&count));
+        if (thread.th32OwnerProcessID == self)
+            ::EnumThreadWindows(thread.th32ThreadID, CountWindow, reinterpret_cast<LPARAM>(&count));
     ::CloseHandle(snapshot);
     for (HWND window = nullptr; (window = ::FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr));) {
         DWORD owner = 0;
-        if (::GetWindowThreadProcessId(window, &owner) && owner == self) CountWindow(window, reinterpret_cast<LPARAM>(&count));
+        if (::GetWindowThreadProcessId(window, &owner) && owner == self)
+            CountWindow(window, reinterpret_cast<LPARAM>(&count));
     }
     for (UINT_PTR slot = 0x20; slot < 0x10000; slot += 2) count += ::IsMenu(reinterpret_cast<HMENU>(slot)) != FALSE;
     return count;
@@ -124,17 +126,20 @@ TEST(ObjectCounts, SeeAnObjectComeAndGo) {
 }
 
 void PrintHoldings(const char* what, int cycles, const Holdings& start, const Holdings& end) {
-    std::printf("[ figures  ] %s x%d (counted by %s): GDI objects %lu -> %lu, USER objects %lu -> %lu, private memory %lu KB -> %lu KB\n",
-                what, cycles, g_countedBy, static_cast<unsigned long>(start.gdi), static_cast<unsigned long>(end.gdi),
-                static_cast<unsigned long>(start.user), static_cast<unsigned long>(end.user),
-                static_cast<unsigned long>(start.privateBytes >> 10), static_cast<unsigned long>(end.privateBytes >> 10));
+    std::printf(
+        "[ figures  ] %s x%d (counted by %s): GDI objects %lu -> %lu, USER objects %lu -> %lu, private memory %lu KB "
+        "-> %lu KB\n",
+        what, cycles, g_countedBy, static_cast<unsigned long>(start.gdi), static_cast<unsigned long>(end.gdi),
+        static_cast<unsigned long>(start.user), static_cast<unsigned long>(end.user),
+        static_cast<unsigned long>(start.privateBytes >> 10), static_cast<unsigned long>(end.privateBytes >> 10));
 }
 
 class LongSessionTest : public gentest::GenerationTest {
 protected:
     void SetUp() override {
         gentest::GenerationTest::SetUp();
-        ASSERT_TRUE(::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            ::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
     }
     void TearDown() override {
         gentest::GenerationTest::TearDown();

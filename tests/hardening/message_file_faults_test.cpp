@@ -19,7 +19,8 @@ class MessageFileFaultTest : public gentest::GenerationTest {
 protected:
     void SetUp() override {
         gentest::GenerationTest::SetUp();
-        ASSERT_TRUE(::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            ::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
     }
     void TearDown() override {
         gentest::GenerationTest::TearDown();

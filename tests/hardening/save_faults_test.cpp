@@ -61,7 +61,8 @@ protected:
 TEST_F(SaveFaultTest, AFailedSaveKeepsFileAndTextAndTheNextSaveSucceeds) {
     const std::string full = faults::FaultDrive("VELMORA_FULL_DRIVE");
     const std::string readOnly = faults::FaultDrive("VELMORA_READONLY_DRIVE");
-    if (full.empty() || readOnly.empty()) GTEST_SKIP() << "no small disks mapped (run under with_fault_disks.sh as root)";
+    if (full.empty() || readOnly.empty())
+        GTEST_SKIP() << "no small disks mapped (run under with_fault_disks.sh as root)";
 
     std::string readOnlyFile = folder_ / "doc.txt";
     doctest::WriteBytes(readOnlyFile, "只读文件\r\n原来的内容\r\n");
@@ -82,11 +83,13 @@ TEST_F(SaveFaultTest, AFailedSaveKeepsFileAndTextAndTheNextSaveSucceeds) {
         },
         [&] { holder.reset(); });
 
-    ExpectNothingLost("full disk", full + "doc.txt", documents::kFailedToSaveStream, [] {},
-                      [&] { EXPECT_TRUE(::DeleteFileA((full + "filler").c_str())); });
+    ExpectNothingLost(
+        "full disk", full + "doc.txt", documents::kFailedToSaveStream, [] {},
+        [&] { EXPECT_TRUE(::DeleteFileA((full + "filler").c_str())); });
 
-    ExpectNothingLost("read-only disk", readOnly + "doc.txt", documents::CannotCreateFile(readOnly + "doc.txt"), [] {},
-                      [] { EXPECT_TRUE(faults::RequestFromScript("remount-rw")); });
+    ExpectNothingLost(
+        "read-only disk", readOnly + "doc.txt", documents::CannotCreateFile(readOnly + "doc.txt"), [] {},
+        [] { EXPECT_TRUE(faults::RequestFromScript("remount-rw")); });
 }
 
 }  // namespace

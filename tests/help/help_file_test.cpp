@@ -18,8 +18,8 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -62,9 +62,9 @@ struct View {
 // The context-name hash of the description: h = h * 43 + table[c], in signed 32 bits.
 std::int32_t ContextHash(const std::string& name) {
     static const signed char table[256] = {
-        0x00, -47, -46, -45, -44, -43, -42, -41, -40, -39, -38, -37, -36, -35, -34, -33,
-        -32,  -31, -30, -29, -28, -27, -26, -25, -24, -23, -22, -21, -20, -19, -18, -17,
-        -16,  0x0B, -14, -13, -12, -11, -10, -9,  -8,  -7,  -6,  -5,  -4,  -3,  0x0C, -1,
+        0x00, -47,  -46,  -45,  -44,  -43,  -42,  -41,  -40,  -39,  -38,  -37,  -36,  -35,  -34,  -33,
+        -32,  -31,  -30,  -29,  -28,  -27,  -26,  -25,  -24,  -23,  -22,  -21,  -20,  -19,  -18,  -17,
+        -16,  0x0B, -14,  -13,  -12,  -11,  -10,  -9,   -8,   -7,   -6,   -5,   -4,   -3,   0x0C, -1,
         0x0A, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F,
         0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F,
         0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0D,
@@ -83,17 +83,17 @@ std::int32_t ContextHash(const std::string& name) {
 
 struct HelpFile {
     std::shared_ptr<const Bytes> bytes;  // what the views below look into
-    std::map<std::string, View> files;  // internal files by name, without their header
+    std::map<std::string, View> files;   // internal files by name, without their header
     std::string title;
     std::int32_t contentsOffset = -1;
     int charset = -1;
     int minor = -1;
     std::vector<std::string> faces;
-    std::map<std::int32_t, std::string> topics;                // TOPICOFFSET -> title
+    std::map<std::int32_t, std::string> topics;               // TOPICOFFSET -> title
     std::map<std::int32_t, std::vector<std::int32_t>> jumps;  // topic -> hashes it jumps to
     std::map<std::int32_t, std::int32_t> contexts;            // hash -> TOPICOFFSET
     std::map<std::string, std::vector<std::int32_t>> keywords;
-    std::map<std::int32_t, std::string> titleTree;            // |TTLBTREE
+    std::map<std::int32_t, std::string> titleTree;  // |TTLBTREE
 };
 
 // Walks every leaf entry of a B+ tree, first leaf to last; `entry` returns the size of
@@ -170,13 +170,25 @@ void ReadDisplay(const View& data1, const View& data2, std::vector<std::int32_t>
         const std::uint32_t command = data1.U8(at++);
         if (command == 0xFF) break;
         switch (command) {
-        case 0x80: at += 2; break;  // font
-        case 0x81: case 0x82: case 0x83: case 0x89: case 0x8B: case 0x8C: break;
-        case 0xE2: case 0xE3: case 0xE6: case 0xE7:  // jumps and popups by context hash
+        case 0x80:
+            at += 2;
+            break;  // font
+        case 0x81:
+        case 0x82:
+        case 0x83:
+        case 0x89:
+        case 0x8B:
+        case 0x8C:
+            break;
+        case 0xE2:
+        case 0xE3:
+        case 0xE6:
+        case 0xE7:  // jumps and popups by context hash
             jumps.push_back(data1.S32(at));
             at += 4;
             break;
-        default: throw Bad("unknown formatting command " + std::to_string(command));
+        default:
+            throw Bad("unknown formatting command " + std::to_string(command));
         }
     }
     Require(at == data1.size(), "formatting commands end early");
@@ -221,8 +233,10 @@ HelpFile ReadHelp(Bytes content) {
     const View& font = help.files.at("|FONT");
     const std::uint32_t faceCount = font.U16(0), facesAt = font.U16(4), descriptorsAt = font.U16(6);
     const std::uint32_t faceLength = (descriptorsAt - facesAt) / faceCount;
-    for (std::uint32_t i = 0; i < faceCount; ++i) help.faces.push_back(font.Sub(facesAt + i * faceLength, faceLength).Z(0));
-    for (std::uint32_t i = 0; i < font.U16(2); ++i) Require(font.U16(descriptorsAt + i * 11 + 3) < faceCount, "face index");
+    for (std::uint32_t i = 0; i < faceCount; ++i)
+        help.faces.push_back(font.Sub(facesAt + i * faceLength, faceLength).Z(0));
+    for (std::uint32_t i = 0; i < font.U16(2); ++i)
+        Require(font.U16(descriptorsAt + i * 11 + 3) < faceCount, "face index");
 
     // The topic stream: 4 KB blocks of a 12-byte header and data. A TOPICPOS is 12 plus
     // a place in the data of all blocks; a TOPICOFFSET is the block times 0x8000 plus
@@ -234,7 +248,8 @@ HelpFile ReadHelp(Bytes content) {
     std::vector<std::int32_t> firstLinks;
     for (std::size_t b = 0; b < topic.size() / blockSize; ++b) {
         firstLinks.push_back(topic.S32(b * blockSize + 4));
-        for (std::size_t i = 0; i < blockData; ++i) stream.push_back(static_cast<std::uint8_t>(topic.U8(b * blockSize + 12 + i)));
+        for (std::size_t i = 0; i < blockData; ++i)
+            stream.push_back(static_cast<std::uint8_t>(topic.U8(b * blockSize + 12 + i)));
     }
     View data{&stream, 0, stream.size()};
     std::int32_t pos = 12, previous = -1, current = -1;
@@ -346,7 +361,7 @@ HelpFile* RealHelpFile::help_ = nullptr;
 
 TEST_F(RealHelpFile, HasTheTitleTheCharacterSetAndAChineseAndALatinFont) {
     EXPECT_EQ(help_->title, "词库生成系统 帮助");  // literals are GBK already
-    EXPECT_EQ(help_->charset, 134);  // GB2312
+    EXPECT_EQ(help_->charset, 134);                // GB2312
     EXPECT_EQ(help_->minor, 21);
     ASSERT_EQ(help_->faces.size(), 2u);
     EXPECT_EQ(help_->faces[0], "宋体");
@@ -444,8 +459,9 @@ protected:
     void Source(const std::string& text) { std::ofstream(folder_ / "docs" / "a.md") << text; }
     // The writer's exit code; its messages go to a file of their own.
     int Write() {
-        const std::string command = std::string("python3 '") + VELMORA_HELP_WRITER + "' '" + (folder_ / "docs").string() +
-                                    "' '" + Output().string() + "' 2>'" + (folder_ / "err.txt").string() + "'";
+        const std::string command = std::string("python3 '") + VELMORA_HELP_WRITER + "' '" +
+                                    (folder_ / "docs").string() + "' '" + Output().string() + "' 2>'" +
+                                    (folder_ / "err.txt").string() + "'";
         return std::system(command.c_str());
     }
     fs::path Output() const { return folder_ / "out.hlp"; }
@@ -457,10 +473,11 @@ TEST_F(HelpWriter, ManyTopicsSpreadOverSeveralTopicBlocksAndTreePages) {
     // 600 topics: the topic stream takes many 4 KB blocks and |CONTEXT more pages than
     // one, so the trees get index pages and the offsets count characters per block.
     std::string text = U8(u8"# 目录 {#contents}\n");
-    for (int i = 0; i < 600; ++i) text += U8(u8"- [第 ") + std::to_string(i) + U8(u8" 个主题](#t") + std::to_string(i) + ")\n";
     for (int i = 0; i < 600; ++i)
-        text += U8(u8"# 主题 ") + std::to_string(i) + " {#t" + std::to_string(i) + U8(u8"}\n关键字：词") + std::to_string(i) +
-                U8(u8"\n说明文字，回到[目录](#contents)。\n    example=例子\n");
+        text += U8(u8"- [第 ") + std::to_string(i) + U8(u8" 个主题](#t") + std::to_string(i) + ")\n";
+    for (int i = 0; i < 600; ++i)
+        text += U8(u8"# 主题 ") + std::to_string(i) + " {#t" + std::to_string(i) + U8(u8"}\n关键字：词") +
+                std::to_string(i) + U8(u8"\n说明文字，回到[目录](#contents)。\n    example=例子\n");
     Source(text);
     ASSERT_EQ(Write(), 0) << Messages();
     const HelpFile help = ReadHelp(ReadBytes(Output()));

@@ -38,12 +38,26 @@ struct EditCase {
 TEST(EntryTable, EachEditChangesTheTableAndOneUndoTakesItBack) {
     std::size_t conflict = 0;
     const std::vector<EditCase> cases = {
-        {"add goes to the end", [&](EntryTable& t) { t.Add("Find", "查找", conflict); }, {{"Open", "打开"}, {"Save", "保存"}, {"Close", "关闭"}, {"Print", "打印"}, {"Find", "查找"}}},
-        {"change the translation", [&](EntryTable& t) { t.Change(1, "Save", "存盘", conflict); }, {{"Open", "打开"}, {"Save", "存盘"}, {"Close", "关闭"}, {"Print", "打印"}}},
-        {"change the original", [&](EntryTable& t) { t.Change(2, "Close all", "全部关闭", conflict); }, {{"Open", "打开"}, {"Save", "保存"}, {"Close all", "全部关闭"}, {"Print", "打印"}}},
-        {"remove scattered entries given out of order", [&](EntryTable& t) { t.Remove({3, 0, 2}); }, {{"Save", "保存"}}},
+        {"add goes to the end",
+         [&](EntryTable& t) { t.Add("Find", "查找", conflict); },
+         {{"Open", "打开"}, {"Save", "保存"}, {"Close", "关闭"}, {"Print", "打印"}, {"Find", "查找"}}},
+        {"change the translation",
+         [&](EntryTable& t) { t.Change(1, "Save", "存盘", conflict); },
+         {{"Open", "打开"}, {"Save", "存盘"}, {"Close", "关闭"}, {"Print", "打印"}}},
+        {"change the original",
+         [&](EntryTable& t) { t.Change(2, "Close all", "全部关闭", conflict); },
+         {{"Open", "打开"}, {"Save", "保存"}, {"Close all", "全部关闭"}, {"Print", "打印"}}},
+        {"remove scattered entries given out of order",
+         [&](EntryTable& t) {
+             t.Remove({3, 0, 2});
+         },
+         {{"Save", "保存"}}},
         {"remove one", [&](EntryTable& t) { t.Remove({1}); }, {{"Open", "打开"}, {"Close", "关闭"}, {"Print", "打印"}}},
-        {"remove all", [&](EntryTable& t) { t.Remove({0, 1, 2, 3}); }, {}},
+        {"remove all",
+         [&](EntryTable& t) {
+             t.Remove({0, 1, 2, 3});
+         },
+         {}},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,12 +152,20 @@ struct MergeCase {
 
 TEST(EntryTable, MergeAddsNewOriginalsReplacesChangedTranslationsAndUndoesAsOneStep) {
     const std::vector<MergeCase> cases = {
-        {"new, changed and same", "Save=存盘\r\nFind=查找\r\nOpen=打开\r\n",
-         {{"Open", "打开"}, {"Save", "存盘"}, {"Close", "关闭"}, {"Print", "打印"}, {"Find", "查找"}}, 1, 1, 1},
+        {"new, changed and same",
+         "Save=存盘\r\nFind=查找\r\nOpen=打开\r\n",
+         {{"Open", "打开"}, {"Save", "存盘"}, {"Close", "关闭"}, {"Print", "打印"}, {"Find", "查找"}},
+         1,
+         1,
+         1},
         {"nothing new", "Open=打开\r\nClose=关闭\r\n", kStart, 0, 0, 2},
         {"an empty list", "; nothing\r\n", kStart, 0, 0, 0},
-        {"originals differing in case are new", "OPEN=打开\r\n",
-         {{"Open", "打开"}, {"Save", "保存"}, {"Close", "关闭"}, {"Print", "打印"}, {"OPEN", "打开"}}, 1, 0, 0},
+        {"originals differing in case are new",
+         "OPEN=打开\r\n",
+         {{"Open", "打开"}, {"Save", "保存"}, {"Close", "关闭"}, {"Print", "打印"}, {"OPEN", "打开"}},
+         1,
+         0,
+         0},
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,13 +12,13 @@ namespace {
 
 // 乤 is 81 61: its trail byte is the letter 'a'. 乗 is 81 5C.
 const std::vector<std::pair<std::string, std::string>> kEntries = {
-    {"Open file", "打开文件"},        // 0
-    {"Save", "保存"},                 // 1
-    {"\x81\x61", "x"},                // 2  乤
-    {"Tab", "文件夹"},                // 3
-    {"word list", "词库"},            // 4
-    {"\xD6\xD0\xD0\xC4", "center"},   // 5  中心: D0 D0 straddles the two characters
-    {"zz", "ABC"},                    // 6
+    {"Open file", "打开文件"},       // 0
+    {"Save", "保存"},                // 1
+    {"\x81\x61", "x"},               // 2  乤
+    {"Tab", "文件夹"},               // 3
+    {"word list", "词库"},           // 4
+    {"\xD6\xD0\xD0\xC4", "center"},  // 5  中心: D0 D0 straddles the two characters
+    {"zz", "ABC"},                   // 6
 };
 
 class EntryViewTest : public ::testing::Test {

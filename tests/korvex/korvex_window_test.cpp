@@ -48,7 +48,8 @@ std::string Library(const std::string& source, const std::string& description) {
 
 std::string ReadAll(const std::string& path) {
     std::string bytes;
-    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char buffer[65536];
     DWORD got = 0;
@@ -91,8 +92,8 @@ protected:
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        for (const std::string& name : {path, folder + "\\damaged.LIB", folder + "\\更新.txt", folder + "\\坏.txt",
-                                         folder + "\\导出.txt"}) {
+        for (const std::string& name :
+             {path, folder + "\\damaged.LIB", folder + "\\更新.txt", folder + "\\坏.txt", folder + "\\导出.txt"}) {
             ::SetFileAttributesW(win::GbkToWide(name).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(win::GbkToWide(name).c_str());
         }

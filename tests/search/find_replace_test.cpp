@@ -37,8 +37,8 @@ struct OwnedDialog {
 
 BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM param) {
     auto* query = reinterpret_cast<OwnedDialog*>(param);
-    if (harness::ClassName(hwnd) == "#32770" && ::IsWindowVisible(hwnd) && ::GetWindow(hwnd, GW_OWNER) == query->owner &&
-        WindowText(hwnd) == query->caption) {
+    if (harness::ClassName(hwnd) == "#32770" && ::IsWindowVisible(hwnd) &&
+        ::GetWindow(hwnd, GW_OWNER) == query->owner && WindowText(hwnd) == query->caption) {
         query->found = hwnd;
         return FALSE;
     }
@@ -170,7 +170,13 @@ TEST_P(SearchStepTest, FindNextInTheReplaceDialog) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SearchStepTest,
     ::testing::Values(
-        SearchCase{"steps_without_overlap_and_never_wraps", "aaaa", 0, 0, "aa", false, false,
+        SearchCase{"steps_without_overlap_and_never_wraps",
+                   "aaaa",
+                   0,
+                   0,
+                   "aa",
+                   false,
+                   false,
                    {{0, 2}, {2, 2}, {0, kNotFound}, {0, kNotFound}}},
         SearchCase{"empty_document", "", 0, 0, "a", false, false, {{0, kNotFound}, {0, kNotFound}}},
         SearchCase{"caret_at_the_end", "abc", 3, 0, "a", false, false, {{0, kNotFound}}},
@@ -179,13 +185,18 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"user_selection_treated_as_a_hit", "bcabc", 0, 2, "bc", false, false, {{3, 2}}},
         SearchCase{"ignores_case", "xAbC abc", 0, 0, "aBc", false, false, {{1, 3}, {5, 3}}},
         SearchCase{"match_case", "Abc abc ABC", 0, 0, "abc", false, true, {{4, 3}, {0, kNotFound}}},
-        SearchCase{"whole_word", "concat cat,中cat 。cat", 0, 0, "cat", true, false,
-                   {{7, 3}, {19, 3}, {0, kNotFound}}},
+        SearchCase{"whole_word", "concat cat,中cat 。cat", 0, 0, "cat", true, false, {{7, 3}, {19, 3}, {0, kNotFound}}},
         SearchCase{"whole_word_and_match_case", "Cat cat", 0, 0, "cat", true, true, {{4, 3}}},
-        SearchCase{"positions_count_gbk_bytes_and_cr_lf", "第二行x\r\nx", 0, 0, "x", false, false,
+        SearchCase{"positions_count_gbk_bytes_and_cr_lf",
+                   "第二行x\r\nx",
+                   0,
+                   0,
+                   "x",
+                   false,
+                   false,
                    {{6, 1}, {9, 1}, {0, kNotFound}}},
-        SearchCase{"chinese_find_text", "词库生成，词库", 0, 0, "词库", false, false,
-                   {{0, 4}, {10, 4}, {0, kNotFound}}},
+        SearchCase{
+            "chinese_find_text", "词库生成，词库", 0, 0, "词库", false, false, {{0, 4}, {10, 4}, {0, kNotFound}}},
         // 乤 is 81 61 and 乗 81 5C: their trail bytes are 'a' and '\'.
         SearchCase{"no_hit_in_a_trail_byte", "中乤乗", 0, 0, "a", false, false, {{0, kNotFound}}},
         SearchCase{"letter_after_trail_bytes", "乤乗A\\", 0, 0, "a", false, false, {{4, 1}}},
@@ -200,7 +211,7 @@ struct Step {
     Act act;
     std::string text;  // the whole text afterwards
     int selStart, selLength;
-    int boxes;         // not-found messages shown
+    int boxes;                          // not-found messages shown
     int userStart = 0, userLength = 0;  // the selection that Select makes
 };
 
@@ -226,10 +237,18 @@ TEST_P(ReplaceStepTest, PressesAfterTheReplaceCommand) {
         SCOPED_TRACE("step " + std::to_string(i + 1));
         std::vector<std::string> boxes;
         switch (s.act) {
-        case Act::FindNext: boxes = Press(dialog, IDOK); break;
-        case Act::Replace: boxes = Press(dialog, kReplaceButton); break;
-        case Act::ReplaceAll: boxes = Press(dialog, kReplaceAllButton); break;
-        case Act::Select: doc->Editor().SetSelection(s.userStart, s.userLength); break;
+        case Act::FindNext:
+            boxes = Press(dialog, IDOK);
+            break;
+        case Act::Replace:
+            boxes = Press(dialog, kReplaceButton);
+            break;
+        case Act::ReplaceAll:
+            boxes = Press(dialog, kReplaceAllButton);
+            break;
+        case Act::Select:
+            doc->Editor().SetSelection(s.userStart, s.userLength);
+            break;
         }
         EXPECT_EQ(boxes, std::vector<std::string>(static_cast<std::size_t>(s.boxes), NotFound(c.find)));
         EXPECT_EQ(doc->Editor().Text(), s.text);
@@ -242,41 +261,114 @@ TEST_P(ReplaceStepTest, PressesAfterTheReplaceCommand) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceStepTest,
     ::testing::Values(
-        ReplaceCase{"first_replace_with_nothing_behind_the_caret_says_not_found_twice", "abc", 3, 0, "a", "X",
-                    false, false,
+        ReplaceCase{"first_replace_with_nothing_behind_the_caret_says_not_found_twice",
+                    "abc",
+                    3,
+                    0,
+                    "a",
+                    "X",
+                    false,
+                    false,
                     {{Act::Replace, "abc", 3, 0, 2}, {Act::Replace, "abc", 3, 0, 1}}},
-        ReplaceCase{"find_next_then_replace_replaces_the_following_occurrence", "a1 a2 a3", 0, 0, "a", "X", false,
+        ReplaceCase{"find_next_then_replace_replaces_the_following_occurrence",
+                    "a1 a2 a3",
+                    0,
+                    0,
+                    "a",
+                    "X",
+                    false,
                     false,
                     {{Act::FindNext, "a1 a2 a3", 0, 1, 0},
                      {Act::Replace, "a1 X2 a3", 6, 1, 0},
                      {Act::Replace, "a1 X2 X3", 8, 0, 1}}},
-        ReplaceCase{"replace_takes_the_users_selection_or_inserts_at_the_caret", "a1 a2 a3", 0, 0, "a", "X", false,
+        ReplaceCase{"replace_takes_the_users_selection_or_inserts_at_the_caret",
+                    "a1 a2 a3",
+                    0,
+                    0,
+                    "a",
+                    "X",
+                    false,
                     false,
                     {{Act::Replace, "X1 a2 a3", 3, 1, 0},
                      {Act::Select, "X1 a2 a3", 0, 2, 0, 0, 2},
                      {Act::Replace, "X a2 a3", 2, 1, 0},
                      {Act::Select, "X a2 a3", 1, 0, 0, 1, 0},
                      {Act::Replace, "XX a2 a3", 3, 1, 0}}},
-        ReplaceCase{"empty_replace_text_deletes", "a-b-c", 0, 0, "-", "", false, false,
+        ReplaceCase{"empty_replace_text_deletes",
+                    "a-b-c",
+                    0,
+                    0,
+                    "-",
+                    "",
+                    false,
+                    false,
                     {{Act::Replace, "ab-c", 2, 1, 0}, {Act::Replace, "abc", 3, 0, 1}}},
-        ReplaceCase{"chinese", "词库和词库", 0, 0, "词库", "字典", false, false,
+        ReplaceCase{"chinese",
+                    "词库和词库",
+                    0,
+                    0,
+                    "词库",
+                    "字典",
+                    false,
+                    false,
                     {{Act::Replace, "字典和词库", 6, 4, 0}, {Act::Replace, "字典和字典", 10, 0, 1}}},
-        ReplaceCase{"whole_word_and_match_case", "cat Cat cat concat", 0, 0, "cat", "dog", true, true,
+        ReplaceCase{"whole_word_and_match_case",
+                    "cat Cat cat concat",
+                    0,
+                    0,
+                    "cat",
+                    "dog",
+                    true,
+                    true,
                     {{Act::Replace, "dog Cat cat concat", 8, 3, 0}, {Act::Replace, "dog Cat dog concat", 18, 0, 1}}},
         // Replace All: every occurrence from the text's start, whatever the caret,
         // the caret behind the last replacement.
-        ReplaceCase{"replace_all_with_the_find_text_in_the_replacement", "a-a-a.", 4, 0, "a", "aa", false, false,
+        ReplaceCase{"replace_all_with_the_find_text_in_the_replacement",
+                    "a-a-a.",
+                    4,
+                    0,
+                    "a",
+                    "aa",
+                    false,
+                    false,
                     {{Act::ReplaceAll, "aa-aa-aa.", 8, 0, 0}, {Act::ReplaceAll, "aaaa-aaaa-aaaa.", 14, 0, 0}}},
-        ReplaceCase{"replace_all_without_an_occurrence", "xyz", 0, 0, "a", "b", false, false,
+        ReplaceCase{"replace_all_without_an_occurrence",
+                    "xyz",
+                    0,
+                    0,
+                    "a",
+                    "b",
+                    false,
+                    false,
                     {{Act::ReplaceAll, "xyz", 3, 0, 1}}},
-        ReplaceCase{"replace_all_whole_word_and_match_case", "Cat cat concat cat.", 0, 0, "cat", "dog", true, true,
+        ReplaceCase{"replace_all_whole_word_and_match_case",
+                    "Cat cat concat cat.",
+                    0,
+                    0,
+                    "cat",
+                    "dog",
+                    true,
+                    true,
                     {{Act::ReplaceAll, "Cat dog concat dog.", 18, 0, 0}}},
-        ReplaceCase{"replace_all_leaves_trail_bytes_alone", "乤a乤a乤", 0, 0, "a", "词", false, false,
+        ReplaceCase{"replace_all_leaves_trail_bytes_alone",
+                    "乤a乤a乤",
+                    0,
+                    0,
+                    "a",
+                    "词",
+                    false,
+                    false,
                     {{Act::ReplaceAll, "乤词乤词乤", 8, 0, 0}}},
-        ReplaceCase{"replace_after_replace_all_does_not_search_first", "ab ab", 0, 0, "ab", "x", false, false,
-                    {{Act::ReplaceAll, "x x", 3, 0, 0},
-                     {Act::Select, "x x", 0, 1, 0, 0, 1},
-                     {Act::Replace, "x x", 3, 0, 1}}}),
+        ReplaceCase{
+            "replace_after_replace_all_does_not_search_first",
+            "ab ab",
+            0,
+            0,
+            "ab",
+            "x",
+            false,
+            false,
+            {{Act::ReplaceAll, "x x", 3, 0, 0}, {Act::Select, "x x", 0, 1, 0, 0, 1}, {Act::Replace, "x x", 3, 0, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FindReplaceTest, ReplaceIsAChangeThatUndoCannotTakeBack) {
@@ -395,8 +487,9 @@ TEST_P(RichReplaceAllTest, FormattingSurvives) {
         // apart make one long changed stretch.
         bool hit = !c.mixed || i == 0 || i == lines / 2 || i == lines - 1;
         std::string word = hit ? "旧词" : "词条";
-        body += c.mixed ? Rtf("行" + n + " " + word + " ") + "{\\b " + Rtf("粗体" + word) + "}" + Rtf(" 普通") + "\\par\n"
-                        : Rtf("行" + n + " " + word + " 普通") + "\\par\n";
+        body += c.mixed
+                    ? Rtf("行" + n + " " + word + " ") + "{\\b " + Rtf("粗体" + word) + "}" + Rtf(" 普通") + "\\par\n"
+                    : Rtf("行" + n + " " + word + " 普通") + "\\par\n";
     }
     std::string rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}\\f0\\fs20";
     rtf += c.mixed ? " " : "\\b\\fs28 ";
@@ -424,9 +517,9 @@ TEST_P(RichReplaceAllTest, FormattingSurvives) {
         ASSERT_NE(at, std::string::npos);
         std::size_t word = at + head.size();
         if (c.mixed) {
-            EXPECT_EQ(Bold(doc, word, 6), 0) << "line " << line;                        // 新的词, plain
-            EXPECT_EQ(Bold(doc, word + 7, 4 + 6), 1) << "line " << line;                // 粗体新的词, bold
-            EXPECT_EQ(Bold(doc, word + 7 + 10, 5), 0) << "line " << line;               // " 普通", plain
+            EXPECT_EQ(Bold(doc, word, 6), 0) << "line " << line;           // 新的词, plain
+            EXPECT_EQ(Bold(doc, word + 7, 4 + 6), 1) << "line " << line;   // 粗体新的词, bold
+            EXPECT_EQ(Bold(doc, word + 7 + 10, 5), 0) << "line " << line;  // " 普通", plain
         } else {
             EXPECT_EQ(Bold(doc, at, after.find('\r', at) - at), 1) << "line " << line;  // the whole line
         }

@@ -172,8 +172,8 @@ std::vector<MenuLine> ReadMenuBar(HWND window) {
             info.dwTypeData = text;
             info.cch = sizeof text;
             ::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-            lines.push_back({depth, text, (info.fState & MFS_DISABLED) == 0, (info.fType & MFT_SEPARATOR) != 0,
-                             info.wID});
+            lines.push_back(
+                {depth, text, (info.fState & MFS_DISABLED) == 0, (info.fType & MFT_SEPARATOR) != 0, info.wID});
             if (info.hSubMenu) self(info.hSubMenu, depth + 1, self);
         }
     };
@@ -200,13 +200,10 @@ void AppTest::TearDown() {
     }
 }
 
-HWND AppTest::Button(app::Element e) {
-    return ::GetDlgItem(Main().ToolBar(), app::TMDIForm::ElementId(e));
-}
+HWND AppTest::Button(app::Element e) { return ::GetDlgItem(Main().ToolBar(), app::TMDIForm::ElementId(e)); }
 
 bool AppTest::MenuEnabled(app::Element e) {
-    UINT state = ::GetMenuState(::GetMenu(Main().hwnd()), static_cast<UINT>(app::TMDIForm::ElementId(e)),
-                                MF_BYCOMMAND);
+    UINT state = ::GetMenuState(::GetMenu(Main().hwnd()), static_cast<UINT>(app::TMDIForm::ElementId(e)), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && (state & (MF_DISABLED | MF_GRAYED)) == 0;
 }
 

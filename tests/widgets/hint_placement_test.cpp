@@ -17,10 +17,14 @@ const int kTextW = 100, kTextH = 20;
 
 const char* Name(D d) {
     switch (d) {
-    case D::hdUpRight: return "hdUpRight";
-    case D::hdUpLeft: return "hdUpLeft";
-    case D::hdDownRight: return "hdDownRight";
-    case D::hdDownLeft: return "hdDownLeft";
+    case D::hdUpRight:
+        return "hdUpRight";
+    case D::hdUpLeft:
+        return "hdUpLeft";
+    case D::hdDownRight:
+        return "hdDownRight";
+    case D::hdDownLeft:
+        return "hdDownLeft";
     }
     return "?";
 }

@@ -107,8 +107,8 @@ TEST_F(HintTest, NearTheRightAndBottomEdgesTheBalloonTurnsByTheTable) {
         bool nearRight, nearBottom;
         bool expectRight, expectBelow;
     } cases[] = {
-        {"right edge", true, false, false, true},    // hdDownLeft
-        {"bottom edge", false, true, true, false},   // hdUpRight
+        {"right edge", true, false, false, true},           // hdDownLeft
+        {"bottom edge", false, true, true, false},          // hdUpRight
         {"bottom right corner", true, true, false, false},  // hdUpLeft
     };
     for (const auto& c : cases) {

@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same text as UTF-16 units, two bytes a unit.
     std::u16string wide;
     for (std::size_t i = 0; i + 1 < view.size(); i += 2)
-        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(view[i]) |
-                                             static_cast<unsigned char>(view[i + 1]) << 8));
+        wide.push_back(
+            static_cast<char16_t>(static_cast<unsigned char>(view[i]) | static_cast<unsigned char>(view[i + 1]) << 8));
     for (std::size_t at = 0; at < wide.size();) {
         const std::size_t end = documents::Utf16ChunkEnd(wide, at, chunk);
         Check(end > at && end <= wide.size() && end - at <= chunk);
