@@ -8,17 +8,11 @@
 
 #include "app/application.h"
 #include "app/batadd.h"
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "tests/documents/document_fixture.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void PumpAll(app::Application& application) {
     for (int i = 0; i < 5; ++i) application.PumpPending();
@@ -30,7 +24,7 @@ void Measure(app::Application& application, const std::string& folder, std::size
     doctest::WriteBytes(path, text);
     for (int run = 0; run < runs; ++run) {
         // Open: what Open does once the dialog has returned, up to the painted window.
-        double start = Now();
+        double start = bench::Seconds();
         auto* doc = documents::TMdiChild::Create(*application.MainForm());
         doc->SetCaption(path);
         doc->Editor().SetMode(documents::TextMode::Plain);
@@ -38,16 +32,16 @@ void Measure(app::Application& application, const std::string& folder, std::size
         doc->Editor().SetModified(false);
         ::UpdateWindow(doc->hwnd());
         PumpAll(application);
-        double opened = Now();
+        double opened = bench::Seconds();
         doc->Editor().SaveToFile(path);
-        double saved = Now();
+        double saved = bench::Seconds();
         bool same = doctest::ReadBytes(path) == text;
         // What every caret move at the end of the text costs in byte positions.
         doc->Editor().SetSelection(-1);
-        double before = Now();
+        double before = bench::Seconds();
         int end = doc->Editor().Selection().start;
         std::string tail = doc->Editor().TextRange(end - 10, end);
-        double after = Now();
+        double after = bench::Seconds();
         std::printf("%7zu bytes, %5d lines: open %.2f s, save %.2f s; selection and range at the end %.3f s%s\n",
                     text.size(), static_cast<int>(::SendMessageA(doc->Editor().hwnd(), EM_GETLINECOUNT, 0, 0)) - 1,
                     opened - start, saved - opened, after - before,

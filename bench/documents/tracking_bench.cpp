@@ -7,16 +7,10 @@
 
 #include "app/application.h"
 #include "app/batadd.h"
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 struct Costs {
     double typed, moved;
@@ -26,18 +20,18 @@ Costs Measure(app::Application& application, documents::TMdiChild& doc, int roun
     HWND editor = doc.Editor().hwnd();
     doc.Editor().SetSelection(-1);
     application.PumpPending();
-    double start = Now();
+    double start = bench::Seconds();
     for (int i = 0; i < rounds; ++i) {
         ::SendMessageA(editor, WM_CHAR, 'x', 0);
         application.PumpPending();
     }
-    double typed = (Now() - start) / rounds;
-    start = Now();
+    double typed = (bench::Seconds() - start) / rounds;
+    start = bench::Seconds();
     for (int i = 0; i < rounds; ++i) {
         ::SendMessageA(editor, WM_KEYDOWN, (i % 2) ? VK_RIGHT : VK_LEFT, 0);
         application.PumpPending();
     }
-    double moved = (Now() - start) / rounds;
+    double moved = (bench::Seconds() - start) / rounds;
     return {typed, moved};
 }
 
@@ -72,10 +66,10 @@ int main() {
 
     ::SendMessageA(form.DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(large->hwnd()), 0);
     application.PumpPending();
-    double start = Now();
+    double start = bench::Seconds();
     form.l1Click();
     application.PumpPending();
-    std::printf("Clear of the %zu-byte, 20,000-line document: %.3f s\n", text.size(), Now() - start);
+    std::printf("Clear of the %zu-byte, 20,000-line document: %.3f s\n", text.size(), bench::Seconds() - start);
     ::DestroyWindow(form.hwnd());
     return 0;
 }

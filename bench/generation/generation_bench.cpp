@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "generation/confirm1.h"
 #include "tests/generation/generation_fixture.h"
@@ -19,22 +20,6 @@ namespace {
 using gentest::GenerationTest;
 
 const int kRounds = 5;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::string WordList(std::size_t bytes) {
     std::string text;
@@ -51,14 +36,14 @@ double RunCompilerAlone(const std::string& commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    double start = Now();
+    double start = bench::Milliseconds();
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         ADD_FAILURE() << "Mervik.exe did not start";
         return 0;
     }
     win::KernelHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
-    return Now() - start;
+    return bench::Milliseconds() - start;
 }
 
 TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
@@ -80,17 +65,17 @@ TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
         answerer.Then([&](HWND dialog) {
             ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit1, "性能测试");
             ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit2, "bench");
-            okPressed = Now();
+            okPressed = bench::Milliseconds();
             ::SendMessageA(::GetDlgItem(dialog, generation::TConfirm::kButton1), BM_CLICK, 0, 0);
         });
         Generate();
         ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        runs.push_back(Now() - okPressed);
+        runs.push_back(bench::Milliseconds() - okPressed);
         messages = PaneRows(document).size();
         alone.push_back(RunCompilerAlone("Mervik.exe   temp.trs \"LIB\\bench\"  \"性能测试\""));
     }
     std::string source = gentest::ReadFileBytes(InProgramDir("temp.trs"));
-    double run = Median(runs), compiler = Median(alone);
+    double run = bench::Median(runs), compiler = bench::Median(alone);
     std::printf("\n640 KB document (%zu bytes of temp.trs, %zu messages), %d runs:\n", source.size(), messages,
                 kRounds);
     std::printf("  OK pressed -> pane shown, each run:");
@@ -112,15 +97,15 @@ TEST_F(GenerationTest, FillingThePaneWithAHundredThousandMessages) {
     std::vector<double> fills;
     for (int round = 0; round < kRounds; ++round) {
         std::vector<std::string> copy = lines;
-        double start = Now();
+        double start = bench::Milliseconds();
         document.ErrorList().SetLines(std::move(copy));
         document.ShowErrorList();
         ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        fills.push_back(Now() - start);
+        fills.push_back(bench::Milliseconds() - start);
         Pump(20);
     }
     std::printf("\nFilling the pane with 100,000 messages and showing it, median of %d: %.1f ms (goal < 100 ms)\n\n",
-                kRounds, Median(fills));
+                kRounds, bench::Median(fills));
 }
 
 }  // namespace

@@ -8,18 +8,12 @@
 
 #include "app/application.h"
 #include "app/batadd.h"
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "tests/documents/document_fixture.h"
 #include "tests/hardening/fault_support.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 unsigned long PrivateKb() { return static_cast<unsigned long>(faults::PrivateBytes() >> 10); }
 
@@ -32,7 +26,7 @@ void Measure(app::Application& application, const std::string& folder, std::size
     const std::string path = folder + "large-" + std::to_string(bytes) + ".txt";
     doctest::WriteBytes(path, text);
     const unsigned long before = PrivateKb();
-    double start = Now();
+    double start = bench::Seconds();
     auto* doc = documents::TMdiChild::Create(*application.MainForm());
     doc->SetCaption(path);
     doc->Editor().SetMode(documents::TextMode::Plain);
@@ -40,12 +34,12 @@ void Measure(app::Application& application, const std::string& folder, std::size
     doc->Editor().SetModified(false);
     ::UpdateWindow(doc->hwnd());
     PumpAll(application);
-    const double opened = Now();
+    const double opened = bench::Seconds();
     const unsigned long loaded = PrivateKb();
     const bool whole = doc->Editor().TextLength() == static_cast<int>(text.size());
     ::DeleteFileA(path.c_str());
     doc->Editor().SaveToFile(path);
-    const double saved = Now();
+    const double saved = bench::Seconds();
     const std::string back = doctest::ReadBytes(path);
     std::printf("%9zu bytes, %6d lines: open %6.2f s, save %5.2f s, private memory %lu KB -> %lu KB (%+ld KB); %s\n",
                 text.size(), static_cast<int>(::SendMessageA(doc->Editor().hwnd(), EM_GETLINECOUNT, 0, 0)) - 1,

@@ -11,18 +11,12 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/support/stopwatch.h"
 #include "korvex/korvex_form.h"
 #include "korvex/resource_ids.h"
 #include "win/handles.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump() {
     MSG msg;
@@ -44,11 +38,11 @@ double CompileMs(const std::string& mervik, const std::string& words, const std:
     si.hStdOutput = nul.get();
     si.hStdError = nul.get();
     PROCESS_INFORMATION pi{};
-    const double start = Now();
+    const double start = bench::Milliseconds();
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return -1;
     win::KernelHandle process(pi.hProcess), thread(pi.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
-    const double elapsed = Now() - start;
+    const double elapsed = bench::Milliseconds() - start;
     DWORD code = 1;
     ::GetExitCodeProcess(process.get(), &code);
     return code == 0 ? elapsed : -1;
@@ -113,9 +107,9 @@ int main(int argc, char** argv) {
         double cpu = 1e30;
     };
     auto measure = [](Figure& figure, auto&& work) {
-        const double wall = Now(), cpu = CpuMs();
+        const double wall = bench::Milliseconds(), cpu = CpuMs();
         work();
-        figure.wall = std::min(figure.wall, Now() - wall);
+        figure.wall = std::min(figure.wall, bench::Milliseconds() - wall);
         figure.cpu = std::min(figure.cpu, CpuMs() - cpu);
     };
     Figure open, keystroke, narrowing, filterOnly, save;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "search/text_search.h"
 #include "tests/support/gui_harness.h"
@@ -22,26 +23,10 @@ const std::size_t kDocumentBytes = 655360;
 const int kHits = 10000;
 const int kRounds = 3;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 double Time(const std::function<void()>& work) {
-    double start = Now();
+    double start = bench::Milliseconds();
     work();
-    return Now() - start;
+    return bench::Milliseconds() - start;
 }
 
 // A word list of exactly kDocumentBytes: lines of `lineBytes` (CR LF included), the
@@ -128,7 +113,7 @@ TEST_F(FindReplaceBench, FindNextToAHitAtTheEnd) {
         ASSERT_EQ(doc->Editor().Selection().start, static_cast<int>(text.size() - 8));
     }
     std::printf("Find Next, start of %zu bytes (%zu lines) to the hit at its end: %.0f ms (median of %d)\n",
-                text.size(), Lines(text), Median(times), kRounds);
+                text.size(), Lines(text), bench::Median(times), kRounds);
 }
 
 TEST_F(FindReplaceBench, ReplaceAllTenThousandOccurrences) {
@@ -151,7 +136,7 @@ TEST_F(FindReplaceBench, ReplaceAllTenThousandOccurrences) {
             presses.push_back(Press(dialog, 0x401));
             ASSERT_EQ(doc->Editor().Selection().start, static_cast<int>(expected.start + expected.newText.size()));
         }
-        std::printf("  Replace All, pressed in the dialog: %.0f ms (median of %d)\n", Median(presses), kRounds);
+        std::printf("  Replace All, pressed in the dialog: %.0f ms (median of %d)\n", bench::Median(presses), kRounds);
 
         auto* doc = Document(text);
         std::string read;
