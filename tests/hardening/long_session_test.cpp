@@ -13,6 +13,7 @@
 #include "tests/documents/document_fixture.h"
 #include "tests/generation/generation_fixture.h"
 #include "tests/hardening/fault_support.h"
+#include "tests/hardening/stand_in_compiler_test.h"
 
 namespace {
 
@@ -134,19 +135,7 @@ void PrintHoldings(const char* what, int cycles, const Holdings& start, const Ho
         static_cast<unsigned long>(start.privateBytes >> 10), static_cast<unsigned long>(end.privateBytes >> 10));
 }
 
-class LongSessionTest : public gentest::GenerationTest {
-protected:
-    void SetUp() override {
-        gentest::GenerationTest::SetUp();
-        ASSERT_TRUE(
-            ::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
-    }
-    void TearDown() override {
-        gentest::GenerationTest::TearDown();
-        for (const char* name : {"stand-in-reply.ERR", "stand-in-pid.txt", "stand-in-hang"})
-            gentest::RemoveTree(InProgramDir(name));
-    }
-};
+class LongSessionTest : public faults::StandInCompilerTest {};
 
 TEST_F(LongSessionTest, StopOnAHangingCompilerLeavesNothingBehindAndTheNextRunWorks) {
     const int stops = Count("VELMORA_HARDENING_STOPS", 3);

@@ -10,24 +10,14 @@
 #include "generation/line_breaks.h"
 #include "tests/generation/generation_fixture.h"
 #include "tests/hardening/fault_support.h"
+#include "tests/hardening/stand_in_compiler_test.h"
 
 namespace {
 
 using Rows = std::vector<std::string>;
 
-class MessageFileFaultTest : public gentest::GenerationTest {
+class MessageFileFaultTest : public faults::StandInCompilerTest {
 protected:
-    void SetUp() override {
-        gentest::GenerationTest::SetUp();
-        ASSERT_TRUE(
-            ::CopyFileA(InProgramDir("stand-in\\Mervik.exe").c_str(), InProgramDir("Mervik.exe").c_str(), FALSE));
-    }
-    void TearDown() override {
-        gentest::GenerationTest::TearDown();
-        for (const char* name : {"stand-in-reply.ERR", "stand-in-pid.txt", "stand-in-hang"})
-            gentest::RemoveTree(InProgramDir(name));
-    }
-
     // One run with the properties dialog answered; the error display, if any, is
     // answered too and its text returned.
     std::string RunAndAnswer(documents::TMdiChild& document, DWORD& took) {
