@@ -36,12 +36,7 @@ protected:
 
     // A real left click at a screen point of the main window, which it activates.
     void ClickAt(POINT p) {
-        ::SetCursorPos(p.x, p.y);
-        INPUT click[2] = {};
-        click[0].type = click[1].type = INPUT_MOUSE;
-        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        ::SendInput(2, click, sizeof(INPUT));
+        harness::ClickAt(App(), p);
         EXPECT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == Main().hwnd(); }, 3000));
         Pump(100);
     }

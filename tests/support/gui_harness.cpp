@@ -161,6 +161,34 @@ void TypeKey(app::Application& application, UINT vk, bool ctrl, bool shift, bool
     Pump(application, 60);
 }
 
+void MovePointer(app::Application& application, POINT p) {
+    PumpUntil(
+        application,
+        [&] {
+            POINT at{};
+            ::GetCursorPos(&at);
+            if (at.x == p.x && at.y == p.y) return true;
+            ::SetCursorPos(p.x, p.y);
+            return false;
+        },
+        3000);
+}
+
+void ClickAt(app::Application& application, POINT p) {
+    MovePointer(application, p);
+    // The press carries its own absolute position, so it lands at p even if the pointer
+    // is moved again before the input is read.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dx = click[1].mi.dx = MulDiv(p.x, 65536, width) + 1;
+    click[0].mi.dy = click[1].mi.dy = MulDiv(p.y, 65536, height) + 1;
+    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
 std::vector<MenuLine> ReadMenuBar(HWND window) {
     std::vector<MenuLine> lines;
     auto read = [&](HMENU menu, int depth, auto&& self) -> void {

@@ -75,6 +75,13 @@ void SendKeys(UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
 // Types a key into the focused window through the system's input queue.
 void TypeKey(app::Application& application, UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
 
+// Moves the pointer to a screen point and waits until the system reports it there:
+// under Wine a motion event still queued from an earlier move can otherwise put the
+// pointer back after SetCursorPos.
+void MovePointer(app::Application& application, POINT p);
+// A real left click at a screen point, through the system's input queue.
+void ClickAt(app::Application& application, POINT p);
+
 // Menu bar as the user sees it.
 struct MenuLine {
     int depth;  // 0 on the bar, 1 in a drop-down
