@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "memory_platform.h"
+#include "velmora_version.h"
 #include "lexicon/library_reader.h"
 
 namespace mervik {
@@ -147,7 +148,7 @@ TEST(Run, HelpAndVersionPrintAndWriteNoMessageFile) {
     EXPECT_NE(p.printed.find("用法："), std::string::npos);
     p.printed.clear();
     EXPECT_EQ(run({"--version"}, p), 0);
-    EXPECT_EQ(p.printed, "Mervik 1.0.0（词库格式 1.0）\r\n");
+    EXPECT_EQ(p.printed, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（词库格式 1.0）\r\n");
     EXPECT_FALSE(p.files.count("prog/Mervik.ERR"));
 }
 

@@ -16,6 +16,7 @@
 
 #include "lexicon/library_reader.h"
 #include "lexicon/word_list.h"
+#include "velmora_version.h"
 
 extern char** environ;
 
@@ -205,7 +206,7 @@ TEST(Executable, HelpVersionAndDump) {
     EXPECT_NE(help.out.find("Mervik --dump"), std::string::npos);
     const auto version = box.run({"--version"});
     EXPECT_EQ(version.exit_code, 0);
-    EXPECT_EQ(version.out, "Mervik 1.0.0（词库格式 1.0）\r\n");
+    EXPECT_EQ(version.out, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（词库格式 1.0）\r\n");
     EXPECT_FALSE(fs::exists(box.program() / "Mervik.ERR"));
 
     write_file(box.work() / "temp.trs", "a\\==b\\\\\r\n");
