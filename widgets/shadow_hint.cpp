@@ -81,8 +81,11 @@ void ShadowHint::Poll() {
     // under the pointer (a new window appearing) does not bring the balloon back.
     RECT rc;
     if (cancelled_ && !(::GetWindowRect(cancelled_, &rc) && ::PtInRect(&rc, p))) cancelled_ = nullptr;
-    // Hints show only while one of the application's windows is active.
-    const Target* target = ::GetActiveWindow() ? TargetAt(p) : nullptr;
+    // Hints show only while one of the application's windows is active and no menu is
+    // open: a menu's own loop goes on dispatching this window's timer.
+    GUITHREADINFO thread{sizeof thread};
+    const bool inMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+    const Target* target = ::GetActiveWindow() && !inMenu ? TargetAt(p) : nullptr;
     HWND under = target ? target->control : nullptr;
     if (under != current_) {
         Hide();

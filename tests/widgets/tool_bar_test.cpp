@@ -136,11 +136,7 @@ TEST_F(HintTest, NearTheRightAndBottomEdgesTheBalloonTurnsByTheTable) {
 TEST_F(HintTest, PressingAButtonOrLeavingTheApplicationHidesTheBalloonUntilThePointerLeaves) {
     POINT p = Centre(Button(Element::fileNew));
     RestUntilShown(p);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, click, sizeof(INPUT));
+    harness::ClickAt(App(), p);
     // The press went on to the button.
     EXPECT_TRUE(PumpUntil([&] { return Main().Documents().size() == 1; }, 3000));
     EXPECT_FALSE(Shown());
@@ -154,6 +150,53 @@ TEST_F(HintTest, PressingAButtonOrLeavingTheApplicationHidesTheBalloonUntilThePo
     RestUntilShown(p);
     ::SendMessageA(Main().hwnd(), WM_ACTIVATEAPP, FALSE, 0);
     EXPECT_FALSE(Shown());
+}
+
+// A menu's own loop goes on dispatching the balloon's timer: resting on a button while
+// a drop-down is open must not bring the balloon over the menu. A thread timer, which
+// runs inside the menu's loop too, waits for the menu, rests the pointer on the button
+// for longer than the pause, notes whether the balloon came and closes the menu.
+struct MenuWatch {
+    HWND hint;
+    POINT p;
+    DWORD restedAt = 0;
+    bool menuSeen = false, shown = false, done = false;
+};
+MenuWatch menuWatch;
+
+void CALLBACK PollMenuWatch(HWND, UINT, UINT_PTR, DWORD) {
+    MenuWatch& w = menuWatch;
+    if (w.done) return;
+    if (!w.menuSeen) {
+        if (!harness::FindThreadWindow(
+                [](HWND h) { return ::IsWindowVisible(h) && harness::ClassName(h) == "#32768"; }))
+            return;
+        w.menuSeen = true;
+        ::SetCursorPos(w.p.x, w.p.y);
+        w.restedAt = ::GetTickCount();
+        return;
+    }
+    w.shown = w.shown || ::IsWindowVisible(w.hint);
+    if (::GetTickCount() - w.restedAt < widgets::ShadowHint::kHintPauseTime + 600) return;
+    w.done = true;
+    harness::SendKeys(VK_ESCAPE);
+    harness::SendKeys(VK_ESCAPE);
+}
+
+TEST_F(HintTest, NoBalloonWhileAMenuIsOpen) {
+    // The library-editor button, right of the File drop-down that Alt+F opens.
+    const POINT p = Centre(Button(Element::LibMan));
+    menuWatch = MenuWatch{hint_, p};
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, PollMenuWatch);
+    harness::SendKeys('F', false, false, true);
+    EXPECT_TRUE(PumpUntil([] { return menuWatch.done; }, 10000));
+    ::KillTimer(nullptr, timer);
+    Pump(100);
+    EXPECT_TRUE(menuWatch.menuSeen);
+    EXPECT_FALSE(menuWatch.shown);
+    // With the menu closed, resting there shows it again.
+    RestAway();
+    RestUntilShown(p);
 }
 
 TEST_F(AppTest, FlatButtonFramesUseTheirColours) {
