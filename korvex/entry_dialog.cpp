@@ -30,33 +30,12 @@ TEntryDialog::TEntryDialog(std::string caption, std::string original, std::strin
       translation_(std::move(translation)),
       accept_(std::move(accept)) {}
 
-bool TEntryDialog::ShowModal(HWND owner) {
-    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ENTRY), owner, &TEntryDialog::Procedure,
-                             reinterpret_cast<LPARAM>(this)) == IDOK;
-}
+bool TEntryDialog::ShowModal(HWND owner) { return Run(owner, IDD_ENTRY); }
 
-INT_PTR CALLBACK TEntryDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TEntryDialog*>(::GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        self = reinterpret_cast<TEntryDialog*>(lParam);
-        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        ::SetWindowTextW(dialog, win::GbkToWide(self->caption_).c_str());
-        SetGbkField(dialog, IDC_ORIGINAL, self->original_);
-        SetGbkField(dialog, IDC_TRANSLATION, self->translation_);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            self->OnOk(dialog);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+void TEntryDialog::OnInit(HWND dialog) {
+    ::SetWindowTextW(dialog, win::GbkToWide(caption_).c_str());
+    SetGbkField(dialog, IDC_ORIGINAL, original_);
+    SetGbkField(dialog, IDC_TRANSLATION, translation_);
 }
 
 void TEntryDialog::OnOk(HWND dialog) {

@@ -7,22 +7,22 @@
 #include <functional>
 #include <string>
 
+#include "korvex/modal_dialog.h"
+
 namespace korvex {
 
-class TEntryDialog {
+class TEntryDialog : private ModalDialog {
 public:
     using Accept = std::function<bool(HWND dialog, const std::string& original, const std::string& translation)>;
 
     TEntryDialog(std::string caption, std::string original, std::string translation, Accept accept);
-    TEntryDialog(const TEntryDialog&) = delete;
-    TEntryDialog& operator=(const TEntryDialog&) = delete;
 
     // True when the entry was taken.
     bool ShowModal(HWND owner);
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
-    void OnOk(HWND dialog);
+    void OnInit(HWND dialog) override;
+    void OnOk(HWND dialog) override;
 
     std::string caption_;
     std::string original_;

@@ -10,32 +10,11 @@ namespace korvex {
 TPropertiesDialog::TPropertiesDialog(std::string facts, std::string description)
     : facts_(std::move(facts)), description_(std::move(description)) {}
 
-bool TPropertiesDialog::ShowModal(HWND owner) {
-    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_LIBRARY_PROPERTIES), owner,
-                             &TPropertiesDialog::Procedure, reinterpret_cast<LPARAM>(this)) == IDOK;
-}
+bool TPropertiesDialog::ShowModal(HWND owner) { return Run(owner, IDD_LIBRARY_PROPERTIES); }
 
-INT_PTR CALLBACK TPropertiesDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TPropertiesDialog*>(::GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        self = reinterpret_cast<TPropertiesDialog*>(lParam);
-        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SetGbkField(dialog, IDC_LIBRARY_FACTS, self->facts_);
-        SetGbkField(dialog, IDC_DESCRIPTION, self->description_);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            self->OnOk(dialog);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+void TPropertiesDialog::OnInit(HWND dialog) {
+    SetGbkField(dialog, IDC_LIBRARY_FACTS, facts_);
+    SetGbkField(dialog, IDC_DESCRIPTION, description_);
 }
 
 void TPropertiesDialog::OnOk(HWND dialog) {

@@ -5,21 +5,21 @@
 
 #include <string>
 
+#include "korvex/modal_dialog.h"
+
 namespace korvex {
 
-class TPropertiesDialog {
+class TPropertiesDialog : private ModalDialog {
 public:
     TPropertiesDialog(std::string facts, std::string description);
-    TPropertiesDialog(const TPropertiesDialog&) = delete;
-    TPropertiesDialog& operator=(const TPropertiesDialog&) = delete;
 
     // True when OK took a description (read it with Description()).
     bool ShowModal(HWND owner);
     const std::string& Description() const { return description_; }
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
-    void OnOk(HWND dialog);
+    void OnInit(HWND dialog) override;
+    void OnOk(HWND dialog) override;
 
     std::string facts_;
     std::string description_;
