@@ -14,7 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         application.Start(showCommand);
         application.Run();
     } catch (const std::exception& e) {
-        win::ShowApplicationError(e.what());
+        win::ShowApplicationError(e);
         return 1;
     }
     return 0;

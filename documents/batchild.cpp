@@ -143,7 +143,7 @@ void TMdiChild::FormCloseQuery(bool& canClose) {
                 canClose = true;
             }
         } catch (const std::exception& e) {
-            win::ShowApplicationError(e.what());
+            win::ShowApplicationError(e);
             canClose = false;
         }
         break;

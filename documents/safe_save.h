@@ -10,7 +10,8 @@ namespace documents {
 // for a new one). On any failure the temporary file is removed, `path` keeps its old
 // contents, and win::CommandError is thrown: "Cannot create file <path>" when the
 // file cannot be created or replaced, "Failed to Save Stream" when the bytes cannot
-// be written out (a full disk).
+// be written out (a full disk); its detail names the full path and the cause (read-only,
+// in use by another program, disk full, folder missing, ...) in plain Chinese.
 void WriteFileSafely(const std::string& path, std::string_view bytes);
 
 // Reads a whole file. Throws win::CommandError: "Cannot open file <path>" when it

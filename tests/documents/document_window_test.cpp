@@ -274,7 +274,7 @@ TEST_F(DocumentTest, AFailedSaveInTheCloseQueryIsShownAndKeepsTheWindow) {
     Pump();
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[1].caption, "词库生成系统");
-    EXPECT_EQ(answerer.Seen()[1].text, "Cannot create file " + path + ".");
+    EXPECT_EQ(answerer.Seen()[1].text, "Cannot create file " + path + ".\n文件：" + path + "\n原因：文件夹不存在。");
     ASSERT_EQ(Main().Documents().size(), 1u);
     EXPECT_TRUE(doc->IsModified());
 }

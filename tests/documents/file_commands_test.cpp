@@ -301,9 +301,11 @@ TEST_F(DocumentTest, SaveAsCancelledChangesNothing) {
 
 class SaveFailureTest : public DocumentTest {
 protected:
-    // Makes the document longer, saves it and expects `message` with the file as it was.
+    // Makes the document longer, saves it and expects `message` naming the file and
+    // `cause`, with the file as it was.
     void ExpectFailedSaveKeepsOriginal(ModalAnswerer& answerer, documents::TMdiChild* doc, const std::string& path,
-                                       const std::string& original, const std::string& message) {
+                                       const std::string& original, const std::string& message,
+                                       const std::string& cause) {
         answerer.Press(IDOK);
         doc->Editor().SetSelection(-1);
         std::string more;
@@ -313,7 +315,7 @@ protected:
         Pump();
         ASSERT_EQ(answerer.Seen().size(), 2u);
         EXPECT_EQ(answerer.Seen()[1].caption, "词库生成系统");
-        EXPECT_EQ(answerer.Seen()[1].text, message + ".");
+        EXPECT_EQ(answerer.Seen()[1].text, message + ".\n文件：" + path + "\n原因：" + cause + "。");
         EXPECT_TRUE(ReadBytes(path) == original);
         EXPECT_EQ(doc->Caption(), path);
         EXPECT_TRUE(doc->IsModified());
@@ -329,7 +331,7 @@ TEST_F(SaveFailureTest, ASaveOverAReadOnlyFileFailsAndKeepsIt) {
     ModalAnswerer answerer;
     auto* doc = OpenThroughDialog(answerer, path, 1);
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    ExpectFailedSaveKeepsOriginal(answerer, doc, path, kPlainGbk, documents::CannotCreateFile(path));
+    ExpectFailedSaveKeepsOriginal(answerer, doc, path, kPlainGbk, documents::CannotCreateFile(path), "文件是只读的");
 }
 
 // The two below need small file systems that the test script mounts where it runs as
@@ -342,7 +344,7 @@ TEST_F(SaveFailureTest, DiskSaveOnAFullDiskFailsAndKeepsTheOriginal) {
     WriteBytes(path, original);
     ModalAnswerer answerer;
     auto* doc = OpenThroughDialog(answerer, path, 1);
-    ExpectFailedSaveKeepsOriginal(answerer, doc, path, original, documents::kFailedToSaveStream);
+    ExpectFailedSaveKeepsOriginal(answerer, doc, path, original, documents::kFailedToSaveStream, "磁盘已满");
 }
 
 TEST_F(SaveFailureTest, DiskSaveOnAReadOnlyDiskFailsAndKeepsTheOriginal) {
@@ -353,7 +355,8 @@ TEST_F(SaveFailureTest, DiskSaveOnAReadOnlyDiskFailsAndKeepsTheOriginal) {
     ASSERT_NE(original, "<missing>");
     ModalAnswerer answerer;
     auto* doc = OpenThroughDialog(answerer, path, 1);
-    ExpectFailedSaveKeepsOriginal(answerer, doc, path, original, documents::CannotCreateFile(path));
+    ExpectFailedSaveKeepsOriginal(answerer, doc, path, original, documents::CannotCreateFile(path),
+                                  "拒绝访问：没有写入权限，或者文件、文件夹或磁盘是只读的");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Saves that fail (a full disk, a read-only file, a read-only disk, a file another
 // program holds open) lose nothing: the file keeps its bytes, the document its text and
-// modified flag, the message names the cause; once the cause is gone, Save succeeds.
+// modified flag, the message names the file and the cause; once the cause is gone, Save
+// succeeds.
 #include <windows.h>
 
 #include <functional>
@@ -17,9 +18,11 @@ using harness::ModalAnswerer;
 class SaveFaultTest : public doctest::DocumentTest {
 protected:
     // Opens `path`, makes the text larger than the full disk can take, saves with the
-    // fault in place, then removes it with `remedy` and saves again.
+    // fault in place and expects the box to show `message`, the file and `cause`; then
+    // removes the fault with `remedy` and saves again.
     void ExpectNothingLost(const std::string& name, const std::string& path, const std::string& message,
-                           const std::function<void()>& fault, const std::function<void()>& remedy) {
+                           const std::string& cause, const std::function<void()>& fault,
+                           const std::function<void()>& remedy) {
         SCOPED_TRACE(name);
         const std::string original = ReadBytes(path);
         ASSERT_NE(original, "<missing>");
@@ -38,7 +41,7 @@ protected:
         Pump();
         ASSERT_EQ(answerer.Seen().size(), 2u);
         EXPECT_EQ(answerer.Seen()[1].caption, "词库生成系统");
-        EXPECT_EQ(answerer.Seen()[1].text, message + ".");
+        EXPECT_EQ(answerer.Seen()[1].text, message + ".\n文件：" + path + "\n原因：" + cause + "。");
         EXPECT_EQ(answerer.Seen()[1].icon, ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
         EXPECT_EQ(doc->Caption(), path);
         EXPECT_TRUE(doc->IsModified());
@@ -67,7 +70,7 @@ TEST_F(SaveFaultTest, AFailedSaveKeepsFileAndTextAndTheNextSaveSucceeds) {
     std::string readOnlyFile = folder_ / "doc.txt";
     doctest::WriteBytes(readOnlyFile, "只读文件\r\n原来的内容\r\n");
     ExpectNothingLost(
-        "read-only file", readOnlyFile, documents::CannotCreateFile(readOnlyFile),
+        "read-only file", readOnlyFile, documents::CannotCreateFile(readOnlyFile), "文件是只读的",
         [&] { ::SetFileAttributesA(readOnlyFile.c_str(), FILE_ATTRIBUTE_READONLY); },
         [&] { ::SetFileAttributesA(readOnlyFile.c_str(), FILE_ATTRIBUTE_NORMAL); });
 
@@ -76,7 +79,7 @@ TEST_F(SaveFaultTest, AFailedSaveKeepsFileAndTextAndTheNextSaveSucceeds) {
     doctest::WriteBytes(heldFile, "别的程序打开着的文件\r\n");
     std::unique_ptr<faults::HeldFile> holder;
     ExpectNothingLost(
-        "file held open by another process", heldFile, documents::CannotCreateFile(heldFile),
+        "file held open by another process", heldFile, documents::CannotCreateFile(heldFile), "文件正被另一个程序使用",
         [&] {
             holder = std::make_unique<faults::HeldFile>(heldFile);
             ASSERT_TRUE(holder->Held());
@@ -84,11 +87,12 @@ TEST_F(SaveFaultTest, AFailedSaveKeepsFileAndTextAndTheNextSaveSucceeds) {
         [&] { holder.reset(); });
 
     ExpectNothingLost(
-        "full disk", full + "doc.txt", documents::kFailedToSaveStream, [] {},
+        "full disk", full + "doc.txt", documents::kFailedToSaveStream, "磁盘已满", [] {},
         [&] { EXPECT_TRUE(::DeleteFileA((full + "filler").c_str())); });
 
     ExpectNothingLost(
-        "read-only disk", readOnly + "doc.txt", documents::CannotCreateFile(readOnly + "doc.txt"), [] {},
+        "read-only disk", readOnly + "doc.txt", documents::CannotCreateFile(readOnly + "doc.txt"),
+        "拒绝访问：没有写入权限，或者文件、文件夹或磁盘是只读的", [] {},
         [] { EXPECT_TRUE(faults::RequestFromScript("remount-rw")); });
 }
 
