@@ -135,6 +135,12 @@ void PrintHoldings(const char* what, int cycles, const Holdings& start, const Ho
         static_cast<unsigned long>(start.privateBytes >> 10), static_cast<unsigned long>(end.privateBytes >> 10));
 }
 
+// A long run also prints its figures after every hundred: growth that goes on and on
+// tells a leak from a cache that fills once.
+void PrintEveryHundred(const char* what, int total, int done, const Holdings& start) {
+    if (total >= 200 && done % 100 == 0 && done < total) PrintHoldings(what, done, start, Measure());
+}
+
 class LongSessionTest : public faults::StandInCompilerTest {};
 
 TEST_F(LongSessionTest, StopOnAHangingCompilerLeavesNothingBehindAndTheNextRunWorks) {
@@ -184,7 +190,10 @@ TEST_F(LongSessionTest, ManyGenerationRunsGiveBackWhatTheyTook) {
     };
     run();  // the first run lays out the pane and loads what the dialog needs
     const Holdings start = Measure();
-    for (int i = 0; i < runs; ++i) run();
+    for (int i = 0; i < runs; ++i) {
+        run();
+        PrintEveryHundred("generation runs", runs, i + 1, start);
+    }
     const Holdings end = Measure();
     PrintHoldings("generation runs", runs, start, end);
     EXPECT_EQ(PaneRows(document), (Rows{"temp.trs(1): 警告 W201: 重复的条目", "完成"}));
@@ -209,7 +218,10 @@ TEST_F(LongDocumentSession, ManyOpenAndCloseCyclesGiveBackWhatTheyTook) {
     };
     cycle();
     const Holdings start = Measure();
-    for (int i = 0; i < cycles; ++i) cycle();
+    for (int i = 0; i < cycles; ++i) {
+        cycle();
+        PrintEveryHundred("open/close cycles", cycles, i + 1, start);
+    }
     const Holdings end = Measure();
     PrintHoldings("open/close cycles", cycles, start, end);
     EXPECT_LT(end.gdi, start.gdi + static_cast<DWORD>(cycles / 2 + 1));
