@@ -3,19 +3,20 @@
 # 1 MB and 10 MB documents opened and saved; "终止" on a hanging compiler 20 times; 1,000
 # generation runs and 1,000 open/close cycles with the GDI and USER objects and private
 # memory at their start and end (tests/hardening's rows with their full counts; the
-# test command runs them with a few repetitions). VELMORA_BUILD: the build folder (default: build).
+# test command runs them with a few repetitions). The documents are opened and saved by
+# bench/documents' benchmark. VELMORA_BUILD: the build folder (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
 bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_BUILD/win" --target hardening_large_files_bench hardening_tests -j "${VELMORA_JOBS:-2}" >/dev/null
+cmake --build "$VELMORA_BUILD/win" --target document_file_benchmark hardening_tests -j "${VELMORA_JOBS:-2}" >/dev/null
 source "$root/scripts/wine-env.sh"
 trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 velmora_start_wineserver
-cd "$VELMORA_BUILD/win/bench/hardening"
-timeout 900 wine ./hardening_large_files_bench.exe 2>/dev/null | iconv -f GBK -t UTF-8
+cd "$VELMORA_BUILD/win/bench/documents"
+timeout 900 wine ./document_file_benchmark.exe 1048576 10485760 2>/dev/null | iconv -f GBK -t UTF-8
 cd "$VELMORA_BUILD/win/tests/hardening"
 VELMORA_HARDENING_STOPS=${VELMORA_HARDENING_STOPS:-20} VELMORA_HARDENING_RUNS=${VELMORA_HARDENING_RUNS:-1000} \
 VELMORA_HARDENING_CYCLES=${VELMORA_HARDENING_CYCLES:-1000} \
