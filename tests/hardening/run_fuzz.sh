@@ -12,7 +12,7 @@ runs=${1:-10000000}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(mervik_source_fuzzer mervik_library_fuzzer hardening_gbk_fuzzer hardening_message_lines_fuzzer
+  targets=(mervik_source_fuzzer mervik_library_fuzzer mervik_po_fuzzer hardening_gbk_fuzzer hardening_message_lines_fuzzer
            hardening_field_rules_fuzzer hardening_command_line_fuzzer hardening_document_rules_fuzzer)
 fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
