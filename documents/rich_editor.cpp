@@ -119,7 +119,7 @@ RichEditor::~RichEditor() {
 }
 
 void RichEditor::CreateControl(const RECT& bounds, bool visible) {
-    ForgetReadStretch();
+    ForgetText();
     // No word wrap (horizontal scrolling), both scroll bars, centred text, the
     // selection shown without the focus, not reached with Tab.
     DWORD style = WS_CHILD | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
@@ -289,6 +289,26 @@ std::wstring RichEditor::ReadLines(int from, int to) const {
     return out;
 }
 
+// Positions [from, to) of the text, at least up to `needed`. Double-byte text right
+// at the end leaves no room to double the range: a few lines of the rest come line by
+// line (EM_GETLINE is not cut short, but each line walks the rows from the first);
+// more than that, or a line too long for it, make the text be read from its start.
+std::wstring RichEditor::ReadStretch(int from, int to, int needed, int total) const {
+    const int kByLines = 256;  // positions
+    std::wstring units;
+    if (from > 0) units = ReadUnits(from, to, total);  // from the start, the prefix read below is one read
+    int got = from + static_cast<int>(units.size());
+    if (needed > got && needed - got <= kByLines) {
+        units += ReadLines(got, needed);
+        got = from + static_cast<int>(units.size());
+    }
+    if (needed > got) {
+        units = WideText(needed);
+        units.erase(0, std::min(units.size(), static_cast<std::size_t>(from)));
+    }
+    return units;
+}
+
 std::string RichEditor::Characters(int from, int to) const {
     int total = UnitCount();
     from = std::clamp(from, 0, total);
@@ -296,18 +316,8 @@ std::string RichEditor::Characters(int from, int to) const {
     if (from == to) return {};
     if (stretchStart_ < 0 || from < stretchStart_ || to > stretchStart_ + static_cast<int>(stretch_.size())) {
         int start = std::max(0, from - kStretchMargin);
-        stretch_ = ReadUnits(start, std::min(total, to + kStretchMargin), total);
+        stretch_ = ReadStretch(start, std::min(total, to + kStretchMargin), to, total);
         stretchStart_ = start;
-        if (to > start + static_cast<int>(stretch_.size())) {
-            // Double-byte text right at the end leaves no room to double the range:
-            // the rest comes line by line (EM_GETLINE is not cut short), and only a
-            // line too long for it makes the text be read from its start.
-            stretch_ += ReadLines(start + static_cast<int>(stretch_.size()), to);
-            if (to > start + static_cast<int>(stretch_.size())) {
-                stretch_ = WideText(to);
-                stretchStart_ = 0;
-            }
-        }
     }
     std::size_t offset = static_cast<std::size_t>(from - stretchStart_);
     std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(to - from),
@@ -419,7 +429,15 @@ bool RichEditor::KeepsText(UINT msg, WPARAM wParam) {
     return false;
 }
 
-int RichEditor::TextLength() const { return UnitsToBytes(UnitCount()); }
+int RichEditor::TextLength() const {
+    if (knownBytes_ < 0) {
+        int units = UnitCount();
+        knownBytes_ = byteCount_.Bytes(
+            units, [this, units](int from, int to) { return win::WideToGbk(ReadStretch(from, to, to, units)); });
+        if (knownBytes_ < 0) knownBytes_ = UnitsToBytes(units);
+    }
+    return static_cast<int>(knownBytes_);
+}
 
 std::string RichEditor::TextRange(int from, int to) const {
     from = std::max(from, 0);
@@ -580,13 +598,15 @@ void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::strin
     std::string with(gbk);
     DWORD events = static_cast<DWORD>(::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, 0));
     BeginUpdate();
+    followEdits_ = false;  // no edit is followed one by one: the text is read anew afterwards
     // From the last to the first, so the positions still to come stay as they are.
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
         ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&*it));
         ::SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(with.c_str()));
     }
+    followEdits_ = true;
     EndUpdate();
-    ForgetReadStretch();
+    ForgetText();
     // The text changed while nobody listened: the window hears of it once, from the
     // first replacement on, and then of the caret behind the last one.
     CHARRANGE first{ranges.front().cpMin, ranges.front().cpMin};
@@ -698,9 +718,13 @@ bool RichEditor::AllowsEdit(std::size_t addedBytes) const {
     if (addedBytes == 0) return true;
     // A character is at most two bytes: far from the limit nothing needs counting,
     // and typing in a long text reads none of it.
-    std::size_t units = static_cast<std::size_t>(UnitCount());
-    if (2 * units + addedBytes <= kMaxTypedBytes) return true;
-    return EditFits(static_cast<std::size_t>(TextLength()), static_cast<std::size_t>(Selection().length), addedBytes);
+    int units = UnitCount();
+    if (2 * static_cast<std::size_t>(units) + addedBytes <= kMaxTypedBytes) return true;
+    // Near the limit the bytes are counted: the text's length is followed from edit
+    // to edit, and only the selection is read.
+    CHARRANGE selection = SelectionWithin(units);
+    std::size_t selected = Characters(selection.cpMin, selection.cpMax).size();
+    return EditFits(static_cast<std::size_t>(TextLength()), selected, addedBytes);
 }
 
 bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
@@ -748,13 +772,20 @@ bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
 
 LRESULT CALLBACK RichEditor::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<RichEditor*>(data);
-    if (!KeepsText(msg, wParam)) {
-        self->ForgetReadStretch();
+    if (KeepsText(msg, wParam)) return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (!self->followEdits_ || msg == WM_DESTROY || msg == WM_NCDESTROY) {
+        self->ForgetText();
         LRESULT result = self->ControlMessage(hwnd, msg, wParam, lParam);
-        self->ForgetReadStretch();
+        self->ForgetText();
         return result;
     }
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (self->messageDepth_++ == 0) {
+        self->pending_ = self->DescribeEdit(msg, wParam, lParam);
+        self->changeSeen_ = false;
+    }
+    LRESULT result = self->ControlMessage(hwnd, msg, wParam, lParam);
+    if (--self->messageDepth_ == 0) self->FinishEdit();
+    return result;
 }
 
 LRESULT RichEditor::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -779,13 +810,196 @@ LRESULT RichEditor::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 bool RichEditor::ParentCommand(UINT code) {
-    if (code == EN_CHANGE) ForgetReadStretch();  // the kept stretch of text is stale now
+    if (code == EN_CHANGE) {
+        changeSeen_ = true;
+        if (messageDepth_ > 0) {
+            SettleEdit();
+        } else {
+            ForgetText();  // a change from outside any message we saw
+        }
+    }
     if (loading_) return false;
     if (code == EN_CHANGE) SetModified(true);
     return true;
 }
 
 // A load is one step for the document: no selection reports from its middle.
-bool RichEditor::ParentNotify(const NMHDR&) { return !loading_; }
+bool RichEditor::ParentNotify(const NMHDR& header) {
+    if (header.code == EN_SELCHANGE && messageDepth_ > 0) SettleEdit();
+    return !loading_;
+}
+
+// ---- following edits ---------------------------------------------------------------
+// Typing, deleting and pasting change the text at the selection. Each message that may
+// change the text is looked at before it reaches the control: what it will insert
+// (a typed character) or remove (Backspace, Delete, cut). Once the control reports a
+// new selection or a change, its length and selection show whether it did exactly
+// that; if so the kept stretch of text and the byte length are brought up to date
+// without reading the control, whose every read names a position and so walks all
+// paragraphs from the first. Anything else (undo, a paste, a load) makes them be
+// read again, from the blocks around the edit for the byte length.
+
+void RichEditor::ForgetText() const {
+    ForgetReadStretch();
+    knownBytes_ = -1;
+    byteCount_.Forget();
+}
+
+CHARRANGE RichEditor::SelectionWithin(int units) const {
+    CHARRANGE range{};
+    ::SendMessageA(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    range.cpMin = std::clamp<LONG>(range.cpMin, 0, units);
+    range.cpMax = std::clamp<LONG>(range.cpMax, range.cpMin, units);
+    return range;
+}
+
+RichEditor::PendingEdit RichEditor::DescribeEdit(UINT msg, WPARAM wParam, LPARAM lParam) const {
+    using Kind = PendingEdit::Kind;
+    PendingEdit edit;
+    switch (msg) {
+    case WM_CHAR: {
+        auto c = static_cast<unsigned char>(wParam & 0xFF);
+        edit.kind = Kind::AtSelection;
+        if (leadPending_) break;  // the trail of a double-byte character: the control types "?"
+        if ((c >= 0x20 && c < 0x7F) || c == '\t') {
+            edit.kind = Kind::Inserts;
+            edit.inserted.assign(1, static_cast<wchar_t>(c));
+        } else if (c == '\r') {
+            edit.kind = Kind::Inserts;
+            edit.inserted = L"\r\n";  // version 1 keeps CR LF
+        }
+        break;
+    }
+    case WM_UNICHAR:
+        edit.kind = Kind::AtSelection;
+        if ((wParam >= 0x20 && wParam < 0xD800) || (wParam >= 0xE000 && wParam < 0x10000 && wParam != 0xFFFF)) {
+            edit.kind = Kind::Inserts;
+            edit.inserted.assign(1, static_cast<wchar_t>(wParam));
+        }
+        break;
+    case EM_REPLACESEL:
+        edit.kind = Kind::Inserts;
+        edit.inserted = lParam ? win::GbkToWide(reinterpret_cast<const char*>(lParam)) : std::wstring();
+        break;
+    case WM_KEYDOWN: {
+        bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0;
+        if ((ctrl && (wParam == 'Z' || wParam == 'Y')) || (alt && wParam == VK_BACK)) {
+            edit.kind = Kind::Replaces;  // undo and redo change the text wherever it was changed
+        } else if (wParam == VK_BACK || wParam == VK_DELETE || (ctrl && wParam == 'X')) {
+            edit.kind = Kind::Deletes;
+        } else {
+            edit.kind = Kind::AtSelection;
+        }
+        break;
+    }
+    case WM_CUT:
+    case WM_CLEAR:
+        edit.kind = Kind::Deletes;
+        break;
+    case WM_IME_CHAR:
+    case WM_IME_COMPOSITION:
+    case WM_PASTE:
+    case EM_PASTESPECIAL:
+        edit.kind = Kind::AtSelection;
+        break;
+    case WM_SETTEXT:
+    case EM_STREAMIN:
+    case EM_SETTEXTEX:
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+        edit.kind = Kind::Replaces;
+        break;
+    default:
+        return edit;  // Kind::Other: nothing to look at before
+    }
+    edit.units = UnitCount();
+    edit.selection = SelectionWithin(edit.units);
+    return edit;
+}
+
+void RichEditor::FollowEdit(int from, int to, const std::wstring& inserted) {
+    // The byte length: the bytes of what went, read from the kept stretch.
+    int stretchEnd = stretchStart_ + static_cast<int>(stretch_.size());
+    bool covered = stretchStart_ >= 0 && from >= stretchStart_ && to <= stretchEnd;
+    if (knownBytes_ >= 0) {
+        if (from == to) {
+            knownBytes_ += GbkLength(inserted.data(), static_cast<int>(inserted.size()));
+        } else if (covered) {
+            knownBytes_ += GbkLength(inserted.data(), static_cast<int>(inserted.size())) -
+                           GbkLength(stretch_.data() + (from - stretchStart_), to - from);
+        } else {
+            knownBytes_ = -1;
+        }
+    }
+    byteCount_.Changed(from, pending_.units - to);
+    if (covered) {
+        stretch_.replace(static_cast<std::size_t>(from - stretchStart_), static_cast<std::size_t>(to - from), inserted);
+    } else {
+        ForgetReadStretch();
+    }
+}
+
+void RichEditor::SettleEdit() {
+    using Kind = PendingEdit::Kind;
+    PendingEdit& edit = pending_;
+    if (edit.settled) {
+        if (!edit.followed) ForgetReadStretch();  // read in the middle of a change
+        return;
+    }
+    if (edit.kind == Kind::Other) {
+        if (!changeSeen_) return;
+        edit.settled = true;
+        ForgetText();
+        return;
+    }
+    int units = UnitCount();
+    CHARRANGE now = SelectionWithin(units);
+    const CHARRANGE& before = edit.selection;
+    if (!changeSeen_ && units == edit.units && now.cpMin == before.cpMin && now.cpMax == before.cpMax)
+        return;  // nothing has happened yet
+    edit.settled = true;
+    edit.unitsAfter = units;
+    edit.selectionAfter = now;
+    bool caret = now.cpMin == now.cpMax;
+    if (edit.kind == Kind::Inserts) {
+        int added = static_cast<int>(edit.inserted.size());
+        if (caret && units == edit.units - (before.cpMax - before.cpMin) + added && now.cpMin == before.cpMin + added) {
+            FollowEdit(before.cpMin, before.cpMax, edit.inserted);
+            edit.followed = true;
+            return;
+        }
+    } else if (edit.kind == Kind::Deletes) {
+        int removed = edit.units - units;
+        if (caret && removed > 0 && now.cpMin <= before.cpMin && now.cpMin + removed >= before.cpMax) {
+            FollowEdit(now.cpMin, now.cpMin + removed, std::wstring());
+            edit.followed = true;
+            return;
+        }
+    } else if (!changeSeen_ && units == edit.units) {
+        edit.settled = false;  // only the selection moved so far
+        return;
+    }
+    // An edit that cannot be followed: what was read is read again when needed; the
+    // byte length from the blocks before and behind the edit, where they are known.
+    ForgetReadStretch();
+    knownBytes_ = -1;
+    if (edit.kind == Kind::Replaces) {
+        byteCount_.Forget();
+    } else {
+        byteCount_.Changed(std::min(before.cpMin, now.cpMin), std::min(edit.units - before.cpMax, units - now.cpMax));
+    }
+}
+
+void RichEditor::FinishEdit() {
+    SettleEdit();
+    const PendingEdit& edit = pending_;
+    if (!edit.settled || !edit.followed) return;
+    // The control did nothing more after reporting the edit.
+    CHARRANGE now = SelectionWithin(UnitCount());
+    if (UnitCount() != edit.unitsAfter || now.cpMin != edit.selectionAfter.cpMin ||
+        now.cpMax != edit.selectionAfter.cpMax)
+        ForgetText();
+}
 
 }  // namespace documents

@@ -11,10 +11,14 @@
 // and nowhere else, so the rest of the program sees a plain GBK text.
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "documents/text_byte_count.h"
 
 namespace documents {
 
@@ -117,8 +121,38 @@ private:
     std::wstring WideText(int maxUnits = -1) const;
     std::wstring ReadUnits(int from, int to, int total) const;
     std::wstring ReadLines(int from, int to) const;
+    std::wstring ReadStretch(int from, int to, int needed, int total) const;
     void ForgetReadStretch() const { stretchStart_ = -1; }
+    // Nothing read from the text (the stretch, its byte length) holds any more.
+    void ForgetText() const;
     static bool KeepsText(UINT msg, WPARAM wParam);
+
+    // ---- edits followed without reading the text again ----
+    // What a message about to reach the control does to the text, as far as known.
+    struct PendingEdit {
+        enum class Kind {
+            Other,        // the text stays, unless the control says it changed
+            AtSelection,  // changes the text at the selection only
+            Inserts,      // puts `inserted` in place of the selection
+            Deletes,      // removes the selection, or a stretch ending or starting at the caret
+            Replaces,     // the whole text, or a change anywhere (undo)
+        };
+        Kind kind = Kind::Other;
+        std::wstring inserted;
+        int units = 0;  // the text's length before
+        CHARRANGE selection{};
+        bool settled = false;
+        bool followed = false;  // settled as a known edit: the kept stretch holds
+        int unitsAfter = 0;
+        CHARRANGE selectionAfter{};
+    };
+    PendingEdit DescribeEdit(UINT msg, WPARAM wParam, LPARAM lParam) const;
+    CHARRANGE SelectionWithin(int units) const;
+    // Called where the text may have changed by now: the control's EN_SELCHANGE and
+    // EN_CHANGE, and the end of the message.
+    void SettleEdit();
+    void FinishEdit();
+    void FollowEdit(int from, int to, const std::wstring& inserted);
     int UnitsToBytes(int units) const;
     bool StreamInPlain(const std::wstring& text);
     bool StreamInRtf(std::string_view rtf);
@@ -144,6 +178,14 @@ private:
     // stretchStart_ -1 once the text may have changed.
     mutable std::wstring stretch_;
     mutable int stretchStart_ = -1;
+    // The byte length of the text while it is known (-1 otherwise), and the blocks it
+    // is counted in again after an edit that could not be followed.
+    mutable long long knownBytes_ = -1;
+    mutable TextByteCount byteCount_;
+    PendingEdit pending_;
+    int messageDepth_ = 0;
+    bool changeSeen_ = false;  // EN_CHANGE during the message in hand
+    bool followEdits_ = true;  // off while the editor edits in bulk
 };
 
 }  // namespace documents

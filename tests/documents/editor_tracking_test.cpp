@@ -4,9 +4,13 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <functional>
 #include <string>
 
 #include "documents/batchild.h"
+#include "documents/document_rules.h"
+#include "lexicon/gbk.h"
+#include "tests/documents/document_fixture.h"
 #include "tests/support/gui_harness.h"
 
 namespace {
@@ -145,6 +149,155 @@ TEST_F(EditorTracking, ClearEmptiesTheWholeTextAndCopyPasteUsesTheClipboard) {
     EXPECT_TRUE(first.IsModified());
     EXPECT_EQ(Status(), "1:1");
     EXPECT_TRUE(CutCopyEnabled(false));
+}
+
+// ---- edits followed without reading the text again -------------------------------
+// The editor brings its kept text and its byte length up to date from each edit; the
+// oracle here reads the whole text afresh after every step.
+
+// "line:column" of the selection start, counted in the whole text.
+std::string PlaceInWholeText(documents::RichEditor& editor) {
+    std::string text = editor.Text();
+    int start = editor.Selection().start, line = 1, column = 1;
+    for (int i = 0; i < start; ++i) {
+        if (text[static_cast<std::size_t>(i)] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return std::to_string(line) + ":" + std::to_string(column);
+}
+
+// The GBK bytes of control positions [from, to) of `text`.
+std::string PositionsOf(const std::string& text, int from, int to) {
+    std::size_t at = 0, start = 0;
+    for (int position = 0; at < text.size() && position < to; ++position) {
+        if (position == from) start = at;
+        at += lexicon::gbk::walk_length(text, at);
+    }
+    return from < to ? text.substr(start, at - start) : std::string();
+}
+
+void PutTextOnClipboard(HWND owner, const std::string& gbk) {
+    ASSERT_TRUE(::OpenClipboard(owner));
+    ::EmptyClipboard();
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, gbk.size() + 1);
+    memcpy(::GlobalLock(data), gbk.c_str(), gbk.size() + 1);
+    ::GlobalUnlock(data);
+    ::SetClipboardData(CF_TEXT, data);
+    ::CloseClipboard();
+}
+
+TEST_F(EditorTracking, EditsAnywhereInALongTextKeepTheCaretPlaceAndTheLengthExact) {
+    auto& doc = NewDocument();
+    auto& editor = doc.Editor();
+    HWND h = editor.hwnd();
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "第" + std::to_string(i) + "行=line 乤\r\n";
+    editor.ReplaceSelection(text, false);
+    Pump(20);
+    int middle = static_cast<int>(text.size() / 2);
+    auto send = [h](UINT msg, WPARAM w, LPARAM l = 0) { ::SendMessageA(h, msg, w, l); };
+    struct Step {
+        const char* what;
+        std::function<void()> edit;
+    };
+    const Step steps[] = {
+        {"typed at the end",
+         [&] {
+             send(WM_CHAR, 'x');
+             send(WM_CHAR, 'y');
+         }},
+        {"Chinese typed at the end", [&] { send(WM_UNICHAR, 0x4E2D); }},
+        {"Enter and Backspace over the line break",
+         [&] {
+             send(WM_CHAR, '\r');
+             send(WM_KEYDOWN, VK_BACK);
+         }},
+        {"typed in the middle",
+         [&] {
+             editor.SetSelection(middle);
+             send(WM_UNICHAR, 0x6587);
+             send(WM_CHAR, 'z');
+         }},
+        {"Delete over Chinese and ASCII",
+         [&] {
+             for (int i = 0; i < 5; ++i) send(WM_KEYDOWN, VK_DELETE);
+         }},
+        {"a selection typed over",
+         [&] {
+             editor.SetSelection(middle - 40, 9);
+             send(WM_CHAR, 'w');
+         }},
+        {"a paste over a selection",
+         [&] {
+             PutTextOnClipboard(h, "粘贴\r\n两行");
+             editor.SetSelection(middle - 200, 6);
+             send(WM_PASTE, 0);
+         }},
+        {"a cut",
+         [&] {
+             editor.SetSelection(middle - 400, 30);
+             send(WM_CUT, 0);
+         }},
+        {"undo", [&] { send(EM_UNDO, 0); }},
+        {"typed at the start",
+         [&] {
+             editor.SetSelection(0);
+             send(WM_UNICHAR, 0x9996);
+             send(WM_CHAR, '\t');
+         }},
+        {"Backspace at the start", [&] { send(WM_KEYDOWN, VK_BACK); }},
+        {"the caret moved to the end", [&] { editor.SetSelection(-1); }},
+    };
+    for (const Step& step : steps) {
+        step.edit();
+        Pump();
+        std::string whole = editor.Text();
+        EXPECT_EQ(Status(), PlaceInWholeText(editor)) << step.what;
+        EXPECT_EQ(editor.TextLength(), static_cast<int>(whole.size())) << step.what;
+        CHARRANGE caret{};
+        send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        int from = std::max<int>(0, caret.cpMin - 20), to = std::min<int>(editor.UnitCount(), caret.cpMin + 20);
+        EXPECT_EQ(editor.Characters(from, to), PositionsOf(whole, from, to)) << step.what;
+    }
+}
+
+TEST_F(EditorTracking, TheLimitCountsChineseTypedAndDeletedAtTheStartOfAFullText) {
+    doctest::ScratchFolder folder;
+    std::string text;
+    while (text.size() + 40 <= documents::kMaxTypedBytes - 2) text += "中文词条 entry 乤=译文\r\n";
+    text += std::string(documents::kMaxTypedBytes - 2 - text.size(), 'a');
+    doctest::WriteBytes(folder / "full.txt", text);
+    auto& doc = NewDocument();
+    auto& editor = doc.Editor();
+    editor.SetMode(documents::TextMode::Plain);
+    editor.LoadFromFile(folder / "full.txt");
+    HWND h = editor.hwnd();
+    struct Step {
+        const char* what;
+        UINT msg;
+        WPARAM key;
+        int length;  // bytes afterwards
+    };
+    const Step steps[] = {
+        {"a Chinese character fits", WM_UNICHAR, 0x9996, documents::kMaxTypedBytes},
+        {"one byte more does not", WM_CHAR, 'b', documents::kMaxTypedBytes},
+        {"Backspace takes two bytes", WM_KEYDOWN, VK_BACK, documents::kMaxTypedBytes - 2},
+        {"two single bytes fit", WM_CHAR, 'b', documents::kMaxTypedBytes - 1},
+        {"...the second one too", WM_CHAR, 'c', documents::kMaxTypedBytes},
+        {"Delete takes a Chinese character behind", WM_KEYDOWN, VK_DELETE, documents::kMaxTypedBytes - 2},
+        {"then Chinese fits again", WM_UNICHAR, 0x6587, documents::kMaxTypedBytes},
+    };
+    for (const Step& step : steps) {
+        ::SendMessageA(h, step.msg, step.key, 0);
+        Pump();
+        EXPECT_EQ(editor.TextLength(), step.length) << step.what;
+        EXPECT_EQ(static_cast<int>(editor.Text().size()), step.length) << step.what;
+    }
+    EXPECT_EQ(editor.TextRange(0, 6), "bc文文");
 }
 
 }  // namespace
