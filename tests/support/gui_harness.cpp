@@ -162,16 +162,22 @@ void TypeKey(app::Application& application, UINT vk, bool ctrl, bool shift, bool
 }
 
 void MovePointer(app::Application& application, POINT p) {
+    // There once and still there 100 ms later: a stale motion event has had its chance.
+    DWORD arrived = 0;
     PumpUntil(
         application,
         [&] {
             POINT at{};
             ::GetCursorPos(&at);
-            if (at.x == p.x && at.y == p.y) return true;
-            ::SetCursorPos(p.x, p.y);
-            return false;
+            if (at.x != p.x || at.y != p.y) {
+                ::SetCursorPos(p.x, p.y);
+                arrived = 0;
+                return false;
+            }
+            if (!arrived) arrived = ::GetTickCount();
+            return ::GetTickCount() - arrived >= 100;
         },
-        3000);
+        5000);
 }
 
 void ClickAt(app::Application& application, POINT p) {
