@@ -11,10 +11,12 @@
 
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
+#include "documents/line_extent.h"
 #include "documents/safe_save.h"
 #include "lexicon/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
+#include "win/handles.h"
 
 namespace documents {
 
@@ -633,16 +635,61 @@ void RichEditor::SetModified(bool modified) { ::SendMessageA(hwnd_, EM_SETMODIFY
 
 // ---- loading and saving -----------------------------------------------------------
 
+// Every change of the control's client area lays out every paragraph again (Wine):
+// a long text went in laid out once, then again for the vertical scroll bar the
+// control showed for it, and again for the horizontal one (about 0.3 s each at
+// 640 KB). So the bars are put in place before a long text goes in, and it is laid
+// out once. The vertical bar is shown when the lines are sure to overflow the
+// height (a bar shown for nothing would stay: the control takes it for its own). For
+// the horizontal one the control itself is asked: it is given the widest line alone
+// (by the widths of the characters), and shows the bar if that line needs it.
+void RichEditor::ShowScrollBarsFor(std::wstring_view text) {
+    const std::size_t kLongText = 8192;  // positions; a shorter text is laid out again at once
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (text.size() < kLongText || client.right <= 0 || client.bottom <= 0) return;
+    LineExtent extent;
+    TEXTMETRICW metrics{};
+    {
+        win::WindowDc dc(hwnd_);
+        win::Selected selected(dc.get(), font_ ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(SYSTEM_FONT));
+        ::GetTextMetricsW(dc.get(), &metrics);
+        std::vector<short> widths(65536, -1);
+        auto width = [&](char16_t c) {
+            short& w = widths[c];
+            if (w < 0) {
+                SIZE size{};
+                wchar_t one = static_cast<wchar_t>(c);
+                ::GetTextExtentPoint32W(dc.get(), &one, 1, &size);
+                w = static_cast<short>(std::clamp<LONG>(size.cx, 0, 0x7FFF));
+            }
+            return static_cast<int>(w);
+        };
+        // The control's default tab stops are half an inch apart.
+        extent = MeasureLines(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()), width,
+                              ::GetDeviceCaps(dc.get(), LOGPIXELSX) / 2);
+    }
+    if (static_cast<long long>(extent.lines) * metrics.tmHeight > 2LL * client.bottom)
+        ::ShowScrollBar(hwnd_, SB_VERT, TRUE);
+    // The text that goes in next takes this line's place.
+    StreamInUnits(text.substr(extent.widestStart, extent.widestEnd - extent.widestStart));
+}
+
+bool RichEditor::StreamInUnits(std::wstring_view text) {
+    WideSource source{std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size())};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadUtf16Chunk};
+    ::SendMessageA(hwnd_, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0 && source.pos == text.size();
+}
+
 bool RichEditor::StreamInPlain(const std::wstring& text) {
+    ShowScrollBarsFor(text);
     // The GBK bytes are turned into characters here, with code page 936, and handed
     // over as UTF-16: the control then holds exactly these characters, whatever the
     // system's code page and whatever the file starts with (the control would read a
     // UTF-8 byte-order mark as UTF-8). Chunks end on whole characters and never
     // between CR and LF, since the control converts each chunk on its own.
-    WideSource source{std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size())};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadUtf16Chunk};
-    ::SendMessageA(hwnd_, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
-    return stream.dwError == 0 && source.pos == text.size();
+    return StreamInUnits(text);
 }
 
 bool RichEditor::StreamInRtf(std::string_view rtf) {

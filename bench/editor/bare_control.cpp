@@ -64,6 +64,8 @@ const char* FillName(Fill fill) {
         return "stream-in GBK";
     case Fill::SetText:
         return "window text";
+    case Fill::GbkStreamBarFirst:
+        return "stream-in GBK, bar first";
     }
     return "?";
 }
@@ -122,6 +124,9 @@ void BareControl::Load(const std::string& gbk, Fill fill) {
         ::SendMessageA(control_, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
         break;
     }
+    case Fill::GbkStreamBarFirst:
+        ::ShowScrollBar(control_, SB_VERT, TRUE);
+        [[fallthrough]];
     case Fill::GbkStream: {
         ByteSource source{&gbk, 0};
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadBytes};

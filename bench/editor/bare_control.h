@@ -9,7 +9,9 @@
 namespace bench {
 
 // How the bare control is filled.
-enum class Fill { Utf16Stream, GbkStream, SetText };
+// GbkStreamBarFirst shows the vertical scroll bar before the stream: the control
+// lays the text out again for every scroll bar it shows afterwards.
+enum class Fill { Utf16Stream, GbkStream, SetText, GbkStreamBarFirst };
 const char* FillName(Fill fill);
 
 class BareControl {
