@@ -52,10 +52,14 @@ HWND WaitForWindow(DWORD pid, const char* className, int timeoutMs) {
     return nullptr;
 }
 
-// The File menu's "Open" item: the second item of the first drop-down.
+// The File menu's "Open" item: the second item of the first drop-down. Under Wine
+// a menu is not read from another process (its items come back as 0 or -1): then
+// the command of Wine's WordPad for it.
 UINT OpenCommand(HWND frame) {
+    const UINT kWordPadFileOpen = 1001;
     HMENU file = ::GetSubMenu(::GetMenu(frame), 0);
-    return file ? ::GetMenuItemID(file, 1) : 0;
+    UINT id = file ? ::GetMenuItemID(file, 1) : 0;
+    return id == 0 || id == static_cast<UINT>(-1) ? kWordPadFileOpen : id;
 }
 
 double ProcessCpuMs(HANDLE process) {
@@ -88,7 +92,9 @@ WordPadOpen OpenInWordPad(const std::string& path, int minimumUnits) {
         dialog = WaitForWindow(info.dwProcessId, "#32770", 30000);
     }
     if (!dialog) {
-        result.failure = "WordPad's open dialog did not appear";
+        result.failure = !frame    ? "WordPad's window did not appear"
+                         : !editor ? "WordPad's editor was not found"
+                                   : "WordPad's open dialog did not appear";
     } else {
         ::Sleep(300);  // the dialog fills its lists
         ::SendMessageA(::GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
