@@ -521,6 +521,38 @@ void RichEditor::Clear() {
     NotifySelectionChange();
 }
 
+namespace {
+
+bool SameCharacterFormat(const CHARFORMATA& a, const CHARFORMATA& b) {
+    return a.dwMask == b.dwMask && a.dwEffects == b.dwEffects && a.yHeight == b.yHeight && a.yOffset == b.yOffset &&
+           a.crTextColor == b.crTextColor && a.bCharSet == b.bCharSet && a.bPitchAndFamily == b.bPitchAndFamily &&
+           std::strcmp(a.szFaceName, b.szFaceName) == 0;
+}
+
+bool SameParagraphFormat(const PARAFORMAT& a, const PARAFORMAT& b) {
+    const DWORD offset = PFM_OFFSETINDENT;  // only says how an indent is set
+    return (a.dwMask & ~offset) == (b.dwMask & ~offset) && a.wNumbering == b.wNumbering &&
+           a.dxStartIndent == b.dxStartIndent && a.dxRightIndent == b.dxRightIndent && a.dxOffset == b.dxOffset &&
+           a.wAlignment == b.wAlignment && a.cTabCount == b.cTabCount &&
+           std::equal(a.rgxTabs, a.rgxTabs + std::min<int>(a.cTabCount, MAX_TAB_STOPS), b.rgxTabs);
+}
+
+}  // namespace
+
+CHARFORMATA RichEditor::SelectionCharacterFormat() const {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    ::SendMessageA(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
+PARAFORMAT RichEditor::SelectionParagraphFormat() const {
+    PARAFORMAT format{};
+    format.cbSize = sizeof format;
+    ::SendMessageA(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
 // A fresh control filled by stream is the cheapest way to a new text: replacing a
 // text in place walks every paragraph behind each changed line (Wine), so ten
 // thousand changed lines cost minutes, while a fill of the whole text costs what
@@ -534,19 +566,25 @@ void RichEditor::SetWholeText(std::string_view gbk) {
     if (keepFormat) {
         ::SendMessageA(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&character));
         ::SendMessageA(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+        // The format read back says "offset indent" too: set with it, the indent is
+        // set and then added once more (Wine), and came back doubled.
+        paragraph.dwMask &= ~static_cast<DWORD>(PFM_OFFSETINDENT);
     }
     {
         LoadingScope loading(loading_);
         ReplaceControl();
         ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
         if (!gbk.empty()) StreamInPlain(win::GbkToWide(gbk));
-        if (keepFormat) {
+        CHARRANGE all{0, -1}, start{0, 0};
+        ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+        // Setting a format on the whole text lays every paragraph out again (seconds
+        // for 20,000 short lines of mixed scripts): only a format the fresh text does
+        // not have already is set.
+        if (keepFormat && !SameCharacterFormat(character, SelectionCharacterFormat()))
             ::SendMessageA(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&character));
-            CHARRANGE all{0, -1}, start{0, 0};
-            ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+        if (keepFormat && !SameParagraphFormat(paragraph, SelectionParagraphFormat()))
             ::SendMessageA(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
-            ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-        }
+        ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
         ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
         ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
     }

@@ -154,6 +154,8 @@ private:
     void FinishEdit();
     void FollowEdit(int from, int to, const std::wstring& inserted);
     int UnitsToBytes(int units) const;
+    CHARFORMATA SelectionCharacterFormat() const;
+    PARAFORMAT SelectionParagraphFormat() const;
     void ShowScrollBarsFor(std::wstring_view text);
     bool StreamInUnits(std::wstring_view text);
     bool StreamInPlain(const std::wstring& text);

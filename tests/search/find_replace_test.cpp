@@ -492,10 +492,18 @@ TEST_P(RichReplaceAllTest, FormattingSurvives) {
                     : Rtf("行" + n + " " + word + " 普通") + "\\par\n";
     }
     std::string rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}\\f0\\fs20";
-    rtf += c.mixed ? " " : "\\b\\fs28 ";
+    rtf += c.mixed ? " " : "\\li720\\b\\fs28 ";
     rtf += body + "}";
     auto* doc = OpenRtf(rtf);
     std::string before = doc->Editor().Text();
+    auto indent = [&] {
+        doc->Editor().SetSelection(0, static_cast<int>(doc->Editor().Text().size()));
+        PARAFORMAT paragraph{};
+        paragraph.cbSize = sizeof paragraph;
+        ::SendMessageA(doc->Editor().hwnd(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+        return (paragraph.dwMask & PFM_STARTINDENT) ? paragraph.dxStartIndent : -1;
+    };
+    const LONG indentBefore = indent();
     ASSERT_NE(before.find("旧词"), std::string::npos);
     std::string expected = before;
     for (std::size_t at = expected.find("旧词"); at != std::string::npos; at = expected.find("旧词", at + 6))
@@ -531,6 +539,9 @@ TEST_P(RichReplaceAllTest, FormattingSurvives) {
         ::SendMessageA(doc->Editor().hwnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         EXPECT_TRUE(format.dwMask & CFM_SIZE);
         EXPECT_EQ(format.yHeight, 14 * 20);  // \fs28: 14 points, in twips
+        // The paragraphs keep their indent, which the control's own do not have.
+        EXPECT_GT(indentBefore, 0);
+        EXPECT_EQ(indent(), indentBefore);
     }
 }
 
