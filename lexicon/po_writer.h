@@ -24,10 +24,10 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    bool append_string(std::string_view keyword, std::string_view gbk_text);
+    void append_string(std::string_view keyword, std::string_view utf8);
 
     std::string text_;
-    std::string utf8_;  // one text in UTF-8, reused
+    std::string original_utf8_, translation_utf8_;  // the entry's texts in UTF-8, reused
     std::size_t entries_ = 0;
 };
 
