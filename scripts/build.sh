@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds: the Windows program (build/win) and the host code (build/host).
+# Configures and builds: the Windows program (build/win), the host code (build/host) and,
+# with "all", the code built with warnings as errors in package.sh's release
+# configuration (build/release-check): -O3 warns where -O2 is silent.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
@@ -29,4 +31,12 @@ fi
 if [ "$what" = all ] || [ "$what" = host ]; then
   configure "$build/host" -DVELMORA_SANITIZE=ON
   cmake --build "$build/host" -j "$jobs"
+fi
+if [ "$what" = all ] || [ "$what" = release-check ]; then
+  dir=$build/release-check
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+      "${launcher[@]}" >/dev/null
+  fi
+  cmake --build "$dir" -j "$jobs" --target velmora_logic lexicon
 fi
