@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bench/editor/bare_control.h"
-#include "bench/editor/timing.h"
 #include "bench/editor/wordpad_driver.h"
+#include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "generation/confirm1.h"
 #include "search/text_search.h"
@@ -134,13 +134,13 @@ protected:
         answerer.Then([&](HWND dialog) {
             ::SetWindowTextA(::GetDlgItem(dialog, 0x47C), path.c_str());
             cpu = bench::ThreadCpuMs();
-            start = bench::NowMs();
+            start = bench::Milliseconds();
             ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
         Main().Execute(app::Command::Open);
         documents::TMdiChild* document = Main().ActiveDocument();
         if (document) PaintNow(document->hwnd());
-        Cost cost{bench::NowMs() - start, bench::ThreadCpuMs() - cpu};
+        Cost cost{bench::Milliseconds() - start, bench::ThreadCpuMs() - cpu};
         EXPECT_NE(document, nullptr);
         if (opened)
             *opened = document;
@@ -476,12 +476,12 @@ double RunCompilerAlone(const std::string& commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    double start = bench::NowMs();
+    double start = bench::Milliseconds();
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return 0;
     win::KernelHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
-    return bench::NowMs() - start;
+    return bench::Milliseconds() - start;
 }
 
 TEST_F(EditorSpeed, GenerationRun) {
@@ -495,12 +495,12 @@ TEST_F(EditorSpeed, GenerationRun) {
         answerer.Then([&](HWND dialog) {
             ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit1, "性能测试");
             ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit2, "bench");
-            okPressed = bench::NowMs();
+            okPressed = bench::Milliseconds();
             ::SendMessageA(::GetDlgItem(dialog, generation::TConfirm::kButton1), BM_CLICK, 0, 0);
         });
         Generate();
         PaintNow(document->hwnd());
-        runs.push_back(bench::NowMs() - okPressed);
+        runs.push_back(bench::Milliseconds() - okPressed);
         alone.push_back(RunCompilerAlone("Mervik.exe   temp.trs \"LIB\\bench\"  \"性能测试\""));
     }
     double first = runs.front();

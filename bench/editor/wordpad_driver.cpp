@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "bench/editor/timing.h"
+#include "bench/support/stopwatch.h"
 
 namespace bench {
 
@@ -44,7 +44,7 @@ BOOL CALLBACK FindRichEdit(HWND hwnd, LPARAM param) {
 }
 
 HWND WaitForWindow(DWORD pid, const char* className, int timeoutMs) {
-    for (double end = NowMs() + timeoutMs; NowMs() < end; ::Sleep(20)) {
+    for (double end = Milliseconds() + timeoutMs; Milliseconds() < end; ::Sleep(20)) {
         Search search{pid, className};
         ::EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
@@ -99,7 +99,7 @@ WordPadOpen OpenInWordPad(const std::string& path, int minimumUnits) {
         ::Sleep(300);  // the dialog fills its lists
         ::SendMessageA(::GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         double cpu = ProcessCpuMs(info.hProcess);
-        double start = NowMs();
+        double start = Milliseconds();
         ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         // The editor answers once the load is over: a message sent meanwhile waits.
         for (;;) {
@@ -108,12 +108,12 @@ WordPadOpen OpenInWordPad(const std::string& path, int minimumUnits) {
                 static_cast<int>(units) >= minimumUnits) {
                 DWORD_PTR ignored;
                 ::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &ignored);
-                result.ms = NowMs() - start;
+                result.ms = Milliseconds() - start;
                 result.cpuMs = ProcessCpuMs(info.hProcess) - cpu;
                 result.ok = true;
                 break;
             }
-            if (NowMs() - start > 180000) {
+            if (Milliseconds() - start > 180000) {
                 result.failure = "WordPad did not load the file within 3 minutes";
                 break;
             }

@@ -48,16 +48,6 @@ double CompileMs(const std::string& mervik, const std::string& words, const std:
     return code == 0 ? elapsed : -1;
 }
 
-// This thread's processor time: on a loaded machine it tells the work from the waiting.
-double CpuMs() {
-    FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
 std::size_t FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -107,10 +97,10 @@ int main(int argc, char** argv) {
         double cpu = 1e30;
     };
     auto measure = [](Figure& figure, auto&& work) {
-        const double wall = bench::Milliseconds(), cpu = CpuMs();
+        const double wall = bench::Milliseconds(), cpu = bench::ThreadCpuMs();
         work();
         figure.wall = std::min(figure.wall, bench::Milliseconds() - wall);
-        figure.cpu = std::min(figure.cpu, CpuMs() - cpu);
+        figure.cpu = std::min(figure.cpu, bench::ThreadCpuMs() - cpu);
     };
     Figure open, keystroke, narrowing, filterOnly, save;
     std::size_t baseline = 0, peak = 0, entries = 0, shown = 0;
