@@ -134,6 +134,7 @@ INT_PTR CALLBACK TAboutBox::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPA
         }
         break;
     case WM_COMMAND:
+        // Escape (IDCANCEL) closes it too, as it closes any dialog; nothing is lost by it.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             ::EndDialog(dialog, IDOK);
             return TRUE;

@@ -25,6 +25,8 @@ namespace app {
 namespace {
 
 const char* const kClassName = "TMDIForm";
+// Also the task-bar button's text: a plain Win32 program has no hidden application
+// window whose title the button could show instead.
 const char* const kCaption = "Velmora—词库生成系统";
 const UINT kFirstMdiChildId = 0xFF00;
 

@@ -67,7 +67,8 @@ private:
 class ConfirmSlot {
 public:
     TConfirm* Current() const { return dialog_.get(); }
-    // A new dialog owned by the frame; it replaces the previous one.
+    // A new dialog owned by the frame; it replaces the previous one, which is destroyed:
+    // a finished run's dialog is never shown again, so it is not kept to the end.
     TConfirm& Renew(documents::Frame& owner);
 
 private:

@@ -23,6 +23,8 @@ Clock::Clock(HWND parent, RECT bounds, HFONT font) : font_(font) {
     RegisterClassOnce(kClassName, 0, nullptr);
     Create(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
            bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr);
+    // A window timer: the ticks are painted on the GUI thread anyway, so a timer thread
+    // would only add a hand-over.
     ::SetTimer(hwnd(), kTickTimer, kTickMilliseconds, nullptr);
     ReadTimeFormat();
 }

@@ -12,6 +12,7 @@ const char* const kClassName = "TRxSplitter";
 
 Splitter::Splitter(HWND parent, int id, Pane pane, std::function<void()> posChanged)
     : parent_(parent), pane_(std::move(pane)), posChanged_(std::move(posChanged)) {
+    // Windows has no stock split cursor; the north-south sizing arrow is the closest.
     RegisterClassOnce(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZENS)));
     Create(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
