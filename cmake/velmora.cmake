@@ -37,10 +37,11 @@ function(velmora_target_defaults target)
   if(NOT MSVC)
     target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall;-Wextra;-Wno-missing-field-initializers>")
   endif()
-  # GCC 12's optimiser reports overlapping copies inside std::string's own code for
+  # MinGW's GCC 12 optimiser reports overlapping copies inside std::string's own code for
   # "text" + std::string (a false -Wrestrict, gone in GCC 13); under -Werror it stopped
-  # every release build.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  # every release build. Only there: clang-tidy reads the host build's flags and does not
+  # know the option.
+  if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>")
   endif()
   if(WIN32)
