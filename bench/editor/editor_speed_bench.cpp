@@ -16,6 +16,7 @@
 
 #include "bench/editor/bare_control.h"
 #include "bench/editor/wordpad_driver.h"
+#include "bench/support/generation_timing.h"
 #include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "generation/confirm1.h"
@@ -471,37 +472,14 @@ TEST_F(EditorSpeed, FirstShowingOfTheMessagePane) {
                    "< 100 ms"};
 }
 
-double RunCompilerAlone(const std::string& commandLine) {
-    std::string line = commandLine;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    double start = bench::Milliseconds();
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return 0;
-    win::KernelHandle process(info.hProcess), thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
-    return bench::Milliseconds() - start;
-}
-
 TEST_F(EditorSpeed, GenerationRun) {
     InstallRealCompiler();
     std::string path = WriteScratch("bench-generation.txt", WordList(kWordListBytes, false));
     documents::TMdiChild* document = DocumentWith(path);
     std::vector<double> runs, alone;
     for (int round = 0; round < 4; ++round) {
-        double okPressed = 0;
-        harness::ModalAnswerer answerer;
-        answerer.Then([&](HWND dialog) {
-            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit1, "性能测试");
-            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit2, "bench");
-            okPressed = bench::Milliseconds();
-            ::SendMessageA(::GetDlgItem(dialog, generation::TConfirm::kButton1), BM_CLICK, 0, 0);
-        });
-        Generate();
-        PaintNow(document->hwnd());
-        runs.push_back(bench::Milliseconds() - okPressed);
-        alone.push_back(RunCompilerAlone("Mervik.exe   temp.trs \"LIB\\bench\"  \"性能测试\""));
+        runs.push_back(bench::TimeGenerationRun([&] { Generate(); }, [&] { PaintNow(document->hwnd()); }));
+        alone.push_back(bench::RunCompilerAlone());
     }
     // Part of every run is reading the document's text out of the control for temp.trs
     // (ours beside a bare control handing out the same text as GBK in one WM_GETTEXT),

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/generation_timing.h"
 #include "bench/support/stopwatch.h"
 #include "documents/batchild.h"
 #include "generation/confirm1.h"
@@ -31,21 +32,6 @@ std::string WordList(std::size_t bytes) {
     return text;
 }
 
-double RunCompilerAlone(const std::string& commandLine) {
-    std::string line = commandLine;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    double start = bench::Milliseconds();
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        ADD_FAILURE() << "Mervik.exe did not start";
-        return 0;
-    }
-    win::KernelHandle process(info.hProcess), thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
-    return bench::Milliseconds() - start;
-}
-
 TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
     InstallRealCompiler();
     const std::string path = InProgramDir("bench-source.txt");
@@ -60,19 +46,12 @@ TEST_F(GenerationTest, RunOf640KilobyteDocumentBesideTheCompilerAlone) {
     std::vector<double> runs, alone;
     std::size_t messages = 0;
     for (int round = 0; round < kRounds; ++round) {
-        double okPressed = 0;
-        harness::ModalAnswerer answerer;
-        answerer.Then([&](HWND dialog) {
-            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit1, "性能测试");
-            ::SetDlgItemTextA(dialog, generation::TConfirm::kEdit2, "bench");
-            okPressed = bench::Milliseconds();
-            ::SendMessageA(::GetDlgItem(dialog, generation::TConfirm::kButton1), BM_CLICK, 0, 0);
-        });
-        Generate();
-        ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        runs.push_back(bench::Milliseconds() - okPressed);
+        runs.push_back(bench::TimeGenerationRun(
+            [&] { Generate(); },
+            [&] { ::RedrawWindow(document.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }));
         messages = PaneRows(document).size();
-        alone.push_back(RunCompilerAlone("Mervik.exe   temp.trs \"LIB\\bench\"  \"性能测试\""));
+        alone.push_back(bench::RunCompilerAlone());
+        EXPECT_GT(alone.back(), 0) << "Mervik.exe did not start";
     }
     std::string source = gentest::ReadFileBytes(InProgramDir("temp.trs"));
     double run = bench::Median(runs), compiler = bench::Median(alone);
