@@ -5,14 +5,7 @@
 # (for example --gtest_filter=*ReplaceAll*).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
-bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_BUILD/win" --target editor_speed_bench -j "${VELMORA_JOBS:-2}" >/dev/null
-source "$root/scripts/wine-env.sh"
-trap velmora_stop EXIT
-velmora_start_xvfb
-velmora_ensure_prefix
-velmora_start_wineserver
+source "$root/bench/support/wine-bench.sh" editor_speed_bench
 cd "$VELMORA_BUILD/win/bench/editor"
 timeout 1800 nice -n 10 wine ./editor_speed_bench.exe "$@" > editor_speed.out 2>/dev/null || true
 iconv -f GBK -t UTF-8 editor_speed.out

@@ -7,14 +7,7 @@
 # bench/documents' benchmark. VELMORA_BUILD: the build folder (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
-bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_BUILD/win" --target document_file_benchmark hardening_tests -j "${VELMORA_JOBS:-2}" >/dev/null
-source "$root/scripts/wine-env.sh"
-trap velmora_stop EXIT
-velmora_start_xvfb
-velmora_ensure_prefix
-velmora_start_wineserver
+source "$root/bench/support/wine-bench.sh" document_file_benchmark hardening_tests
 cd "$VELMORA_BUILD/win/bench/documents"
 timeout 900 wine ./document_file_benchmark.exe 1048576 10485760 2>/dev/null | iconv -f GBK -t UTF-8
 cd "$VELMORA_BUILD/win/tests/hardening"
