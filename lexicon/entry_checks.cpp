@@ -16,10 +16,10 @@ constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // names its argument as in %2$s; a Windows message insert (%1, %2!d!) names its own.
 struct Placeholder {
     std::string_view text;
-    char kind[8];            // the '*' widths, the length modifier, the class of the conversion
+    char kind[8];  // the '*' widths, the length modifier, the class of the conversion
     std::size_t kind_length;
-    unsigned number;         // the argument it names, 0 for the next one
-    bool windows;            // %1 or %1!d!
+    unsigned number;  // the argument it names, 0 for the next one
+    bool windows;     // %1 or %1!d!
     bool percent() const { return kind_length == 1 && kind[0] == '%'; }
     bool same_kind(const Placeholder& other) const {
         return std::string_view(kind, kind_length) == std::string_view(other.kind, other.kind_length);
@@ -31,11 +31,32 @@ constexpr unsigned max_numbered = 99;
 
 char conversion_class(char c) {
     switch (c) {
-        case 'd': case 'i': return 'd';
-        case 'o': case 'u': case 'x': case 'X': return 'u';
-        case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A': return 'f';
-        case 'c': case 's': case 'p': case 'n': case 'S': case 'C': return c;
-        default: return 0;
+    case 'd':
+    case 'i':
+        return 'd';
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+        return 'u';
+    case 'e':
+    case 'E':
+    case 'f':
+    case 'F':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+        return 'f';
+    case 'c':
+    case 's':
+    case 'p':
+    case 'n':
+    case 'S':
+    case 'C':
+        return c;
+    default:
+        return 0;
     }
 }
 
@@ -129,8 +150,8 @@ bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
     if (j < text.size() && text[j] == '!') {
         const std::size_t close = text.find('!', j + 1);
         Placeholder inner{};
-        if (close != std::string_view::npos &&
-            parse_conversion(text.substr(0, close), j + 1, inner, false) && inner.text.size() == close) {
+        if (close != std::string_view::npos && parse_conversion(text.substr(0, close), j + 1, inner, false) &&
+            inner.text.size() == close) {
             std::memcpy(p.kind, inner.kind, inner.kind_length);
             p.kind_length = inner.kind_length;
             p.text = text.substr(at, close + 1 - at);
@@ -284,11 +305,20 @@ void check_placeholders(std::string_view original, std::string_view translation,
     const std::string list_b = listed(translation, count_b);
     const char* what = "";
     switch (mismatch) {
-        case Mismatch::Count: what = "个数"; break;
-        case Mismatch::OrderOrKind: what = "顺序或类型"; break;
-        case Mismatch::Arguments: what = "所取的参数"; break;
-        case Mismatch::Kinds: what = "参数类型"; break;
-        case Mismatch::None: break;
+    case Mismatch::Count:
+        what = "个数";
+        break;
+    case Mismatch::OrderOrKind:
+        what = "顺序或类型";
+        break;
+    case Mismatch::Arguments:
+        what = "所取的参数";
+        break;
+    case Mismatch::Kinds:
+        what = "参数类型";
+        break;
+    case Mismatch::None:
+        break;
     }
     if (check == PlaceholderCheck::Off) {
         diagnostics.add(Code::PlaceholderCheckOff, line,
@@ -306,7 +336,8 @@ void check_placeholders(std::string_view original, std::string_view translation,
 std::size_t access_keys(std::string_view text) {
     // No GBK trail byte is '&', so a plain search finds every marker.
     std::size_t count = 0;
-    for (std::size_t i = text.find('&'); i != std::string_view::npos && i + 1 < text.size(); i = text.find('&', i + 2)) {
+    for (std::size_t i = text.find('&'); i != std::string_view::npos && i + 1 < text.size();
+         i = text.find('&', i + 2)) {
         if (text[i + 1] != '&') ++count;
     }
     return count;
@@ -335,12 +366,18 @@ struct Ending {
 
 const char* mark_name(Mark m) {
     switch (m) {
-        case Mark::Ellipsis: return "省略号";
-        case Mark::Colon: return "冒号";
-        case Mark::Question: return "问号";
-        case Mark::Exclamation: return "叹号";
-        case Mark::FullStop: return "句号";
-        case Mark::None: break;
+    case Mark::Ellipsis:
+        return "省略号";
+    case Mark::Colon:
+        return "冒号";
+    case Mark::Question:
+        return "问号";
+    case Mark::Exclamation:
+        return "叹号";
+    case Mark::FullStop:
+        return "句号";
+    case Mark::None:
+        break;
     }
     return "";
 }
@@ -353,9 +390,9 @@ Ending ending_of(std::string_view text) {
         std::string_view text;
         Mark mark;
     } marks[] = {
-        {"...", Mark::Ellipsis}, {"……", Mark::Ellipsis},  {"…", Mark::Ellipsis},   {":", Mark::Colon},
-        {"：", Mark::Colon},     {"?", Mark::Question},    {"？", Mark::Question},  {"!", Mark::Exclamation},
-        {"！", Mark::Exclamation}, {".", Mark::FullStop}, {"。", Mark::FullStop},
+        {"...", Mark::Ellipsis},   {"……", Mark::Ellipsis}, {"…", Mark::Ellipsis},  {":", Mark::Colon},
+        {"：", Mark::Colon},       {"?", Mark::Question},  {"？", Mark::Question}, {"!", Mark::Exclamation},
+        {"！", Mark::Exclamation}, {".", Mark::FullStop},  {"。", Mark::FullStop},
     };
     text = text.substr(0, text.size() - trailing_blanks(text).size());
     if (text.empty()) return {Mark::None, {}};
@@ -439,8 +476,8 @@ PlaceholderStyle placeholder_style(std::string_view text) {
     return style;
 }
 
-void check_entry(std::string_view original, std::string_view translation, std::uint32_t line,
-                 Diagnostics& diagnostics, PlaceholderCheck placeholders) {
+void check_entry(std::string_view original, std::string_view translation, std::uint32_t line, Diagnostics& diagnostics,
+                 PlaceholderCheck placeholders) {
     // An empty translation is a line not yet translated: every other check would only
     // repeat that.
     if (translation.empty()) {
@@ -451,7 +488,8 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     check_placeholders(original, translation, line, placeholders, diagnostics);
     if (translation == original) {
         if (has_ascii_letter(original)) {
-            diagnostics.add(Code::UntranslatedEntry, line, cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"));
+            diagnostics.add(Code::UntranslatedEntry, line,
+                            cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"));
         }
         return;
     }
@@ -459,8 +497,8 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     const std::size_t keys_t = access_keys(translation);
     if (keys_o != keys_t) {
         diagnostics.add(Code::AccessKeyMismatch, line,
-                        cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“", shown(translation),
-                            "”有 ", keys_t, " 个"));
+                        cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“",
+                            shown(translation), "”有 ", keys_t, " 个"));
     }
     if (leading_blanks(original) != leading_blanks(translation)) {
         diagnostics.add(Code::BlankMismatch, line,
@@ -474,8 +512,8 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     const Ending et = ending_of(without_closing_insert(translation));
     if (eo.mark != et.mark) {
         diagnostics.add(Code::PunctuationMismatch, line,
-                        cat("结尾标点不一致：原文“", shown(original), "”", describe(eo), "，译文“", shown(translation), "”",
-                            describe(et)));
+                        cat("结尾标点不一致：原文“", shown(original), "”", describe(eo), "，译文“", shown(translation),
+                            "”", describe(et)));
     }
 }
 

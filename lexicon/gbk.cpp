@@ -19,8 +19,7 @@ std::size_t find_invalid(std::string_view text) {
             ++i;
         } else if (c == 0x80) {
             ++i;  // the euro sign of code page 936
-        } else if (is_lead(c) && i + 1 < text.size() &&
-                   is_trail(static_cast<unsigned char>(text[i + 1]))) {
+        } else if (is_lead(c) && i + 1 < text.size() && is_trail(static_cast<unsigned char>(text[i + 1]))) {
             i += 2;
         } else {
             return i;

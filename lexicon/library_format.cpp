@@ -22,7 +22,8 @@ std::uint32_t hash_text(std::string_view text) {
     }
     if (n > 0) {
         std::uint64_t chunk = 0;
-        for (std::size_t i = 0; i < n; ++i) chunk |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        for (std::size_t i = 0; i < n; ++i)
+            chunk |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
         mix(chunk);
     }
     h *= 0xC4CEB9FE1A85EC53ull;
@@ -59,10 +60,10 @@ std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     crc = ~crc;
     while (size >= 8) {
-        const std::uint32_t lo = crc ^ (std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
-                                         std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+        const std::uint32_t lo = crc ^ (std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+                                        std::uint32_t{p[3]} << 24);
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][p[4]] ^
+              t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
         p += 8;
         size -= 8;
     }

@@ -51,8 +51,7 @@ bool Library::check(std::string& error, Options options) {
     const std::uint64_t body_end = size - format::trailer_size;
     const std::uint64_t records_end = std::uint64_t{records_offset_} + records_size_;
     const std::uint64_t index_end = index_offset_ + std::uint64_t{index_slots_} * format::slot_size;
-    const bool laid_out = header >= format::header_size && header <= body_end &&
-                          description_offset_ >= header &&
+    const bool laid_out = header >= format::header_size && header <= body_end && description_offset_ >= header &&
                           std::uint64_t{description_offset_} + description_length_ <= records_offset_ &&
                           records_offset_ >= header && records_end <= index_offset_ && index_end <= body_end &&
                           index_slots_ > entry_count_;
@@ -81,7 +80,8 @@ bool Library::check(std::string& error, Options options) {
         ++used;
         bool whole = offset >= records_offset_ && offset + format::record_header <= records_end;
         if (whole) {
-            const std::uint64_t next = offset + format::record_header + load_u16(b + offset) + 1 + load_u16(b + offset + 2) + 1;
+            const std::uint64_t next = offset + format::record_header + load_u16(b + offset) + 1 +
+                                       load_u16(b + offset + 2) + 1;
             whole = next <= records_end;
         }
         if (!whole) return fail("词库文件已损坏（索引指向条目之外）");
@@ -102,7 +102,8 @@ std::optional<std::string_view> Library::lookup(std::string_view original) const
         if (load_u32(slot) == hash) {
             const char* record = b + offset;
             const std::uint16_t length = load_u16(record);
-            if (length == original.size() && std::memcmp(record + format::record_header, original.data(), length) == 0) {
+            if (length == original.size() &&
+                std::memcmp(record + format::record_header, original.data(), length) == 0) {
                 return std::string_view(record + format::record_header + length + 1, load_u16(record + 2));
             }
         }

@@ -23,7 +23,9 @@ public:
     // The library in `bytes`, or nothing with `error` saying what is wrong (in Chinese,
     // GBK, for the user).
     static std::optional<Library> open(std::string bytes, std::string& error, Options options);
-    static std::optional<Library> open(std::string bytes, std::string& error) { return open(std::move(bytes), error, Options{}); }
+    static std::optional<Library> open(std::string bytes, std::string& error) {
+        return open(std::move(bytes), error, Options{});
+    }
 
     Library(Library&&) noexcept = default;
     Library& operator=(Library&&) noexcept = default;

@@ -32,11 +32,11 @@ bool charset_named(std::string_view name, Charset& charset) {
         std::string_view name;
         Charset charset;
     } known[] = {
-        {"UTF-8", Charset::Utf8},       {"UTF8", Charset::Utf8},           {"GBK", Charset::Gbk},
-        {"CP936", Charset::Gbk},        {"MS936", Charset::Gbk},           {"WINDOWS-936", Charset::Gbk},
-        {"GB2312", Charset::Gbk},       {"EUC-CN", Charset::Gbk},          {"GB18030", Charset::Gbk},
-        {"ASCII", Charset::Ascii},      {"US-ASCII", Charset::Ascii},      {"ANSI_X3.4-1968", Charset::Ascii},
-        {"CHARSET", Charset::Ascii},    {"ISO-8859-1", Charset::Latin1},  {"ISO_8859-1", Charset::Latin1},
+        {"UTF-8", Charset::Utf8},    {"UTF8", Charset::Utf8},         {"GBK", Charset::Gbk},
+        {"CP936", Charset::Gbk},     {"MS936", Charset::Gbk},         {"WINDOWS-936", Charset::Gbk},
+        {"GB2312", Charset::Gbk},    {"EUC-CN", Charset::Gbk},        {"GB18030", Charset::Gbk},
+        {"ASCII", Charset::Ascii},   {"US-ASCII", Charset::Ascii},    {"ANSI_X3.4-1968", Charset::Ascii},
+        {"CHARSET", Charset::Ascii}, {"ISO-8859-1", Charset::Latin1}, {"ISO_8859-1", Charset::Latin1},
         {"LATIN1", Charset::Latin1},
     };
     for (const auto& k : known) {
@@ -68,7 +68,7 @@ constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c
 struct Field {
     std::string bytes;
     std::vector<std::pair<std::size_t, std::uint32_t>> pieces;  // (start in bytes, line)
-    std::uint32_t line = 0;  // of its keyword; 0 when the entry has none
+    std::uint32_t line = 0;                                     // of its keyword; 0 when the entry has none
     void clear() {
         bytes.clear();
         pieces.clear();
@@ -280,12 +280,19 @@ bool Reader::read_keyword(std::string_view line, std::size_t at) {
 
 Field* Reader::target_field() {
     switch (target_) {
-        case Target::Context: return &context_;
-        case Target::Id: return &id_;
-        case Target::IdPlural: return &id_plural_;
-        case Target::Str: return &str_;
-        case Target::StrPlural: plural_str_ = true; return nullptr;
-        case Target::None: break;
+    case Target::Context:
+        return &context_;
+    case Target::Id:
+        return &id_;
+    case Target::IdPlural:
+        return &id_plural_;
+    case Target::Str:
+        return &str_;
+    case Target::StrPlural:
+        plural_str_ = true;
+        return nullptr;
+    case Target::None:
+        break;
     }
     return nullptr;
 }
@@ -313,42 +320,66 @@ bool Reader::read_string(std::string_view line, std::size_t at) {
         const char e = line[i + 1];
         i += 2;
         switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case 'a': out += '\a'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'v': out += '\v'; break;
-            case '\'': out += '\''; break;
-            case '?': out += '?'; break;
-            case 'x': {
-                unsigned value = 0;
-                std::size_t digits = 0;
-                for (; i < line.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(line[i])); ++i, ++digits) {
-                    const char c = upper(line[i]);
-                    value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'a':
+            out += '\a';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        case 'v':
+            out += '\v';
+            break;
+        case '\'':
+            out += '\'';
+            break;
+        case '?':
+            out += '?';
+            break;
+        case 'x': {
+            unsigned value = 0;
+            std::size_t digits = 0;
+            for (; i < line.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(line[i])); ++i, ++digits) {
+                const char c = upper(line[i]);
+                value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
+            }
+            if (digits == 0) {
+                syntax_error(i - 1, "转义“\\x”后面缺少十六进制数字");
+                return false;
+            }
+            out += static_cast<char>(value);
+            break;
+        }
+        default:
+            if (e >= '0' && e <= '7') {
+                unsigned value = static_cast<unsigned>(e - '0');
+                for (std::size_t digits = 1; i < line.size() && digits < 3 && line[i] >= '0' && line[i] <= '7';
+                     ++i, ++digits) {
+                    value = value * 8 + static_cast<unsigned>(line[i] - '0');
                 }
-                if (digits == 0) {
-                    syntax_error(i - 1, "转义“\\x”后面缺少十六进制数字");
-                    return false;
-                }
-                out += static_cast<char>(value);
+                out += static_cast<char>(value & 0xFF);
                 break;
             }
-            default:
-                if (e >= '0' && e <= '7') {
-                    unsigned value = static_cast<unsigned>(e - '0');
-                    for (std::size_t digits = 1; i < line.size() && digits < 3 && line[i] >= '0' && line[i] <= '7'; ++i, ++digits) {
-                        value = value * 8 + static_cast<unsigned>(line[i] - '0');
-                    }
-                    out += static_cast<char>(value & 0xFF);
-                    break;
-                }
-                syntax_error(i - 1, "无效的转义序列（可用的是 \\n \\t \\r \\\" \\\\ \\a \\b \\f \\v 以及八进制和十六进制）");
-                return false;
+            syntax_error(i - 1,
+                         "无效的转义序列（可用的是 \\n \\t \\r \\\" \\\\ \\a \\b \\f \\v 以及八进制和十六进制）");
+            return false;
         }
     }
     for (std::size_t j = i + 1; j < line.size(); ++j) {
@@ -370,9 +401,10 @@ void Reader::read_header(std::string_view header) {
         if (!charset_named(name, charset_)) {
             std::string printable;
             for (const char c : name.substr(0, 40)) printable += c > 0x20 && c < 0x7F ? c : '?';
-            diagnostics_.add(Code::PoUnknownCharset, str_.line,
-                             cat("头条目声明的字符集“", printable,
-                                 "”无法识别；可用的字符集是 UTF-8、GBK（GB2312、CP936、GB18030）、ASCII 和 ISO-8859-1"));
+            diagnostics_.add(
+                Code::PoUnknownCharset, str_.line,
+                cat("头条目声明的字符集“", printable,
+                    "”无法识别；可用的字符集是 UTF-8、GBK（GB2312、CP936、GB18030）、ASCII 和 ISO-8859-1"));
             stopped_ = true;
         }
         return;
@@ -399,27 +431,27 @@ bool Reader::convert(const Field& field, std::string& gbk) {
             std::size_t n = 1;
             if (c >= 0x80) {
                 switch (charset_) {
-                    case Charset::Utf8:
-                        cp = unicode::decode_utf8(piece, i, n);
-                        if (n == 0) {
-                            fail(cat("字符串中的字节 ", hex_byte(c), " 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"));
-                            return false;
-                        }
-                        break;
-                    case Charset::Gbk:
-                        n = gbk::char_length(piece, i);
-                        if (n == 1 && c != 0x80) {
-                            fail(cat("字符串中的字节 ", hex_byte(c), " 不是 GBK 中的字符"));
-                            return false;
-                        }
-                        gbk.append(piece.substr(i, n));
-                        i += n;
-                        continue;
-                    case Charset::Ascii:
-                        fail(cat("字符串中的字节 ", hex_byte(c), " 不是 ASCII 字符（头条目没有声明别的字符集）"));
+                case Charset::Utf8:
+                    cp = unicode::decode_utf8(piece, i, n);
+                    if (n == 0) {
+                        fail(cat("字符串中的字节 ", hex_byte(c), " 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"));
                         return false;
-                    case Charset::Latin1:
-                        break;
+                    }
+                    break;
+                case Charset::Gbk:
+                    n = gbk::char_length(piece, i);
+                    if (n == 1 && c != 0x80) {
+                        fail(cat("字符串中的字节 ", hex_byte(c), " 不是 GBK 中的字符"));
+                        return false;
+                    }
+                    gbk.append(piece.substr(i, n));
+                    i += n;
+                    continue;
+                case Charset::Ascii:
+                    fail(cat("字符串中的字节 ", hex_byte(c), " 不是 ASCII 字符（头条目没有声明别的字符集）"));
+                    return false;
+                case Charset::Latin1:
+                    break;
                 }
             }
             if (cp < 0x20 ? (cp != '\t' && cp != '\n' && cp != '\r') : cp == 0x7F) {
@@ -467,15 +499,18 @@ bool Reader::finish_open_entry() {
         return true;
     }
     if (context_.present()) {
-        diagnostics_.add(Code::PoEntryLeftOut, context_.line, "带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文");
+        diagnostics_.add(Code::PoEntryLeftOut, context_.line,
+                         "带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文");
         return true;
     }
     if (id_plural_.present()) {
-        diagnostics_.add(Code::PoEntryLeftOut, id_.line, "有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式");
+        diagnostics_.add(Code::PoEntryLeftOut, id_.line,
+                         "有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式");
         return true;
     }
     if (fuzzy_) {
-        diagnostics_.add(Code::PoFuzzyLeftOut, id_.line, "标为 fuzzy（需要审核）的条目不导入；审核后去掉 fuzzy 标记再导入");
+        diagnostics_.add(Code::PoFuzzyLeftOut, id_.line,
+                         "标为 fuzzy（需要审核）的条目不导入；审核后去掉 fuzzy 标记再导入");
         return true;
     }
     const bool id_ok = convert(id_, original_);

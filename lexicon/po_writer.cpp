@@ -45,16 +45,26 @@ void append_escaped(std::string_view utf8, std::string& out) {
         if (i == utf8.size()) break;
         const char c = utf8[i++];
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            default: {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\%03o", static_cast<unsigned>(static_cast<unsigned char>(c)));
-                out += buf;
-            }
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default: {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\%03o", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += buf;
+        }
         }
     }
 }
@@ -111,10 +121,11 @@ void PoWriter::add(std::string_view original, std::string_view translation, std:
     std::string_view bad;
     if (!gbk_to_utf8(original, original_utf8_, bad) || !gbk_to_utf8(translation, translation_utf8_, bad)) {
         char hex[16];
-        std::snprintf(hex, sizeof hex, bad.size() == 2 ? "0x%02X 0x%02X" : "0x%02X",
-                      static_cast<unsigned char>(bad[0]), bad.size() == 2 ? static_cast<unsigned char>(bad[1]) : 0);
+        std::snprintf(hex, sizeof hex, bad.size() == 2 ? "0x%02X 0x%02X" : "0x%02X", static_cast<unsigned char>(bad[0]),
+                      bad.size() == 2 ? static_cast<unsigned char>(bad[1]) : 0);
         diagnostics.add(Code::PoUnconvertible, line,
-                        cat("GBK 字符 ", hex, "（用户自定义区）没有对应的 Unicode 字符，无法写入 PO 文件：“", shown(original), "”"));
+                        cat("GBK 字符 ", hex, "（用户自定义区）没有对应的 Unicode 字符，无法写入 PO 文件：“",
+                            shown(original), "”"));
         return;
     }
     text_ += '\n';
@@ -126,7 +137,8 @@ void PoWriter::add(std::string_view original, std::string_view translation, std:
     const char* format = nullptr;
     if (translated && !placeholders_match(original, translation)) {
         format = "no-c-format";  // the entry's placeholder check was turned off
-    } else if (placeholder_style(original).printf && strict_printf(original) && (!translated || strict_printf(translation))) {
+    } else if (placeholder_style(original).printf && strict_printf(original) &&
+               (!translated || strict_printf(translation))) {
         format = "c-format";
     }
     if (fuzzy || format != nullptr) {
@@ -139,7 +151,8 @@ void PoWriter::add(std::string_view original, std::string_view translation, std:
     append_string("msgstr", translation_utf8_);
     if (fuzzy) {
         diagnostics.add(Code::ExportedAsFuzzy, line,
-                        cat("译文与原文开头或结尾的换行不一致，这一条目在 PO 文件中标为 fuzzy（需要审核）：“", shown(original), "”"));
+                        cat("译文与原文开头或结尾的换行不一致，这一条目在 PO 文件中标为 fuzzy（需要审核）：“",
+                            shown(original), "”"));
     }
     ++entries_;
 }

@@ -23,8 +23,8 @@ const std::vector<std::uint16_t>& unicode_to_gbk() {
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
             for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F) continue;
-                const std::uint16_t cp = gbk_to_unicode[(lead - 0x81) * trails_per_lead +
-                                                        trail_index(static_cast<unsigned char>(trail))];
+                const std::uint16_t cp =
+                    gbk_to_unicode[(lead - 0x81) * trails_per_lead + trail_index(static_cast<unsigned char>(trail))];
                 if (cp != 0 && t[cp] == 0) t[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
             }
         }

@@ -31,7 +31,8 @@ std::string invalid_gbk_text(std::string_view line, std::size_t at) {
     const std::string column = cat("第 ", at + 1, " 列");
     if (c < 0x80) return cat(column, "是控制字符 ", hex_bytes(line.substr(at, 1)), "，词库中不能出现");
     if (gbk::is_lead(c)) {
-        if (at + 1 >= line.size()) return cat(column, "的字节 ", hex_bytes(line.substr(at, 1)), " 是不完整的 GBK 字符（行尾缺少第二个字节）");
+        if (at + 1 >= line.size())
+            return cat(column, "的字节 ", hex_bytes(line.substr(at, 1)), " 是不完整的 GBK 字符（行尾缺少第二个字节）");
         return cat(column, "的字节 ", hex_bytes(line.substr(at, 2)), " 不是合法的 GBK 字符");
     }
     return cat(column, "的字节 ", hex_bytes(line.substr(at, 1)), " 不是合法的 GBK 字符");
@@ -40,14 +41,22 @@ std::string invalid_gbk_text(std::string_view line, std::size_t at) {
 // The byte an escape stands for, or 0 for an unknown escape.
 char unescape(char c) {
     switch (c) {
-        case '=': return '=';
-        case '\\': return '\\';
-        case ';': return ';';
-        case 't': return '\t';
-        case 's': return ' ';
-        case 'n': return '\n';
-        case 'r': return '\r';
-        default: return 0;
+    case '=':
+        return '=';
+    case '\\':
+        return '\\';
+    case ';':
+        return ';';
+    case 't':
+        return '\t';
+    case 's':
+        return ' ';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    default:
+        return 0;
     }
 }
 
@@ -60,7 +69,7 @@ bool plain_ascii(const char* p) {
     constexpr std::uint64_t ones = 0x0101010101010101ull;
     constexpr std::uint64_t high = 0x8080808080808080ull;
     auto has_zero = [&](std::uint64_t v) { return (v - ones) & ~v & high; };
-    const std::uint64_t below = (x - ones * 0x21) & ~x & high;  // a byte < 0x21
+    const std::uint64_t below = (x - ones * 0x21) & ~x & high;           // a byte < 0x21
     const std::uint64_t above = ((x + ones * (127 - 0x7E)) | x) & high;  // a byte > 0x7E
     return (below | above | has_zero(x ^ (ones * '=')) | has_zero(x ^ (ones * '\\'))) == 0;
 }
@@ -140,7 +149,8 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
                         line == 1 && std::string_view(source).starts_with("\xEF\xBB\xBF")
                             ? std::string("文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 编码；"
                                           "词库源文件必须保存为 GBK 编码（代码页 936）")
-                            : cat("文件看来是 UTF-8 编码（第 ", line, " 行的文字是合法的 UTF-8，却不是合法的 GBK）；"
+                            : cat("文件看来是 UTF-8 编码（第 ", line,
+                                  " 行的文字是合法的 UTF-8，却不是合法的 GBK）；"
                                   "词库源文件必须保存为 GBK 编码（代码页 936）"));
         return list;
     }
@@ -240,14 +250,16 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
             }
         } else if (c == '\\') {
             if (i + 1 == size || base[i + 1] == '\n' || base[i + 1] == '\r') {
-                diagnostics.add(Code::BadEscape, line,
-                                cat("第 ", column(i), " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
+                diagnostics.add(
+                    Code::BadEscape, line,
+                    cat("第 ", column(i), " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
                 return line_end(i);
             }
             const char decoded = unescape(base[i + 1]);
             if (decoded == 0) {
                 const std::string_view rest(base + i + 1, size - i - 1);
-                if (const std::size_t bad = gbk::find_invalid(rest.substr(0, gbk::char_length(rest, 0))); bad != std::string_view::npos) {
+                if (const std::size_t bad = gbk::find_invalid(rest.substr(0, gbk::char_length(rest, 0)));
+                    bad != std::string_view::npos) {
                     diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw_line(), i + 1 - begin));
                 } else {
                     diagnostics.add(Code::BadEscape, line,
@@ -275,8 +287,9 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     }
 
     if (in_original) {
-        diagnostics.add(Code::MissingEquals, line,
-                        cat("缺少等号“=”，每一行应写作“原文=译文”：“", shown({base + original_begin, out - original_begin}), "”"));
+        diagnostics.add(
+            Code::MissingEquals, line,
+            cat("缺少等号“=”，每一行应写作“原文=译文”：“", shown({base + original_begin, out - original_begin}), "”"));
         return i;
     }
     const std::string_view original(base + original_begin, original_end - original_begin);
@@ -287,19 +300,22 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     }
     bool too_long = false;
     if (original.size() > max_text_bytes) {
-        diagnostics.add(Code::OriginalTooLong, line,
-                        cat("原文长 ", original.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(original), "”"));
+        diagnostics.add(
+            Code::OriginalTooLong, line,
+            cat("原文长 ", original.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(original), "”"));
         too_long = true;
     }
     if (translation.size() > max_text_bytes) {
         diagnostics.add(Code::TranslationTooLong, line,
-                        cat("译文长 ", translation.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“", shown(translation), "”"));
+                        cat("译文长 ", translation.size(), " 字节，超过了上限 ", max_text_bytes, " 字节：“",
+                            shown(translation), "”"));
         too_long = true;
     }
     if (!too_long) {
-        add_entry(Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
-                        static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-                  hash, opt_out_line_ == 0 || opt_out_line_ != line - 1, diagnostics);
+        add_entry(
+            Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
+                  static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
+            hash, opt_out_line_ == 0 || opt_out_line_ != line - 1, diagnostics);
     }
     return i;
 }
@@ -326,12 +342,13 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
             if (original(earlier) == key) {
                 const std::string_view translation_now = translation(entry);
                 if (translation(earlier) == translation_now) {
-                    diagnostics.add(Code::DuplicateEntry, entry.line,
-                                    cat("与第 ", earlier.line, " 行的条目完全相同，这一行不会再次写入词库：“", shown(key), "”"));
+                    diagnostics.add(
+                        Code::DuplicateEntry, entry.line,
+                        cat("与第 ", earlier.line, " 行的条目完全相同，这一行不会再次写入词库：“", shown(key), "”"));
                 } else {
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
-                                    cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“", shown(translation(earlier)),
-                                        "”，这一行却译为“", shown(translation_now), "”"));
+                                    cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
+                                        shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
                     check_entry(key, translation_now, entry.line, diagnostics, check);
                 }
                 return;

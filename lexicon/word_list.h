@@ -61,11 +61,11 @@ public:
     // so a large list costs no copy of its texts.
     friend WordList compile_word_list(std::string source, Diagnostics& diagnostics);
 
-// The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
-// it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
-// not valid GBK, provided every line with non-ASCII bytes before it is valid UTF-8 too
-// (a line that is not UTF-8 settles it as GBK).
-std::uint32_t utf8_evidence_line(std::string_view source);
+    // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
+    // it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
+    // not valid GBK, provided every line with non-ASCII bytes before it is valid UTF-8 too
+    // (a line that is not UTF-8 settles it as GBK).
+    std::uint32_t utf8_evidence_line(std::string_view source);
 
 private:
     // Reads the line that starts at `begin`; returns where it ends (its CR or LF, or the
@@ -80,7 +80,7 @@ private:
     std::vector<Entry> entries_;
     std::vector<Entry> untranslated_;
     std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
-    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
+    std::vector<Slot> slots_;         // finds duplicates; freed once the list is read
 };
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics);

@@ -3,7 +3,6 @@
 #include <new>
 #include <optional>
 
-#include "mervik/command_line.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/gbk.h"
 #include "lexicon/library_format.h"
@@ -12,19 +11,27 @@
 #include "lexicon/po_reader.h"
 #include "lexicon/po_writer.h"
 #include "lexicon/word_list.h"
+#include "mervik/command_line.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
 
 std::string describe(const IoError& error) {
     switch (error.failure) {
-        case IoFailure::NotFound: return "文件或文件夹不存在";
-        case IoFailure::AccessDenied: return "没有访问权限，或文件正被其他程序使用";
-        case IoFailure::DiskFull: return "磁盘空间不足";
-        case IoFailure::IsDirectory: return "这是一个文件夹";
-        case IoFailure::NotADirectory: return "已有同名的文件，不是文件夹";
-        case IoFailure::TooLarge: return cat("文件太大（上限 ", max_source_bytes / (1024 * 1024), " MB）");
-        case IoFailure::Other: break;
+    case IoFailure::NotFound:
+        return "文件或文件夹不存在";
+    case IoFailure::AccessDenied:
+        return "没有访问权限，或文件正被其他程序使用";
+    case IoFailure::DiskFull:
+        return "磁盘空间不足";
+    case IoFailure::IsDirectory:
+        return "这是一个文件夹";
+    case IoFailure::NotADirectory:
+        return "已有同名的文件，不是文件夹";
+    case IoFailure::TooLarge:
+        return cat("文件太大（上限 ", max_source_bytes / (1024 * 1024), " MB）");
+    case IoFailure::Other:
+        break;
     }
     return cat("系统错误 ", error.system_code);
 }
@@ -73,7 +80,8 @@ template <typename Write>
 bool write_output(Platform& platform, const std::string& path, std::string_view what, Diagnostics& diagnostics,
                   Write write) {
     IoError io;
-    if (const std::string_view dir = directory_of(path); !dir.empty() && !platform.make_directories(std::string(dir), io)) {
+    if (const std::string_view dir = directory_of(path);
+        !dir.empty() && !platform.make_directories(std::string(dir), io)) {
         diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
         return false;
     }
@@ -83,7 +91,8 @@ bool write_output(Platform& platform, const std::string& path, std::string_view 
         return false;
     }
     if (!write(*file)) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入", what, "“", path, "”：", describe(file->write_error())));
+        diagnostics.add(Code::OutputUnwritable, 0,
+                        cat("无法写入", what, "“", path, "”：", describe(file->write_error())));
         return false;
     }
     if (!file->commit(io)) {
@@ -188,8 +197,9 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
         return;
     }
     if (description.size() > format::max_description_bytes) {
-        diagnostics.add(Code::BadDescription, 0,
-                        cat("词库说明长 ", description.size(), " 字节，超过了上限 ", format::max_description_bytes, " 字节"));
+        diagnostics.add(
+            Code::BadDescription, 0,
+            cat("词库说明长 ", description.size(), " 字节，超过了上限 ", format::max_description_bytes, " 字节"));
         return;
     }
 
@@ -282,18 +292,19 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     const auto request = parse_arguments(words, argument_error);
     if (!request) return report_bad_arguments(std::move(argument_error), platform);
     switch (request->mode) {
-        case Request::Mode::Help:
-            platform.print(help_text);
-            return exit_written;
-        case Request::Mode::Version:
-            platform.print(cat("Mervik ", version_text, "（词库格式 ", format::version_major, ".", format::version_minor, "）", crlf));
-            return exit_written;
-        case Request::Mode::Dump:
-            return dump(*request, platform);
-        case Request::Mode::Compile:
-        case Request::Mode::ImportPo:
-        case Request::Mode::ExportPo:
-            break;
+    case Request::Mode::Help:
+        platform.print(help_text);
+        return exit_written;
+    case Request::Mode::Version:
+        platform.print(
+            cat("Mervik ", version_text, "（词库格式 ", format::version_major, ".", format::version_minor, "）", crlf));
+        return exit_written;
+    case Request::Mode::Dump:
+        return dump(*request, platform);
+    case Request::Mode::Compile:
+    case Request::Mode::ImportPo:
+    case Request::Mode::ExportPo:
+        break;
     }
     Outcome outcome;
     // Even a run that runs out of memory leaves its message file.

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "mervik/driver.h"
 #include "lexicon/gbk.h"
+#include "mervik/driver.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -23,12 +23,24 @@ namespace {
 
 IoError from_errno(int e) {
     switch (e) {
-        case ENOENT: case ENOTDIR: return {IoFailure::NotFound, e};
-        case EACCES: case EPERM: case EROFS: case ETXTBSY: case EBUSY: return {IoFailure::AccessDenied, e};
-        case ENOSPC: case EDQUOT: return {IoFailure::DiskFull, e};
-        case EISDIR: return {IoFailure::IsDirectory, e};
-        case EFBIG: return {IoFailure::TooLarge, e};
-        default: return {IoFailure::Other, e};
+    case ENOENT:
+    case ENOTDIR:
+        return {IoFailure::NotFound, e};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY:
+        return {IoFailure::AccessDenied, e};
+    case ENOSPC:
+    case EDQUOT:
+        return {IoFailure::DiskFull, e};
+    case EISDIR:
+        return {IoFailure::IsDirectory, e};
+    case EFBIG:
+        return {IoFailure::TooLarge, e};
+    default:
+        return {IoFailure::Other, e};
     }
 }
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "mervik/driver.h"
 #include "lexicon/gbk.h"
+#include "mervik/driver.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -16,16 +16,23 @@ namespace {
 IoError last_error() {
     const DWORD e = ::GetLastError();
     switch (e) {
-        case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: case ERROR_BAD_NETPATH:
-            return {IoFailure::NotFound, static_cast<long>(e)};
-        case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: case ERROR_WRITE_PROTECT:
-            return {IoFailure::AccessDenied, static_cast<long>(e)};
-        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL:
-            return {IoFailure::DiskFull, static_cast<long>(e)};
-        case ERROR_DIRECTORY:
-            return {IoFailure::IsDirectory, static_cast<long>(e)};
-        default:
-            return {IoFailure::Other, static_cast<long>(e)};
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+        return {IoFailure::NotFound, static_cast<long>(e)};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return {IoFailure::AccessDenied, static_cast<long>(e)};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return {IoFailure::DiskFull, static_cast<long>(e)};
+    case ERROR_DIRECTORY:
+        return {IoFailure::IsDirectory, static_cast<long>(e)};
+    default:
+        return {IoFailure::Other, static_cast<long>(e)};
     }
 }
 
@@ -123,7 +130,8 @@ public:
         std::size_t have = 0;
         while (have < contents.size()) {
             DWORD got = 0;
-            if (!::ReadFile(file.get(), contents.data() + have, static_cast<DWORD>(contents.size() - have), &got, nullptr)) {
+            if (!::ReadFile(file.get(), contents.data() + have, static_cast<DWORD>(contents.size() - have), &got,
+                            nullptr)) {
                 error = last_error();
                 return false;
             }
@@ -136,7 +144,8 @@ public:
 
     std::unique_ptr<AtomicFile> create_atomic(const std::string& path, IoError& error) override {
         const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
-        const HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             error = last_error();
             return nullptr;
@@ -151,8 +160,9 @@ public:
                 const std::string prefix = path.substr(0, i);
                 const bool root = prefix.empty() || prefix.back() == ':' || prefix == "\\";
                 if (!root && !is_directory(prefix) && !::CreateDirectoryA(prefix.c_str(), nullptr)) {
-                    error = ::GetLastError() == ERROR_ALREADY_EXISTS ? IoError{IoFailure::NotADirectory, ERROR_ALREADY_EXISTS}
-                                                                      : last_error();
+                    error = ::GetLastError() == ERROR_ALREADY_EXISTS
+                                ? IoError{IoFailure::NotADirectory, ERROR_ALREADY_EXISTS}
+                                : last_error();
                     return false;
                 }
                 if (i == path.size()) break;
@@ -162,7 +172,9 @@ public:
             }
         }
         if (!is_directory(path)) {
-            error = {::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? IoFailure::NotFound : IoFailure::NotADirectory, 0};
+            error = {::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? IoFailure::NotFound
+                                                                                   : IoFailure::NotADirectory,
+                     0};
             return false;
         }
         return true;
@@ -211,7 +223,8 @@ private:
             if (!console_.valid() && !tried_console_) {
                 tried_console_ = true;
                 if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-                    console_.reset(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+                    console_.reset(
+                        ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
                 }
             }
             h = console_.get();
@@ -219,7 +232,8 @@ private:
         }
         while (!bytes.empty()) {
             DWORD written = 0;
-            if (!::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) return;
+            if (!::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0)
+                return;
             bytes.remove_prefix(written);
         }
     }

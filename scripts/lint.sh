@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The style written into tools, run by scripts/test.sh:
-#  1. the formatter (.clang-format) over the editor's sources, tests and benchmarks;
+#  1. the formatter (.clang-format) over every C++ file of the tree;
 #  2. the include rule: nothing outside app/, tests/ and bench/ includes from app/;
 #  3. clang-tidy (.clang-tidy) over the window-free code, with the host build's
 #     compile commands (build/host/compile_commands.json).
@@ -23,10 +23,9 @@ for arg in "$@"; do
 done
 failed=0
 
-# The compiler's folders (lexicon/, mervik/ and their tests) keep their own style and
-# are left to their owners; every other C++ file is formatted, new ones included.
-mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' |
-                       grep -vE '^(lexicon|mervik|tests/lexicon|tests/mervik)/' | sort -u)
+# Every C++ file is formatted, new ones included: the compiler's folders serve every
+# program and follow the same layout.
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | sort -u)
 sources=("${sources[@]/#/$root/}")
 existing=()
 for f in "${sources[@]}"; do [ -f "$f" ] && existing+=("$f"); done

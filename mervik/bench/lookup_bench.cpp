@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     const double miss_stop = now_ns();
     const double miss_ns = (miss_stop - miss_start) / static_cast<double>(lookups / 4);
 
-    std::printf("entries %u, lookups %ld, hits %zu: %.1f ns per random hit, %.1f ns per miss\n", library->size(), lookups,
-                found, ns, miss_ns);
+    std::printf("entries %u, lookups %ld, hits %zu: %.1f ns per random hit, %.1f ns per miss\n", library->size(),
+                lookups, found, ns, miss_ns);
     return found == static_cast<std::size_t>(lookups) && misses == static_cast<std::size_t>(lookups / 4) ? 0 : 1;
 }

@@ -11,8 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lexicon;
     std::string error;
-    const auto library =
-        Library::open(std::string(reinterpret_cast<const char*>(data), size), error, Library::Options{false});
+    const auto library = Library::open(std::string(reinterpret_cast<const char*>(data), size), error,
+                                       Library::Options{false});
     if (!library) return 0;
     std::size_t count = 0;
     for (const LibraryEntry e : *library) {

@@ -26,17 +26,15 @@ struct LengthCase {
 
 TEST(GbkBytes, CharacterLengths) {
     const LengthCase cases[] = {
-        {"a", 0, 1, 1},
-        {"\xD6\xD0", 0, 2, 2},           // 中
-        {"\xD6\xD0", 1, 1, 1},           // a lead byte at the very end
-        {"\x81\x40", 0, 2, 2},           // lowest lead, lowest trail
-        {"\xFE\xFE", 0, 2, 2},           // highest lead, highest trail
-        {"\x81\x7F", 0, 1, 2},           // 0x7F never trails
-        {"\x81\x3F", 0, 1, 2},           // below the trail range
-        {"\x81\x5C", 0, 2, 2},           // a trail byte that is a backslash
-        {"\x80\x40", 0, 1, 1},           // 0x80 is a character of its own
-        {"\xFF\x40", 0, 1, 1},
-        {"\xD6", 0, 1, 1},               // a lone lead byte
+        {"a", 0, 1, 1},        {"\xD6\xD0", 0, 2, 2},  // 中
+        {"\xD6\xD0", 1, 1, 1},                         // a lead byte at the very end
+        {"\x81\x40", 0, 2, 2},                         // lowest lead, lowest trail
+        {"\xFE\xFE", 0, 2, 2},                         // highest lead, highest trail
+        {"\x81\x7F", 0, 1, 2},                         // 0x7F never trails
+        {"\x81\x3F", 0, 1, 2},                         // below the trail range
+        {"\x81\x5C", 0, 2, 2},                         // a trail byte that is a backslash
+        {"\x80\x40", 0, 1, 1},                         // 0x80 is a character of its own
+        {"\xFF\x40", 0, 1, 1}, {"\xD6", 0, 1, 1},      // a lone lead byte
     };
     for (const auto& c : cases) {
         EXPECT_EQ(char_length(c.text, c.at), c.char_length) << testing::PrintToString(std::string(c.text));
@@ -46,7 +44,9 @@ TEST(GbkBytes, CharacterLengths) {
 
 TEST(GbkBytes, StepBackFindsTheCharacterBefore) {
     // a 中 \x81\x5C b : boundaries 0, 1, 3, 5, 6
-    const std::string_view text = "a\xD6\xD0\x81\x5C" "b";
+    const std::string_view text =
+        "a\xD6\xD0\x81\x5C"
+        "b";
     EXPECT_EQ(step_back(text, 0, 6), 5u);
     EXPECT_EQ(step_back(text, 0, 5), 3u);  // the 0x5C is a trail, not a character
     EXPECT_EQ(step_back(text, 0, 3), 1u);

@@ -44,35 +44,48 @@ std::string case_name(const ::testing::TestParamInfo<Case>& info) {
 const std::vector<Case> imports = {
     {"entries, untranslated ones kept as such",
      utf8_header + "msgid \"&Open...\"\nmsgstr \"&O.\xE6\x89\x93\xE5\xBC\x80...\"\n\nmsgid \"Save\"\nmsgstr \"\"\n",
-     "&Open...=&O.打开...\r\nSave=\r\n", {}},
+     "&Open...=&O.打开...\r\nSave=\r\n",
+     {}},
     {"strings continued over lines, escapes resolved and written as the word list needs",
      utf8_header + "msgid \"\"\n\"Line one\\n\"\n\"Line\\ttwo\"\nmsgstr \"a\\\"b\\\\c\\r\"\n",
-     "Line one\\nLine\\ttwo=a\"b\\\\c\\r\r\n", {}},
-    {"texts the word list must escape", utf8_header + "msgid \" Name: \"\nmsgstr \" \xE5\x90\x8D: \"\n\nmsgid \";x=y\"\nmsgstr \"=\"\n",
-     "\\sName:\\s=\\s名:\\s\r\n\\;x\\=y==\r\n", {}},
+     "Line one\\nLine\\ttwo=a\"b\\\\c\\r\r\n",
+     {}},
+    {"texts the word list must escape",
+     utf8_header + "msgid \" Name: \"\nmsgstr \" \xE5\x90\x8D: \"\n\nmsgid \";x=y\"\nmsgstr \"=\"\n",
+     "\\sName:\\s=\\s名:\\s\r\n\\;x\\=y==\r\n",
+     {}},
     {"no-c-format turns the placeholder check of that entry off",
-     utf8_header + "#, no-c-format\nmsgid \"%CPU\"\nmsgstr \"CPU \xE5\x8D\xA0\xE7\x94\xA8\"\n\n#, c-format\nmsgid \"%d\"\nmsgstr \"%d\"\n",
-     ";@no-placeholder-check\r\n%CPU=CPU 占用\r\n%d=%d\r\n", {}},
+     utf8_header + "#, no-c-format\nmsgid \"%CPU\"\nmsgstr \"CPU \xE5\x8D\xA0\xE7\x94\xA8\"\n\n#, c-format\nmsgid "
+                   "\"%d\"\nmsgstr \"%d\"\n",
+     ";@no-placeholder-check\r\n%CPU=CPU 占用\r\n%d=%d\r\n",
+     {}},
     {"context, plural and obsolete entries are left out, one warning each",
-     utf8_header +
-         "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"x\"\n\n"
-         "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"y\"\nmsgstr[1] \"z\"\n\n"
-         "#~ msgid \"Old\"\n#~ msgstr \"o\"\n\n#~ msgctxt \"c\"\n#~ msgid \"Old2\"\n#~ msgstr \"o\"\n\n"
-         "msgid \"Kept\"\nmsgstr \"k\"\n",
+     utf8_header + "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"x\"\n\n"
+                   "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"y\"\nmsgstr[1] \"z\"\n\n"
+                   "#~ msgid \"Old\"\n#~ msgstr \"o\"\n\n#~ msgctxt \"c\"\n#~ msgid \"Old2\"\n#~ msgstr \"o\"\n\n"
+                   "msgid \"Kept\"\nmsgstr \"k\"\n",
      "Kept=k\r\n",
      {"zh.po(5): 警告 W209: 带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文",
       "zh.po(9): 警告 W209: 有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式",
       "zh.po(14): 警告 W209: 已作废的条目（#~）不导入", "zh.po(17): 警告 W209: 已作废的条目（#~）不导入"}},
     {"fuzzy entries are left out, a fuzzy header is not",
-     "#, fuzzy\nmsgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n#: a.c:1\n#, fuzzy, c-format\nmsgid \"%s?\"\nmsgstr \"%s\xEF\xBC\x9F\"\n\n"
+     "#, fuzzy\nmsgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n#: a.c:1\n#, fuzzy, "
+     "c-format\nmsgid \"%s?\"\nmsgstr \"%s\xEF\xBC\x9F\"\n\n"
      "# translator's note\nmsgid \"A\"\nmsgstr \"B\"\n",
-     "A=B\r\n", {"zh.po(7): 警告 W210: 标为 fuzzy（需要审核）的条目不导入；审核后去掉 fuzzy 标记再导入"}},
-    {"GBK file taken as it is", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GB2312\\n\"\n\nmsgid \"Open\"\nmsgstr \"打开\"\n",
-     "Open=打开\r\n", {}},
-    {"Latin-1 file converted", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\nmsgid \"Caf\xE9\"\nmsgstr \"\xFC\"\n",
-     "Caf\xA8\xA6=\xA8\xB9\r\n", {}},
-    {"no header: UTF-8; a byte-order mark is skipped", "\xEF\xBB\xBFmsgid \"\xE2\x82\xAC\"\nmsgstr \"\xE2\x80\xA6\"\n",
-     "\x80=…\r\n", {}},
+     "A=B\r\n",
+     {"zh.po(7): 警告 W210: 标为 fuzzy（需要审核）的条目不导入；审核后去掉 fuzzy 标记再导入"}},
+    {"GBK file taken as it is",
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GB2312\\n\"\n\nmsgid \"Open\"\nmsgstr \"打开\"\n",
+     "Open=打开\r\n",
+     {}},
+    {"Latin-1 file converted",
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\nmsgid \"Caf\xE9\"\nmsgstr \"\xFC\"\n",
+     "Caf\xA8\xA6=\xA8\xB9\r\n",
+     {}},
+    {"no header: UTF-8; a byte-order mark is skipped",
+     "\xEF\xBB\xBFmsgid \"\xE2\x82\xAC\"\nmsgstr \"\xE2\x80\xA6\"\n",
+     "\x80=…\r\n",
+     {}},
     {"CR LF line ends and blanks around keywords", "msgid  \"a\"  \r\n  msgstr\t\"b\"\r\n", "a=b\r\n", {}},
 };
 
@@ -88,34 +101,71 @@ TEST_P(Imports, GiveTheWordListAndWarnings) {
 INSTANTIATE_TEST_SUITE_P(Po, Imports, ::testing::ValuesIn(imports), case_name);
 
 const std::vector<Case> refusals = {
-    {"unknown keyword", "msgid \"a\"\nmsgstr \"b\"\nmsgfoo \"c\"\n", "",
+    {"unknown keyword",
+     "msgid \"a\"\nmsgstr \"b\"\nmsgfoo \"c\"\n",
+     "",
      {"zh.po(3): 错误 E110: 第 1 列：无法识别的关键字（可用的是 msgctxt、msgid、msgid_plural、msgstr）"}},
     {"unterminated string", "msgid \"a\"\nmsgstr \"b\n", "", {"zh.po(2): 错误 E110: 第 8 列：字符串缺少结束的双引号"}},
-    {"string ending in a backslash", "msgid \"a\\\"\nmsgstr \"b\"\n", "", {"zh.po(1): 错误 E110: 第 7 列：字符串缺少结束的双引号"}},
-    {"bad escape", "msgid \"a\\q\"\nmsgstr \"b\"\n", "",
-     {"zh.po(1): 错误 E110: 第 9 列：无效的转义序列（可用的是 \\n \\t \\r \\\" \\\\ \\a \\b \\f \\v 以及八进制和十六进制）"}},
-    {"text after the string", "msgid \"a\" x\nmsgstr \"b\"\n", "", {"zh.po(1): 错误 E110: 第 11 列：字符串结束的双引号后面还有别的内容"}},
-    {"string without a keyword", "\"a\"\n", "", {"zh.po(1): 错误 E110: 第 1 列：字符串前面缺少关键字（msgid、msgstr 等）"}},
-    {"msgid without msgstr at the end", "msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\n", "",
+    {"string ending in a backslash",
+     "msgid \"a\\\"\nmsgstr \"b\"\n",
+     "",
+     {"zh.po(1): 错误 E110: 第 7 列：字符串缺少结束的双引号"}},
+    {"bad escape",
+     "msgid \"a\\q\"\nmsgstr \"b\"\n",
+     "",
+     {"zh.po(1): 错误 E110: 第 9 列：无效的转义序列（可用的是 \\n \\t \\r \\\" \\\\ \\a \\b \\f \\v "
+      "以及八进制和十六进制）"}},
+    {"text after the string",
+     "msgid \"a\" x\nmsgstr \"b\"\n",
+     "",
+     {"zh.po(1): 错误 E110: 第 11 列：字符串结束的双引号后面还有别的内容"}},
+    {"string without a keyword",
+     "\"a\"\n",
+     "",
+     {"zh.po(1): 错误 E110: 第 1 列：字符串前面缺少关键字（msgid、msgstr 等）"}},
+    {"msgid without msgstr at the end",
+     "msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\n",
+     "",
      {"zh.po(4): 错误 E110: msgid 后面缺少 msgstr（文件在这个条目中结束）"}},
-    {"msgid without msgstr before the next one", "msgid \"a\"\nmsgid \"c\"\nmsgstr \"d\"\n", "",
+    {"msgid without msgstr before the next one",
+     "msgid \"a\"\nmsgid \"c\"\nmsgstr \"d\"\n",
+     "",
      {"zh.po(2): 错误 E110: 第 1 列：上一个 msgid（第 1 行）后面缺少 msgstr"}},
-    {"plural entry with a plain msgstr", "msgid \"a\"\nmsgid_plural \"as\"\nmsgstr \"b\"\n", "",
+    {"plural entry with a plain msgstr",
+     "msgid \"a\"\nmsgid_plural \"as\"\nmsgstr \"b\"\n",
+     "",
      {"zh.po(3): 错误 E110: 第 1 列：有 msgid_plural 的条目要用 msgstr[0]、msgstr[1]……"}},
-    {"a NUL byte", "msgid \"a\"\n" + std::string("msgstr \"b\0c\"\n", 13), "",
+    {"a NUL byte",
+     "msgid \"a\"\n" + std::string("msgstr \"b\0c\"\n", 13),
+     "",
      {"zh.po(2): 错误 E110: 第 10 列有 NUL 字节（0x00）；PO 文件是文本文件，不能含有 NUL"}},
-    {"unknown charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=BIG5\\n\"\n\nmsgid \"a\"\nmsgstr \"b\"\n", "",
-     {"zh.po(2): 错误 E111: 头条目声明的字符集“BIG5”无法识别；可用的字符集是 UTF-8、GBK（GB2312、CP936、GB18030）、ASCII 和 ISO-8859-1"}},
+    {"unknown charset",
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=BIG5\\n\"\n\nmsgid \"a\"\nmsgstr \"b\"\n",
+     "",
+     {"zh.po(2): 错误 E111: 头条目声明的字符集“BIG5”无法识别；可用的字符集是 "
+      "UTF-8、GBK（GB2312、CP936、GB18030）、ASCII 和 ISO-8859-1"}},
     {"characters GBK cannot hold, each named with its line",
-     utf8_header + "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\nmsgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n", "",
-     {"zh.po(6): 错误 E112: 字符 U+1F600 在 GBK 中没有，无法导入", "zh.po(11): 错误 E112: 字符 U+D55C 在 GBK 中没有，无法导入"}},
-    {"bytes that are not UTF-8", utf8_header + "msgid \"a\"\nmsgstr \"\xB4\xF2\"\n", "",
+     utf8_header +
+         "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\nmsgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n",
+     "",
+     {"zh.po(6): 错误 E112: 字符 U+1F600 在 GBK 中没有，无法导入",
+      "zh.po(11): 错误 E112: 字符 U+D55C 在 GBK 中没有，无法导入"}},
+    {"bytes that are not UTF-8",
+     utf8_header + "msgid \"a\"\nmsgstr \"\xB4\xF2\"\n",
+     "",
      {"zh.po(6): 错误 E112: 字符串中的字节 0xB4 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"}},
-    {"a control character the word list cannot hold", utf8_header + "msgid \"Bell\\a\"\nmsgstr \"b\"\n", "",
+    {"a control character the word list cannot hold",
+     utf8_header + "msgid \"Bell\\a\"\nmsgstr \"b\"\n",
+     "",
      {"zh.po(5): 错误 E112: 字符串中有控制字符 0x07，词库中不能出现"}},
-    {"a GB18030 character outside GBK", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GB18030\\n\"\n\nmsgid \"a\"\nmsgstr \"\x81\x30\x81\x30\"\n", "",
+    {"a GB18030 character outside GBK",
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GB18030\\n\"\n\nmsgid \"a\"\nmsgstr "
+     "\"\x81\x30\x81\x30\"\n",
+     "",
      {"zh.po(5): 错误 E112: 字符串中的字节 0x81 不是 GBK 中的字符"}},
-    {"a second empty msgid", utf8_header + "msgid \"\"\nmsgstr \"x\"\n", "",
+    {"a second empty msgid",
+     utf8_header + "msgid \"\"\nmsgstr \"x\"\n",
+     "",
      {"zh.po(5): 错误 E110: msgid 为空；只有文件开头的头条目可以没有原文"}},
 };
 
@@ -154,7 +204,9 @@ TEST(PoLimits, MillionEntriesAndOneFault) {
     }
     po += "msgid \"last\"\nmsgstr \"\xFF\"\n";
     const Imported r = import(po);
-    EXPECT_EQ(r.messages, std::vector<std::string>{"zh.po(2000006): 错误 E112: 字符串中的字节 0xFF 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"});
+    EXPECT_EQ(r.messages,
+              std::vector<std::string>{
+                  "zh.po(2000006): 错误 E112: 字符串中的字节 0xFF 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"});
     EXPECT_EQ(r.word_list, "");
 }
 

@@ -37,7 +37,9 @@ struct Case {
 
 const std::vector<Case> cases = {
     {"menu item", "&Open...=&O.打开...\r\n", {{"&Open...", "&O.打开..."}}},
-    {"blanks around the equals sign and at the ends are dropped", "  Open file  =  打开文件  \r\n", {{"Open file", "打开文件"}}},
+    {"blanks around the equals sign and at the ends are dropped",
+     "  Open file  =  打开文件  \r\n",
+     {{"Open file", "打开文件"}}},
     {"tabs count as blanks", "\tOpen\t=\t打开\t\n", {{"Open", "打开"}}},
     {"escaped equals sign in the original", "a\\=b=c=d\n", {{"a=b", "c=d"}}},
     {"escaped blanks are kept", "\\sName:\\s=\\s名称：\\s\n", {{" Name: ", " 名称： "}}},
@@ -83,8 +85,8 @@ TEST(WordList, ManyEntriesFindTheirDuplicates) {
 
 TEST(EscapeText, ReadsBackAsTheSameBytes) {
     const std::vector<std::string> texts = {
-        "plain", " lead", "trail ", "  both  ", "a=b", ";semi", "a;b", "tab\there", "cr\rlf\n", "back\\slash",
-        "\x81\x5C", "中 文", "\t", " ", "a \t ",
+        "plain",    " lead",       "trail ",   "  both  ", "a=b", ";semi", "a;b",   "tab\there",
+        "cr\rlf\n", "back\\slash", "\x81\x5C", "中 文",    "\t",  " ",     "a \t ",
     };
     for (const std::string& original : texts) {
         for (const std::string& translation : texts) {

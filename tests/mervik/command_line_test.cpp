@@ -19,11 +19,17 @@ struct SplitCase {
 
 const std::vector<SplitCase> split_cases = {
     {"editor line", "Mervik.exe   temp.trs \"LIB\\abc\"  \"测试\"", {"Mervik.exe", "temp.trs", "LIB\\abc", "测试"}},
-    {"extension from the editor", "Mervik.exe   temp.trs \"LIB\\ab.c.LIB\"  \"x\"", {"Mervik.exe", "temp.trs", "LIB\\ab.c.LIB", "x"}},
-    {"description ending in a backslash", "Mervik.exe   temp.trs \"LIB\\abc\"  \"abc\\\"", {"Mervik.exe", "temp.trs", "LIB\\abc", "abc\\"}},
+    {"extension from the editor",
+     "Mervik.exe   temp.trs \"LIB\\ab.c.LIB\"  \"x\"",
+     {"Mervik.exe", "temp.trs", "LIB\\ab.c.LIB", "x"}},
+    {"description ending in a backslash",
+     "Mervik.exe   temp.trs \"LIB\\abc\"  \"abc\\\"",
+     {"Mervik.exe", "temp.trs", "LIB\\abc", "abc\\"}},
     {"backslash before a quote inside", "m \"a\\\" \"b\"", {"m", "a\\", "b"}},
     {"trail byte 0x5C at the end", "m \"LIB\\x\"  \"\x81\x5C\"", {"m", "LIB\\x", "\x81\x5C"}},
-    {"trail byte 0x5C before the closing quote of the output", "m \"LIB\\\x81\x5C\" \"d\"", {"m", "LIB\\\x81\x5C", "d"}},
+    {"trail byte 0x5C before the closing quote of the output",
+     "m \"LIB\\\x81\x5C\" \"d\"",
+     {"m", "LIB\\\x81\x5C", "d"}},
     {"empty arguments", "Mervik.exe   temp.trs \"LIB\\\"  \"\"", {"Mervik.exe", "temp.trs", "LIB\\", ""}},
     {"blanks inside quotes kept", "m \"  a  b \"", {"m", "  a  b "}},
     {"tabs separate", "m\ta\t\"b\"", {"m", "a", "b"}},
@@ -56,7 +62,7 @@ TEST(LibraryPath, ExtensionOnlyWhenTheNameHasNone) {
         {"LIB\\abc", "LIB\\abc.LIB"},
         {"LIB\\ab.c.LIB", "LIB\\ab.c.LIB"},
         {"LIB\\ab.c", "LIB\\ab.c"},
-        {"lib.d\\abc", "lib.d\\abc.LIB"},   // a dot in the folder does not count
+        {"lib.d\\abc", "lib.d\\abc.LIB"},  // a dot in the folder does not count
         {"out/abc", "out/abc.LIB"},
         {"abc", "abc.LIB"},
         {"LIB\\\x81\x5C", "LIB\\\x81\x5C.LIB"},  // the 0x5C is no separator
@@ -67,7 +73,9 @@ TEST(LibraryPath, ExtensionOnlyWhenTheNameHasNone) {
 TEST(DirectoryOf, StepsOverTrailBytes) {
     EXPECT_EQ(directory_of("LIB\\abc.LIB"), "LIB");
     EXPECT_EQ(directory_of("a/b\\c"), "a/b");
-    EXPECT_EQ(directory_of("\x81\x5C" "x"), "");
+    EXPECT_EQ(directory_of("\x81\x5C"
+                           "x"),
+              "");
     EXPECT_EQ(directory_of("\x81\x5C\\x"), "\x81\x5C");
 }
 
@@ -91,8 +99,12 @@ TEST(ParseArguments, Refusals) {
         Words words;
         const char* error;
     } cases[] = {
-        {{}, "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik 源文件 输出文件 \"说明\""},
-        {{"temp.trs", "LIB\\abc"}, "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 输出文件 \"说明\""},
+        {{},
+         "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik 源文件 输出文件 "
+         "\"说明\""},
+        {{"temp.trs", "LIB\\abc"},
+         "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 输出文件 "
+         "\"说明\""},
         {{"--frobnicate"}, "未知的选项“--frobnicate”（可用 --help 查看用法）"},
         {{"--dump"}, "--dump 后面要有且只有一个词库文件名"},
         {{"temp.trs", "LIB\\", "d"}, "输出文件“LIB\\”没有文件名"},

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/library_reader.h"
 #include "memory_platform.h"
 #include "velmora_version.h"
-#include "lexicon/library_reader.h"
 
 namespace mervik {
 using namespace lexicon;
@@ -26,8 +26,8 @@ TEST(Run, WritesTheLibraryAndCreatesItsFolder) {
     ASSERT_TRUE(library) << error;
     EXPECT_EQ(library->description(), "测试");
     EXPECT_EQ(library->lookup("Open"), "打开");
-    EXPECT_EQ(p.message_lines(), (std::vector<std::string>{"共有 0 个错误，0 个警告。",
-                                                           "已生成词库“LIB/abc.LIB”：1 个条目，156 字节。"}));
+    EXPECT_EQ(p.message_lines(),
+              (std::vector<std::string>{"共有 0 个错误，0 个警告。", "已生成词库“LIB/abc.LIB”：1 个条目，156 字节。"}));
 }
 
 TEST(Run, NestedOutputFoldersAreCreated) {
@@ -57,34 +57,49 @@ struct Failure {
 };
 
 const std::vector<Failure> failures = {
-    {"missing source", editor_arguments, [](MemoryPlatform&) {},
+    {"missing source",
+     editor_arguments,
+     [](MemoryPlatform&) {},
      {"Mervik: 错误 E002: 无法读取源文件“temp.trs”：文件或文件夹不存在"}},
-    {"source is a folder", editor_arguments, [](MemoryPlatform& p) { p.directories.insert("temp.trs"); },
+    {"source is a folder",
+     editor_arguments,
+     [](MemoryPlatform& p) { p.directories.insert("temp.trs"); },
      {"Mervik: 错误 E002: 无法读取源文件“temp.trs”：这是一个文件夹"}},
-    {"source too large", editor_arguments,
+    {"source too large",
+     editor_arguments,
      [](MemoryPlatform& p) { p.files["temp.trs"] = std::string(max_source_bytes + 1, 'a'); },
      {"Mervik: 错误 E004: 无法读取源文件“temp.trs”：文件太大（上限 256 MB）"}},
-    {"too few arguments", {"temp.trs", "LIB\\abc"}, [](MemoryPlatform&) {},
-     {"Mervik: 错误 E001: 参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 输出文件 \"说明\""}},
-    {"description not GBK", {"temp.trs", "LIB\\abc", "ab\xFF"}, [](MemoryPlatform& p) { p.files["temp.trs"] = "a=b"; },
+    {"too few arguments",
+     {"temp.trs", "LIB\\abc"},
+     [](MemoryPlatform&) {},
+     {"Mervik: 错误 E001: 参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 "
+      "输出文件 \"说明\""}},
+    {"description not GBK",
+     {"temp.trs", "LIB\\abc", "ab\xFF"},
+     [](MemoryPlatform& p) { p.files["temp.trs"] = "a=b"; },
      {"Mervik: 错误 E005: 词库说明的第 3 个字节起不是合法的 GBK 文字"}},
-    {"description too long", {"temp.trs", "LIB\\abc", std::string(256, 'd')},
+    {"description too long",
+     {"temp.trs", "LIB\\abc", std::string(256, 'd')},
      [](MemoryPlatform& p) { p.files["temp.trs"] = "a=b"; },
      {"Mervik: 错误 E005: 词库说明长 256 字节，超过了上限 255 字节"}},
-    {"output folder is a file", editor_arguments,
+    {"output folder is a file",
+     editor_arguments,
      [](MemoryPlatform& p) {
          p.files["temp.trs"] = "a=b";
          p.files["LIB"] = "";
      },
      {"Mervik: 错误 E003: 无法建立文件夹“LIB”：已有同名的文件，不是文件夹"}},
-    {"output folder read-only", editor_arguments,
+    {"output folder read-only",
+     editor_arguments,
      [](MemoryPlatform& p) {
          p.files["temp.trs"] = "a=b";
          p.directories.insert("LIB");
          p.read_only.insert("LIB");
      },
      {"Mervik: 错误 E003: 无法写入词库“LIB/abc.LIB”：没有访问权限，或文件正被其他程序使用"}},
-    {"out of memory", editor_arguments, [](MemoryPlatform& p) { p.out_of_memory = true; },
+    {"out of memory",
+     editor_arguments,
+     [](MemoryPlatform& p) { p.out_of_memory = true; },
      {"Mervik: 错误 E007: 内存不足，无法完成编译"}},
 };
 
@@ -116,7 +131,8 @@ TEST(Run, AFailedWriteLeavesNoHalfLibrary) {
     EXPECT_EQ(p.files["LIB/abc.LIB"], old_library);
     // Not even Mervik.ERR could be written: the old one stays whole and stderr says why.
     EXPECT_EQ(p.files["prog/Mervik.ERR"], old_messages);
-    EXPECT_NE(p.printed_errors.find("Mervik: 错误 E006: 无法写入消息文件“prog/Mervik.ERR”：磁盘空间不足"), std::string::npos);
+    EXPECT_NE(p.printed_errors.find("Mervik: 错误 E006: 无法写入消息文件“prog/Mervik.ERR”：磁盘空间不足"),
+              std::string::npos);
 }
 
 TEST(Run, MessagesGoToStandardErrorToo) {

@@ -31,9 +31,7 @@ std::string read_file(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void write_file(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void write_file(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // A program folder holding a copy of mervik, and a separate working folder: the
 // layout of the editor, where the current directory is not the program's.
@@ -170,12 +168,19 @@ TEST(Executable, FailuresExitTwoAndStillLeaveTheMessageFile) {
         bool output_is_file;
         const char* first_message;
     } cases[] = {
-        {"missing source", {"temp.trs", "LIB\\abc", "d"}, false,
+        {"missing source",
+         {"temp.trs", "LIB\\abc", "d"},
+         false,
          "Mervik: 错误 E002: 无法读取源文件“temp.trs”：文件或文件夹不存在"},
-        {"output folder is a file", {"here.trs", "LIB\\abc", "d"}, true,
+        {"output folder is a file",
+         {"here.trs", "LIB\\abc", "d"},
+         true,
          "Mervik: 错误 E003: 无法建立文件夹“LIB”：已有同名的文件，不是文件夹"},
-        {"no arguments", {}, false,
-         "Mervik: 错误 E001: 参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik 源文件 输出文件 \"说明\""},
+        {"no arguments",
+         {},
+         false,
+         "Mervik: 错误 E001: 参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik "
+         "源文件 输出文件 \"说明\""},
     };
     for (const auto& c : cases) {
         Sandbox box;

@@ -82,7 +82,8 @@ public:
     Sandbox() {
         char cwd[MAX_PATH];
         ::GetCurrentDirectoryA(MAX_PATH, cwd);
-        root_ = std::string(cwd) + "\\mervik-exe-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count_);
+        root_ = std::string(cwd) + "\\mervik-exe-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(++count_);
         remove_tree(root_);
         ::CreateDirectoryA(root_.c_str(), nullptr);
         ::CreateDirectoryA(program().c_str(), nullptr);
@@ -184,8 +185,10 @@ TEST(MervikExe, MissingSourceAndBadCommandLineStillLeaveMessages) {
         std::string command_line;
         std::string first_line;
     } cases[] = {
-        {"Mervik.exe   temp.trs \"LIB\\abc\"  \"d\"", "Mervik: 错误 E002: 无法读取源文件“temp.trs”：文件或文件夹不存在"},
-        {"Mervik.exe   temp.trs \"LIB\\abc", "Mervik: 错误 E001: 命令行中的双引号不成对：Mervik.exe   temp.trs \"LIB\\abc"},
+        {"Mervik.exe   temp.trs \"LIB\\abc\"  \"d\"",
+         "Mervik: 错误 E002: 无法读取源文件“temp.trs”：文件或文件夹不存在"},
+        {"Mervik.exe   temp.trs \"LIB\\abc",
+         "Mervik: 错误 E001: 命令行中的双引号不成对：Mervik.exe   temp.trs \"LIB\\abc"},
     };
     for (const auto& c : cases) {
         Sandbox box;
@@ -202,12 +205,16 @@ TEST(MervikExe, MissingSourceAndBadCommandLineStillLeaveMessages) {
 TEST(MervikExe, PoExportAndImportGiveTheSameBytesAsOnLinux) {
     Sandbox box;
     ASSERT_TRUE(box.ready());
-    const std::string list = "Open=打开\r\nA\xA1\xA4" "B=\xA1\xAA\x80\r\n";
+    const std::string list =
+        "Open=打开\r\nA\xA1\xA4"
+        "B=\xA1\xAA\x80\r\n";
     write_file(box.work() + "\\temp.trs", list);
     EXPECT_EQ(box.run("Mervik.exe --export-po temp.trs -o out\\zh.po"), 0u) << box.messages();
     const std::string po = read_file(box.work() + "\\out\\zh.po");
-    const std::string body = "\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n"
-                             "\nmsgid \"A\xC2\xB7" "B\"\nmsgstr \"\xE2\x80\x94\xE2\x82\xAC\"\n";
+    const std::string body =
+        "\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n"
+        "\nmsgid \"A\xC2\xB7"
+        "B\"\nmsgstr \"\xE2\x80\x94\xE2\x82\xAC\"\n";
     ASSERT_GE(po.size(), body.size());
     EXPECT_EQ(po.substr(po.size() - body.size()), body);
     EXPECT_EQ(box.run("Mervik.exe --import-po out\\zh.po -o back.trs"), 0u) << box.messages();

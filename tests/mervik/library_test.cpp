@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "memory_platform.h"
 #include "lexicon/byte_sink.h"
 #include "lexicon/library_format.h"
 #include "lexicon/library_reader.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
+#include "memory_platform.h"
 
 namespace mervik {
 using namespace lexicon;
@@ -110,7 +110,8 @@ TEST(Library, DamagedFilesAreReportedAsErrors) {
         {"copied in text mode", text_mode, "不是 Mervik 词库文件（文件头不对）"},
         {"cut short", good.substr(0, good.size() - 1), "词库文件不完整或已损坏（文件长度不对）"},
         {"one bit flipped", flipped, "词库文件已损坏（校验和不对）"},
-        {"newer major version", with_field(good, format::at_version_major, 2), "词库格式版本 2 不受支持（只能读取版本 1）"},
+        {"newer major version", with_field(good, format::at_version_major, 2),
+         "词库格式版本 2 不受支持（只能读取版本 1）"},
         {"index past the end", with_field(good, format::at_index_offset, static_cast<std::uint32_t>(good.size())),
          "词库文件已损坏（各部分的位置不对）"},
         {"more entries than records", with_field(good, format::at_entry_count, 5), "词库文件已损坏（条目数不对）"},

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/gbk.h"
 #include "mervik/command_line.h"
 #include "mervik/driver.h"
-#include "lexicon/gbk.h"
 
 namespace mervik::testing {
 using namespace lexicon;

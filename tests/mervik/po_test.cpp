@@ -25,20 +25,21 @@ TEST(ExportPo, WritesAHeaderFlagsAndEscapes) {
         "One\\nTwo=一\\n二\r\n"
         "Copy %1=复制 %1\r\n";
     EXPECT_EQ(run({"--export-po", "temp.trs", "-o", "out\\zh.po"}, p), 0);
-    EXPECT_EQ(p.files["out/zh.po"],
-              "msgid \"\"\nmsgstr \"\"\n"
-              "\"Project-Id-Version: Velmora\\n\"\n"
-              "\"PO-Revision-Date: 2026-01-02 03:04+0000\\n\"\n"
-              "\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n\"Language: zh_CN\\n\"\n\"MIME-Version: 1.0\\n\"\n"
-              "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n"
-              "\"X-Generator: Mervik\\n\"\n"
-              "\nmsgid \"&Open...\"\nmsgstr \"&O.\xE6\x89\x93\xE5\xBC\x80...\"\n"
-              "\n#, c-format\nmsgid \"%s of %d\"\nmsgstr \"%2$d \xE4\xB8\xAD\xE7\x9A\x84 %1$s\"\n"
-              "\nmsgid \"Save\"\nmsgstr \"\"\n"
-              "\n#, no-c-format\nmsgid \"%CPU\"\nmsgstr \"\xE5\xA4\x84\xE7\x90\x86\xE5\x99\xA8\"\n"
-              "\nmsgid \"Say \\\"hi\\\"\\\\\"\nmsgstr \"\xE8\xAF\xB4\xE2\x80\x9C\xE4\xBD\xA0\xE5\xA5\xBD\xE2\x80\x9D\\\\\"\n"
-              "\nmsgid \"\"\n\"One\\n\"\n\"Two\"\nmsgstr \"\"\n\"\xE4\xB8\x80\\n\"\n\"\xE4\xBA\x8C\"\n"
-              "\nmsgid \"Copy %1\"\nmsgstr \"\xE5\xA4\x8D\xE5\x88\xB6 %1\"\n");
+    EXPECT_EQ(
+        p.files["out/zh.po"],
+        "msgid \"\"\nmsgstr \"\"\n"
+        "\"Project-Id-Version: Velmora\\n\"\n"
+        "\"PO-Revision-Date: 2026-01-02 03:04+0000\\n\"\n"
+        "\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n\"Language: zh_CN\\n\"\n\"MIME-Version: 1.0\\n\"\n"
+        "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n"
+        "\"X-Generator: Mervik\\n\"\n"
+        "\nmsgid \"&Open...\"\nmsgstr \"&O.\xE6\x89\x93\xE5\xBC\x80...\"\n"
+        "\n#, c-format\nmsgid \"%s of %d\"\nmsgstr \"%2$d \xE4\xB8\xAD\xE7\x9A\x84 %1$s\"\n"
+        "\nmsgid \"Save\"\nmsgstr \"\"\n"
+        "\n#, no-c-format\nmsgid \"%CPU\"\nmsgstr \"\xE5\xA4\x84\xE7\x90\x86\xE5\x99\xA8\"\n"
+        "\nmsgid \"Say \\\"hi\\\"\\\\\"\nmsgstr \"\xE8\xAF\xB4\xE2\x80\x9C\xE4\xBD\xA0\xE5\xA5\xBD\xE2\x80\x9D\\\\\"\n"
+        "\nmsgid \"\"\n\"One\\n\"\n\"Two\"\nmsgstr \"\"\n\"\xE4\xB8\x80\\n\"\n\"\xE4\xBA\x8C\"\n"
+        "\nmsgid \"Copy %1\"\nmsgstr \"\xE5\xA4\x8D\xE5\x88\xB6 %1\"\n");
     const std::vector<std::string> lines = p.message_lines();
     EXPECT_EQ(lines.back(), "已生成 PO 文件“out/zh.po”：7 个条目。");
 }
@@ -48,9 +49,11 @@ TEST(ExportPo, WritesAHeaderFlagsAndEscapes) {
 // the list or from its library.
 const std::vector<std::string> round_trips = {
     "&Open...=&O.打开...\r\nSave=\r\nOpen=打开\r\nOpen=打开\r\n",
-    "%s of %d=%2$d 中的 %1$s\r\n%5.2f%%=%.1f%%\r\n%ld bytes=%ld 字节\r\nCopy %1 to %2!d!=复制 %2!d! 到 %1\r\n100% done=100% 完成\r\n",
+    "%s of %d=%2$d 中的 %1$s\r\n%5.2f%%=%.1f%%\r\n%ld bytes=%ld 字节\r\nCopy %1 to %2!d!=复制 %2!d! 到 %1\r\n100% "
+    "done=100% 完成\r\n",
     ";@no-placeholder-check\r\n%CPU 占用=处理器占用\r\n;@no-placeholder-check\r\n%d%=%d\r\n",
-    "\\sName:\\s=\\s名称：\\s\r\n\\;semi=分号\r\na\\=b=a=b\r\nTab\\there=制\\t表\r\nC:\\\\dir=盘\\\\\r\nCR\\r=回车\\r\r\n",
+    "\\sName:\\s=\\s名称：\\s\r\n\\;semi=分号\r\na\\=b=a=b\r\nTab\\there=制\\t表\r\nC:\\\\dir=盘\\\\\r\nCR\\r="
+    "回车\\r\r\n",
     "\x81\x5C=\x81\x5C\xB1\xED\r\nEuro \x80=欧元 \x80\r\n\"quoted\"=“引号”\r\nLine\\nnext\\n=行\\n下一行\\n\r\n",
 };
 
@@ -80,7 +83,8 @@ TEST(ExportPo, LineBreakMismatchGoesOutFuzzyWithAWarning) {
     EXPECT_EQ(run({"--export-po", "temp.trs", "-o", "zh.po"}, p), 0);
     EXPECT_NE(p.files["zh.po"].find("\n#, fuzzy\nmsgid \"Done\\n\"\n"), std::string::npos);
     EXPECT_EQ(p.message_lines().front(),
-              "temp.trs(1): 警告 W211: 译文与原文开头或结尾的换行不一致，这一条目在 PO 文件中标为 fuzzy（需要审核）：“Done\\n”");
+              "temp.trs(1): 警告 W211: 译文与原文开头或结尾的换行不一致，这一条目在 PO 文件中标为 "
+              "fuzzy（需要审核）：“Done\\n”");
 }
 
 // Runs that write nothing: the older file of the same name stays, and Mervik.ERR says why.
@@ -92,24 +96,50 @@ TEST(PoRuns, FailuresWriteNothing) {
         int exit_code;
         std::vector<std::string> messages;
     } cases[] = {
-        {"import of a PO file with an error", {"--import-po", "in.po", "-o", "out.txt"}, "msgid \"a\"\nmsgstr \"\xF0\x9F\x98\x80\"\n", 1,
+        {"import of a PO file with an error",
+         {"--import-po", "in.po", "-o", "out.txt"},
+         "msgid \"a\"\nmsgstr \"\xF0\x9F\x98\x80\"\n",
+         1,
          {"in.po(2): 错误 E112: 字符 U+1F600 在 GBK 中没有，无法导入", "共有 1 个错误，0 个警告。",
           "PO 文件有错误，未生成词库源文件；原有的同名文件保持不变。"}},
-        {"export of a word list with an error", {"--export-po", "in.po", "-o", "out.txt"}, "broken\r\n", 1,
+        {"export of a word list with an error",
+         {"--export-po", "in.po", "-o", "out.txt"},
+         "broken\r\n",
+         1,
          {"in.po(1): 错误 E101: 缺少等号“=”，每一行应写作“原文=译文”：“broken”", "共有 1 个错误，0 个警告。",
           "源文件有错误，未生成 PO 文件；原有的同名文件保持不变。"}},
-        {"export of a UTF-8 word list", {"--export-po", "in.po", "-o", "out.txt"}, "\xEF\xBB\xBF" "a=b\r\n", 1,
-         {"in.po(1): 错误 E109: 文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 编码；词库源文件必须保存为 GBK 编码（代码页 936）",
+        {"export of a UTF-8 word list",
+         {"--export-po", "in.po", "-o", "out.txt"},
+         "\xEF\xBB\xBF"
+         "a=b\r\n",
+         1,
+         {"in.po(1): 错误 E109: 文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 "
+          "编码；词库源文件必须保存为 GBK 编码（代码页 936）",
           "共有 1 个错误，0 个警告。", "源文件有错误，未生成 PO 文件；原有的同名文件保持不变。"}},
-        {"export of a character from GBK's user-defined area", {"--export-po", "in.po", "-o", "out.txt"}, "Logo=\xAA\xA1\r\n", 1,
+        {"export of a character from GBK's user-defined area",
+         {"--export-po", "in.po", "-o", "out.txt"},
+         "Logo=\xAA\xA1\r\n",
+         1,
          {"in.po(1): 错误 E112: GBK 字符 0xAA 0xA1（用户自定义区）没有对应的 Unicode 字符，无法写入 PO 文件：“Logo”",
           "共有 1 个错误，0 个警告。", "有的文字无法转换，未生成 PO 文件；原有的同名文件保持不变。"}},
-        {"export of a damaged library", {"--export-po", "in.po", "-o", "out.txt"}, std::string("MVLB\r\n\x1A\0", 8), 2,
-         {"Mervik: 错误 E002: 无法读取词库“in.po”：不是 Mervik 词库文件（文件头不对）", "共有 1 个错误，0 个警告。", "未生成 PO 文件。"}},
-        {"import without -o", {"--import-po", "in.po", "out.txt"}, "", 2,
-         {"Mervik: 错误 E001: 用法：Mervik --import-po 文件.po -o 词库源文件.trs", "共有 1 个错误，0 个警告。", "未生成词库。"}},
-        {"missing input", {"--import-po", "none.po", "-o", "out.txt"}, "", 2,
-         {"Mervik: 错误 E002: 无法读取源文件“none.po”：文件或文件夹不存在", "共有 1 个错误，0 个警告。", "未生成词库源文件。"}},
+        {"export of a damaged library",
+         {"--export-po", "in.po", "-o", "out.txt"},
+         std::string("MVLB\r\n\x1A\0", 8),
+         2,
+         {"Mervik: 错误 E002: 无法读取词库“in.po”：不是 Mervik 词库文件（文件头不对）", "共有 1 个错误，0 个警告。",
+          "未生成 PO 文件。"}},
+        {"import without -o",
+         {"--import-po", "in.po", "out.txt"},
+         "",
+         2,
+         {"Mervik: 错误 E001: 用法：Mervik --import-po 文件.po -o 词库源文件.trs", "共有 1 个错误，0 个警告。",
+          "未生成词库。"}},
+        {"missing input",
+         {"--import-po", "none.po", "-o", "out.txt"},
+         "",
+         2,
+         {"Mervik: 错误 E002: 无法读取源文件“none.po”：文件或文件夹不存在", "共有 1 个错误，0 个警告。",
+          "未生成词库源文件。"}},
     };
     for (const auto& c : cases) {
         MemoryPlatform p;
