@@ -7,8 +7,6 @@ namespace documents {
 
 const char* const kCloseQueryCaption = "文件尚未存盘";
 const char* const kOpenFilter = "文本文件(*.txt)|*.txt|RTF文件(*.rtf)|*.rtf";
-const char* const kFailedToLoadStream = "Failed to Load Stream";
-const char* const kFailedToSaveStream = "Failed to Save Stream";
 const char* const kNotGbkCaption = "词库生成系统";
 
 std::string NonameCaption(std::size_t openDocuments) {
@@ -45,8 +43,6 @@ std::string PathToOpen(std::string_view chosen, FileType type) {
     return path;
 }
 
-std::string CannotOpenFile(std::string_view path) { return "Cannot open file " + std::string(path); }
-std::string CannotCreateFile(std::string_view path) { return "Cannot create file " + std::string(path); }
 
 std::string NotGbkWarning(std::string_view path) {
     return "文件" + std::string(path) + "中有不是GBK编码的字节。\r\n如果存盘，这些字节将被改变。";

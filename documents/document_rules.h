@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "win/file_messages.h"
+
 namespace documents {
 
 // The caption prefix of a document that has never been saved.
@@ -37,11 +39,11 @@ std::string DialogFilter(std::string_view barSeparated);
 // gets ".TXT" or ".RTF" by the chosen file type; any other path stays as it is.
 std::string PathToOpen(std::string_view chosen, FileType type);
 
-// The messages of the file errors, without the full stop the error display adds.
-std::string CannotOpenFile(std::string_view path);
-std::string CannotCreateFile(std::string_view path);
-extern const char* const kFailedToLoadStream;
-extern const char* const kFailedToSaveStream;
+// The messages of the file errors live with the safe save, which throws them.
+using win::CannotCreateFile;
+using win::CannotOpenFile;
+using win::kFailedToLoadStream;
+using win::kFailedToSaveStream;
 
 // The box shown when a plain-text file holds bytes that the next save would change.
 extern const char* const kNotGbkCaption;

@@ -12,7 +12,7 @@
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
 #include "documents/line_extent.h"
-#include "documents/safe_save.h"
+#include "win/safe_save.h"
 #include "lexicon/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
@@ -738,7 +738,7 @@ bool RichEditor::StreamInRtf(std::string_view rtf) {
 }
 
 RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path) {
-    std::string bytes = ReadWholeFile(path);
+    std::string bytes = win::ReadWholeFile(path);
     LoadingScope loading(loading_);
     if (UnitCount() > 0) ReplaceControl();
     ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
@@ -780,7 +780,7 @@ std::string RichEditor::SavedBytes() const {
     return win::WideToGbk(std::wstring_view(reinterpret_cast<const wchar_t*>(out.data()), out.size() / 2));
 }
 
-void RichEditor::SaveToFile(const std::string& path) const { WriteFileSafely(path, SavedBytes()); }
+void RichEditor::SaveToFile(const std::string& path) const { win::WriteFileSafely(path, SavedBytes()); }
 
 // ---- redrawing ------------------------------------------------------------------
 

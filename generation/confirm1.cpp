@@ -4,11 +4,16 @@
 #include <string_view>
 
 #include "documents/frame.h"
-#include "generation/lexicon_fields.h"
+#include "lexicon/lexicon_fields.h"
 #include "generation/modal_support.h"
 #include "win/error_display.h"
 
 namespace generation {
+
+using lexicon::FitToByteLimit;
+using lexicon::kDescriptionMaxBytes;
+using lexicon::kFileNameMaxBytes;
+using lexicon::LexiconFieldsAllowed;
 
 namespace {
 

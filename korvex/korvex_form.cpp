@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "documents/safe_save.h"
+#include "win/safe_save.h"
 #include "korvex/entry_dialog.h"
 #include "korvex/korvex_messages.h"
 #include "korvex/library_file.h"
@@ -417,7 +417,7 @@ bool TKorvexForm::SaveTo(const std::string& path) {
         why = "文件是只读的";
     } else {
         try {
-            documents::WriteFileSafely(path, bytes);
+            win::WriteFileSafely(path, bytes);
         } catch (const std::exception&) {
             why = "无法写入文件（文件夹不存在、没有写入权限、磁盘已满或文件正被使用），原有的文件保持不变";
         }
@@ -467,7 +467,7 @@ void TKorvexForm::ExportClick() {
     const std::string path = AskFileName(hwnd(), true, kWordListFilter, L"txt", FolderOf(path_), name + ".txt");
     if (path.empty()) return;
     try {
-        documents::WriteFileSafely(path, ExportWordList(*table_));
+        win::WriteFileSafely(path, ExportWordList(*table_));
     } catch (const std::exception&) {
         ShowMessage(hwnd(), FileMessage("无法导出词表", path, "无法写入文件（只读、没有写入权限或磁盘已满）"),
                     MB_ICONSTOP);

@@ -1,6 +1,6 @@
 #include "korvex/library_io.h"
 
-#include "generation/lexicon_fields.h"
+#include "lexicon/lexicon_fields.h"
 #include "lexicon/byte_sink.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/gbk.h"
@@ -60,11 +60,11 @@ ImportResult ImportWordList(EntryTable& table, std::string source, std::string_v
 }
 
 std::optional<std::string> DescriptionRefusal(std::string_view description) {
-    if (description.size() > generation::kDescriptionMaxBytes) {
-        return lexicon::cat("词库说明最多 ", generation::kDescriptionMaxBytes, " 个字节（一个汉字两个字节），现在是 ",
+    if (description.size() > lexicon::kDescriptionMaxBytes) {
+        return lexicon::cat("词库说明最多 ", lexicon::kDescriptionMaxBytes, " 个字节（一个汉字两个字节），现在是 ",
                             description.size(), " 个字节");
     }
-    if (!generation::LexiconFieldsAllowed(description, "")) return std::string("词库说明中不能有双引号“\"”");
+    if (!lexicon::LexiconFieldsAllowed(description, "")) return std::string("词库说明中不能有双引号“\"”");
     if (lexicon::gbk::find_invalid(description) != std::string_view::npos) {
         return std::string("词库说明中有不能用的字符（控制字符或不合法的 GBK 字符）");
     }

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "generation/compiler_command_line.h"
-#include "generation/lexicon_fields.h"
+#include "lexicon/lexicon_fields.h"
 #include "generation/line_breaks.h"
 
 namespace {
 
 using generation::CompilerCommandLine;
-using generation::FitToByteLimit;
-using generation::LexiconFieldsAllowed;
+using lexicon::FitToByteLimit;
+using lexicon::LexiconFieldsAllowed;
 using generation::SplitMessageLines;
 using generation::WithCrLfLineBreaks;
 using Lines = std::vector<std::string>;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "generation/compiler_command_line.h"
-#include "generation/lexicon_fields.h"
+#include "lexicon/lexicon_fields.h"
 #include "lexicon/gbk.h"
 #include "mervik/command_line.h"
 
@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view after = all.substr(first + 1, second - first - 1);
     const std::string_view fileName = all.substr(second + 1);
 
-    for (std::size_t limit : {generation::kFileNameMaxBytes, generation::kDescriptionMaxBytes}) {
-        const auto fitted = generation::FitToByteLimit(before, after, limit);
+    for (std::size_t limit : {lexicon::kFileNameMaxBytes, lexicon::kDescriptionMaxBytes}) {
+        const auto fitted = lexicon::FitToByteLimit(before, after, limit);
         if (after.size() <= limit) {
             Check(!fitted);
             continue;
@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(fitted->caret <= characters);
     }
 
-    const bool allowed = generation::LexiconFieldsAllowed(after, fileName);
-    const std::string line = generation::CompilerCommandLine(fileName, after);
+    const bool allowed = lexicon::LexiconFieldsAllowed(after, fileName);
+    const std::string line = lexicon::CompilerCommandLine(fileName, after);
     const auto words = mervik::split_command_line(line);
     if (!allowed) return 0;
     // The compiler reads back exactly what the dialog allowed.

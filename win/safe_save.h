@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace documents {
+namespace win {
 
 // Writes `bytes` to a temporary file in the folder of `path`, flushes it to disk and
 // only then puts it in the place of `path` (ReplaceFile for an existing file, a move
@@ -18,4 +18,4 @@ void WriteFileSafely(const std::string& path, std::string_view bytes);
 // cannot be opened, "Failed to Load Stream" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
-}  // namespace documents
+}  // namespace win

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace generation {
+namespace lexicon {
 
 constexpr std::size_t kDescriptionMaxBytes = 100;
 constexpr std::size_t kFileNameMaxBytes = 8;
@@ -26,4 +26,4 @@ struct FittedField {
 // Nothing when `after` fits within `maxBytes`.
 std::optional<FittedField> FitToByteLimit(std::string_view before, std::string_view after, std::size_t maxBytes);
 
-}  // namespace generation
+}  // namespace lexicon

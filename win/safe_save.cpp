@@ -1,15 +1,15 @@
-#include "documents/safe_save.h"
+#include "win/safe_save.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "documents/document_rules.h"
 #include "win/error_display.h"
+#include "win/file_messages.h"
 #include "win/handles.h"
 #include "win/system_error_text.h"
 
-namespace documents {
+namespace win {
 
 namespace {
 
@@ -186,4 +186,4 @@ std::string ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-}  // namespace documents
+}  // namespace win

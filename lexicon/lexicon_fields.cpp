@@ -1,10 +1,10 @@
-#include "generation/lexicon_fields.h"
+#include "lexicon/lexicon_fields.h"
 
 #include <vector>
 
 #include "lexicon/gbk.h"
 
-namespace generation {
+namespace lexicon {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::optional<FittedField> FitToByteLimit(std::string_view before, std::string_v
     return fitted;
 }
 
-}  // namespace generation
+}  // namespace lexicon
