@@ -43,7 +43,6 @@ std::string PathToOpen(std::string_view chosen, FileType type) {
     return path;
 }
 
-
 std::string NotGbkWarning(std::string_view path) {
     return "文件" + std::string(path) + "中有不是GBK编码的字节。\r\n如果存盘，这些字节将被改变。";
 }

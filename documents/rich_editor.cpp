@@ -12,11 +12,11 @@
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
 #include "documents/line_extent.h"
-#include "win/safe_save.h"
 #include "lexicon/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
 #include "win/handles.h"
+#include "win/safe_save.h"
 
 namespace documents {
 

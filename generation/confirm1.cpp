@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "documents/frame.h"
-#include "lexicon/lexicon_fields.h"
 #include "generation/modal_support.h"
+#include "lexicon/lexicon_fields.h"
 #include "win/error_display.h"
 
 namespace generation {

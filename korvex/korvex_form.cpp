@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "win/safe_save.h"
 #include "korvex/entry_dialog.h"
 #include "korvex/korvex_messages.h"
 #include "korvex/library_file.h"
@@ -19,6 +18,7 @@
 #include "lexicon/gbk.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
+#include "win/safe_save.h"
 
 namespace korvex {
 

@@ -1,9 +1,9 @@
 #include "korvex/library_io.h"
 
-#include "lexicon/lexicon_fields.h"
 #include "lexicon/byte_sink.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/gbk.h"
+#include "lexicon/lexicon_fields.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
 

@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "generation/compiler_command_line.h"
-#include "lexicon/lexicon_fields.h"
 #include "generation/line_breaks.h"
+#include "lexicon/lexicon_fields.h"
 
 namespace {
 
 using generation::CompilerCommandLine;
-using lexicon::FitToByteLimit;
-using lexicon::LexiconFieldsAllowed;
 using generation::SplitMessageLines;
 using generation::WithCrLfLineBreaks;
+using lexicon::FitToByteLimit;
+using lexicon::LexiconFieldsAllowed;
 using Lines = std::vector<std::string>;
 
 // A stopped compiler's files: the library under the name the compiler gives it (".LIB"
