@@ -29,11 +29,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
         HACCEL keys = ::LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_KORVEX_KEYS));
         MSG msg;
-        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (::TranslateAcceleratorA(form.hwnd(), keys, &msg)) continue;
-            if (::IsDialogMessageA(form.hwnd(), &msg)) continue;
+        // The wide loop: the filter box is a Unicode edit, and characters an input method
+        // types must reach it as they are. The narrow loop would squeeze each one through
+        // the ANSI code page on its way (and Wine's 64-bit loader loses them there).
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (::TranslateAcceleratorW(form.hwnd(), keys, &msg)) continue;
+            if (::IsDialogMessageW(form.hwnd(), &msg)) continue;
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     } catch (const std::exception& e) {
         ::MessageBoxA(nullptr, e.what(), korvex::kProgramTitle, MB_OK | MB_ICONSTOP);

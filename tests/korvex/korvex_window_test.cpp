@@ -26,13 +26,14 @@ namespace {
 using harness::ModalAnswerer;
 using harness::SeenBox;
 
+// The program's own loop is a wide one (korvex/main.cpp).
 void Pump(int ms = 0) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
     MSG msg;
     do {
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
         if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
