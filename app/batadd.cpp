@@ -386,7 +386,7 @@ void TMDIForm::A2Click() { documents::SelectAllText(*this); }
 
 // Started off the editor's thread, as the help is: a start call that waits for the
 // new program would freeze the editor while that program shows a box.
-void TMDIForm::N6Click() { win::WinExecDetached("KORVEX.EXE", SW_SHOW); }
+void TMDIForm::N6Click() { win::WinExecDetached({"KORVEX.EXE"}, SW_SHOW, hwnd(), kLibraryEditorFailedMessage); }
 
 void TMDIForm::Cascade1Click() { ::SendMessageA(client_, WM_MDICASCADE, 0, 0); }
 void TMDIForm::TileHClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0); }
@@ -425,8 +425,11 @@ void TMDIForm::Contents1Click() {
     std::string path(32767, '\0');
     path.resize(::GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())));
     ::SetEnvironmentVariableA("PATH", SearchPathWithFolder(path, ProgramDir()).c_str());
-    // The viewer may open a box before it is idle; the editor must not wait for it.
-    win::WinExecDetached("Winhelp Saffel.hlp", SW_SHOWNORMAL);
+    // The viewer may open a box before it is idle; the editor must not wait for it. A
+    // 64-bit system may have only the 32-bit-named viewer winhlp32 (a 64-bit Wine prefix
+    // has no Winhelp at all); when neither starts, the frame says why.
+    win::WinExecDetached({"Winhelp Saffel.hlp", "winhlp32 Saffel.hlp"}, SW_SHOWNORMAL, hwnd(),
+                         kHelpViewerFailedMessage);
 }
 
 void TMDIForm::About1Click() {
@@ -480,6 +483,12 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Only top-level windows hear of it; the clock follows the system's time format.
         if (clock_) ::SendMessageA(clock_->hwnd(), msg, wParam, lParam);
         break;
+    case kHelpViewerFailedMessage:
+        win::ShowApplicationError("无法启动帮助查看程序 Winhelp", win::WinExecFailureText(static_cast<UINT>(wParam)));
+        return 0;
+    case kLibraryEditorFailedMessage:
+        win::ShowApplicationError("无法启动词库编辑器 KORVEX.EXE", win::WinExecFailureText(static_cast<UINT>(wParam)));
+        return 0;
     case kRefreshMessage:
         // A document window has gone and left the frame's list.
         activeForm_ = ActiveForm();

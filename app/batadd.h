@@ -109,6 +109,10 @@ protected:
 private:
     static constexpr int kFirstElementId = 100;
     static constexpr UINT kRefreshMessage = WM_APP + 1;
+    // The help viewer or the library editor could not be started; wParam is WinExec's
+    // result. Posted by the thread that tried, shown by the frame's own thread.
+    static constexpr UINT kHelpViewerFailedMessage = WM_APP + 2;
+    static constexpr UINT kLibraryEditorFailedMessage = WM_APP + 3;
 
     void FormCreate();
     void BuildMenu();
