@@ -23,8 +23,11 @@ if(WIN32 AND NOT MSVC)
   add_link_options(-Wl,--no-insert-timestamp)
   # The rich-edit control takes some two hundred bytes of memory for every byte of a
   # plain document; a 32-bit program limited to 2 GB runs out of it on a 10 MB file.
-  # Large-address aware, it gets 4 GB on a 64-bit system (and under Wine).
-  add_link_options(-Wl,--large-address-aware)
+  # Large-address aware, it gets 4 GB on a 64-bit system (and under Wine). A 64-bit
+  # program has the room anyway, and its linker refuses the option.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_link_options(-Wl,--large-address-aware)
+  endif()
 endif()
 
 if(NOT WIN32 AND VELMORA_SANITIZE)

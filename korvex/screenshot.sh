@@ -9,7 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 filter=${2:-file}
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
-bash "$root/scripts/build.sh" win >/dev/null 2>&1 || cmake --build "$VELMORA_BUILD/win" --target korvex mervik >/dev/null
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
+bash "$root/scripts/build.sh" win >/dev/null 2>&1 || cmake --build "$VELMORA_WIN_BUILD" --target korvex mervik >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -37,7 +39,7 @@ stop() { velmora_stop; rm -rf "$work"; }
 trap stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
-cp "$VELMORA_BUILD/win/program/KORVEX.EXE" "$VELMORA_BUILD/win/program/Mervik.exe" "$work/"
+cp "$VELMORA_WIN_BUILD/program/KORVEX.EXE" "$VELMORA_WIN_BUILD/program/Mervik.exe" "$work/"
 cd "$work"
 timeout 60 wine ./Mervik.exe menu.trs "LIB\\菜单" "软件菜单" >/dev/null 2>&1
 timeout 120 wine explorer /desktop=shot,1024x768 KORVEX.EXE "LIB\\菜单.LIB" >/dev/null 2>&1 &

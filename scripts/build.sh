@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Configures and builds: the Windows program (build/win), the host code (build/host) and,
-# with "all", the code built with warnings as errors in package.sh's release
-# configuration (build/release-check): -O3 warns where -O2 is silent.
+# Configures and builds: the Windows program (build/win, or build/win64 for the x86_64
+# build that windows-arch.sh chooses where the kernel runs no 32-bit code), the host code
+# (build/host) and, with "all", the code built with warnings as errors in package.sh's
+# release configuration (build/release-check, always the shipped 32-bit kind): -O3 warns
+# where -O2 is silent.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
 jobs=${VELMORA_JOBS:-$(nproc)}
+VELMORA_BUILD=$build
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
 
 # ccache with paths taken relative to the source folder: a second checkout of the same
 # sources (a clean clone, a helper's work tree) reuses the first one's objects.
@@ -25,8 +30,8 @@ configure() {  # dir, extra args...
 
 what=${1:-all}
 if [ "$what" = all ] || [ "$what" = win ]; then
-  configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
-  cmake --build "$build/win" -j "$jobs"
+  configure "$VELMORA_WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$VELMORA_TOOLCHAIN_FILE"
+  cmake --build "$VELMORA_WIN_BUILD" -j "$jobs"
 fi
 if [ "$what" = all ] || [ "$what" = host ]; then
   configure "$build/host" -DVELMORA_SANITIZE=ON

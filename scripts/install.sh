@@ -19,6 +19,10 @@ manifest=$velmora_home/installed-files
 fail() { echo "install.sh: $*" >&2; exit 1; }
 
 bash "$root/scripts/setup.sh"
+# The shipped 32-bit programs, or where the kernel runs no 32-bit code the same sources
+# built for 64-bit Windows; the velmora command keeps the choice made here.
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
 log=$VELMORA_BUILD/install-build.log
 mkdir -p "$VELMORA_BUILD"
 bash "$root/scripts/build.sh" win >"$log" 2>&1 || { tail -n 30 "$log" >&2; fail "the build failed (log: $log)"; }
@@ -47,7 +51,7 @@ fi
 # The program folder, laid out as in the portable zip.
 stage_out=$(mktemp -d)
 trap 'rm -rf "$stage_out"' EXIT
-stage=$(bash "$root/scripts/package.sh" --stage-only --program-dir "$VELMORA_BUILD/win/program" --out "$stage_out")
+stage=$(bash "$root/scripts/package.sh" --stage-only --program-dir "$VELMORA_WIN_BUILD/program" --out "$stage_out")
 version=$(basename "$stage")
 version=${version#Velmora-}
 
@@ -89,6 +93,17 @@ flush_pending
 
 put "$linux/program/mervik" "$velmora_home/bin/mervik" 755
 put "$root/scripts/wine-env.sh" "$velmora_home/wine-env.sh"
+put "$root/scripts/windows-arch.sh" "$velmora_home/windows-arch.sh"
+put "$root/scripts/wine64/wine" "$velmora_home/wine64/wine" 755
+put "$root/scripts/wine64/wine" "$velmora_home/wine64/wine-stable" 755
+arch_note="" arch_why=""
+if [ "$VELMORA_WINDOWS_ARCH" = x86_64 ]; then
+  case "$VELMORA_WINDOWS_ARCH_REASON" in
+    chosen*) arch_why="按 VELMORA_WINDOWS_ARCH=x86_64 的选择" ;;
+    *) arch_why="本机内核不能运行 32 位程序" ;;
+  esac
+  arch_note="echo 'velmora: $arch_why，启动的是同一份源代码的 64 位版本' >&2"
+fi
 
 launcher=$(mktemp)
 cat >"$launcher" <<EOF
@@ -99,6 +114,8 @@ cat >"$launcher" <<EOF
 set -euo pipefail
 velmora_home='$velmora_home'
 export VELMORA_WINEPREFIX=\$velmora_home/wine-prefix VELMORA_VIRTUAL_DESKTOP=0
+export VELMORA_WINDOWS_ARCH='$VELMORA_WINDOWS_ARCH' VELMORA_WINDOWS_ARCH_REASON='installed as the $VELMORA_WINDOWS_ARCH build'
+$arch_note
 source "\$velmora_home/wine-env.sh"
 velmora_ensure_prefix
 data=\${VELMORA_DATA:-\$HOME/Velmora}
@@ -126,11 +143,14 @@ put "$desktop" "$data_home/applications/velmora.desktop"
 rm -f "$desktop"
 
 icon=$(mktemp --suffix=.png)
-convert "$VELMORA_BUILD/win/app/images/velmora.ico[0]" "$icon"
+convert "$VELMORA_WIN_BUILD/app/images/velmora.ico[0]" "$icon"
 put "$icon" "$data_home/icons/hicolor/32x32/apps/velmora.png"
 rm -f "$icon"
 
 echo "Velmora $version 已安装："
+if [ "$VELMORA_WINDOWS_ARCH" = x86_64 ]; then
+  echo "  $arch_why：安装的是同一份源代码的 64 位版本（64 位 Wine 前缀）。"
+fi
 echo "  velmora    启动编辑器（工作文件夹 ~/Velmora，词库写在其中的 LIB/ 下）"
 echo "  mervik     词库编译器（man mervik）"
 case ":$PATH:" in *":$bin_dir:"*) ;; *) echo "请把 $bin_dir 加入 PATH。" ;; esac

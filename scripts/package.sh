@@ -147,3 +147,10 @@ mv "$setup.part" "$setup"
 for artefact in "$zip" "$setup"; do
   printf '%s  %s bytes  %s\n' "$(sha256sum "$artefact" | cut -d' ' -f1)" "$(stat -c %s "$artefact")" "$artefact"
 done
+# The packages hold the 32-bit programs wherever they are made; a kernel that runs no
+# 32-bit code can make them but not start them.
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
+case "$VELMORA_WINDOWS_ARCH_REASON" in
+  "this kernel runs no"*) echo "package.sh: this kernel runs no 32-bit code: the 32-bit packages above are built but cannot be tried here" >&2 ;;
+esac

@@ -15,14 +15,16 @@ shift
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
 
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" win >/dev/null 2>&1 || cmake --build "$VELMORA_BUILD/win" --target Velmora >/dev/null
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
+bash "$root/scripts/build.sh" win >/dev/null 2>&1 || cmake --build "$VELMORA_WIN_BUILD" --target Velmora >/dev/null
 
 source "$root/scripts/wine-env.sh"
 trap velmora_stop EXIT
 velmora_start_xvfb
 velmora_ensure_prefix
 
-cd "$VELMORA_BUILD/win/program"
+cd "$VELMORA_WIN_BUILD/program"
 timeout 120 wine explorer /desktop=shot,1024x768 Velmora.exe >/dev/null 2>&1 &
 for _ in $(seq 1 60); do
   xdotool search --name 'Velmora—词库生成系统' >/dev/null 2>&1 && break

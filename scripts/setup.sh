@@ -4,8 +4,10 @@
 set -euo pipefail
 
 packages=(
-  wine wine32:i386 fonts-wine
+  wine wine32:i386 wine64 fonts-wine
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  # The 64-bit build, for kernels that run no 32-bit code (scripts/windows-arch.sh).
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   cmake make g++ googletest
   xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-microhei locales

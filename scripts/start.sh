@@ -2,7 +2,8 @@
 # Installs what is missing, builds Velmora and starts it under Wine.
 #
 # With an X display: the editor starts as an ordinary window of that desktop, in the
-# user's own prefix (build/wine-prefix-user, no virtual desktop).
+# user's own prefix (build/wine-prefix-user, or build/wine-prefix-user64 for the 64-bit
+# build; no virtual desktop).
 # Without one (or with --job): runs the main job through the real editor on a private
 # display and shows what happened: opens the sample word list, runs "生成" with a library
 # name, waits for the compiler, prints the message pane's lines and the library's path,
@@ -17,12 +18,19 @@ if [ "${1:-}" = --job ] || [ -z "${DISPLAY:-}" ]; then job=1; fi
 fail() { echo "start.sh: $*" >&2; exit 1; }
 
 bash "$root/scripts/setup.sh"
+# The shipped 32-bit programs, or where the kernel runs no 32-bit code the same sources
+# built for 64-bit Windows, in a 64-bit prefix of their own.
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
+if [ "$VELMORA_WINDOWS_ARCH" = x86_64 ]; then echo "start.sh: $(velmora_windows_arch_line)" >&2; fi
 bash "$root/scripts/build.sh" win >"$VELMORA_BUILD/start-build.log" 2>&1 ||
   { tail -n 30 "$VELMORA_BUILD/start-build.log" >&2; fail "the build failed (log: $VELMORA_BUILD/start-build.log)"; }
-program=$VELMORA_BUILD/win/program
+program=$VELMORA_WIN_BUILD/program
 
 if [ "$job" = 0 ]; then
-  export VELMORA_WINEPREFIX=$VELMORA_BUILD/wine-prefix-user VELMORA_VIRTUAL_DESKTOP=0
+  user_prefix=$VELMORA_BUILD/wine-prefix-user
+  [ "$VELMORA_WINDOWS_ARCH" = x86_64 ] && user_prefix=${user_prefix}64
+  export VELMORA_WINEPREFIX=$user_prefix VELMORA_VIRTUAL_DESKTOP=0
   source "$root/scripts/wine-env.sh"
   velmora_ensure_prefix
   exec wine "$program/Velmora.exe"
@@ -30,7 +38,7 @@ fi
 
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/dist-lib.sh"
-driver=$VELMORA_BUILD/win/tests/dist/velmora_main_job.exe
+driver=$VELMORA_WIN_BUILD/tests/dist/velmora_main_job.exe
 [ -f "$driver" ] || fail "no $driver"
 
 trap velmora_stop EXIT

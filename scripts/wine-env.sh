@@ -4,14 +4,29 @@
 # prefix without the default virtual desktop, whose windows are ordinary windows of the
 # user's desktop. The tests' prefix keeps the virtual desktop (fast dialogs, exit codes
 # kept, screenshots of one 1024 x 768 screen).
+# The Windows build (windows-arch.sh) decides the prefix's kind: 32-bit for the shipped
+# programs, 64-bit with Wine's 64-bit loader first on PATH for the x86_64 build.
 
+source "$(dirname "${BASH_SOURCE[0]}")/windows-arch.sh"
+velmora_select_windows_arch
+if [ "$VELMORA_WINDOWS_ARCH" = x86_64 ]; then
+  export WINEARCH=win64
+  case ":$PATH:" in
+    *":$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:"*) ;;
+    *) PATH=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH ;;
+  esac
+  export PATH WINELOADER=/usr/lib/wine/wine64
+  velmora_default_prefix_name=wine-prefix64
+else
+  export WINEARCH=win32
+  velmora_default_prefix_name=wine-prefix
+fi
 if [ -z "${VELMORA_WINEPREFIX:-}" ]; then
   : "${VELMORA_BUILD:?}"
-  VELMORA_WINEPREFIX=$VELMORA_BUILD/wine-prefix
+  VELMORA_WINEPREFIX=$VELMORA_BUILD/$velmora_default_prefix_name
 fi
 export WINEPREFIX="$VELMORA_WINEPREFIX"
 export WINEDEBUG=-all
-export WINEARCH=win32
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -32,7 +47,8 @@ velmora_start_xvfb() {
 # Creates the prefix once: code page 936 through the locale, the default virtual desktop
 # unless VELMORA_VIRTUAL_DESKTOP=0, Marlett for the caption buttons.
 velmora_ensure_prefix() {
-  if [ -f "$WINEPREFIX/.velmora-ready" ]; then return 0; fi
+  # A prefix made for the other kind of Windows cannot run this build's programs.
+  if [ -f "$WINEPREFIX/.velmora-ready" ] && [ "$(cat "$WINEPREFIX/.velmora-ready")" = "$WINEARCH" ]; then return 0; fi
   local log="$WINEPREFIX.log"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
@@ -47,7 +63,7 @@ velmora_ensure_prefix() {
   fi
   timeout 60 wineserver -k || true
   timeout 60 wineserver -w || true
-  touch "$WINEPREFIX/.velmora-ready"
+  echo "$WINEARCH" >"$WINEPREFIX/.velmora-ready"
 }
 
 # Keeps the wineserver alive between Wine calls: each program then starts fast.

@@ -5,5 +5,5 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 bash "$root/scripts/setup.sh"
 source "$root/bench/support/wine-bench.sh" document_file_benchmark
-cd "$VELMORA_BUILD/win/bench/documents"
+cd "$VELMORA_WIN_BUILD/bench/documents"
 timeout 600 wine ./document_file_benchmark.exe 2> /dev/null

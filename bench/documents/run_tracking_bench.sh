@@ -3,4 +3,4 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/support/wine-bench.sh" tracking_bench
-timeout 300 wine "$VELMORA_BUILD/win/bench/documents/tracking_bench.exe"
+timeout 300 wine "$VELMORA_WIN_BUILD/bench/documents/tracking_bench.exe"

@@ -6,6 +6,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/support/wine-bench.sh" editor_speed_bench
-cd "$VELMORA_BUILD/win/bench/editor"
+cd "$VELMORA_WIN_BUILD/bench/editor"
 timeout 1800 nice -n 10 wine ./editor_speed_bench.exe "$@" > editor_speed.out 2>/dev/null || true
 iconv -f GBK -t UTF-8 editor_speed.out

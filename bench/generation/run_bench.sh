@@ -4,5 +4,5 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/support/wine-bench.sh" generation_bench
-cd "$VELMORA_BUILD/win/bench/generation"
+cd "$VELMORA_WIN_BUILD/bench/generation"
 timeout 600 wine ./generation_bench.exe | iconv -f GBK -t UTF-8

@@ -8,9 +8,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/support/wine-bench.sh" document_file_benchmark hardening_tests
-cd "$VELMORA_BUILD/win/bench/documents"
+cd "$VELMORA_WIN_BUILD/bench/documents"
 timeout 900 wine ./document_file_benchmark.exe 1048576 10485760 2>/dev/null | iconv -f GBK -t UTF-8
-cd "$VELMORA_BUILD/win/tests/hardening"
+cd "$VELMORA_WIN_BUILD/tests/hardening"
 VELMORA_HARDENING_STOPS=${VELMORA_HARDENING_STOPS:-20} VELMORA_HARDENING_RUNS=${VELMORA_HARDENING_RUNS:-1000} \
 VELMORA_HARDENING_CYCLES=${VELMORA_HARDENING_CYCLES:-1000} \
   timeout 3600 wine ./hardening_tests.exe --gtest_filter='Long*' 2>/dev/null | iconv -f GBK -t UTF-8 |

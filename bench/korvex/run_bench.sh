@@ -6,10 +6,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 n=${1:-200000}
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
 bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_BUILD/win" --target korvex_bench mervik -j "${VELMORA_JOBS:-2}" >/dev/null
+cmake --build "$VELMORA_WIN_BUILD" --target korvex_bench mervik -j "${VELMORA_JOBS:-2}" >/dev/null
 
-work="$VELMORA_BUILD/win/bench/korvex/work"
+work="$VELMORA_WIN_BUILD/bench/korvex/work"
 rm -rf "$work"
 mkdir -p "$work"
 # Menu items with access keys and ellipses, messages with placeholders, plain phrases.
@@ -33,8 +35,8 @@ with open(out, "w", encoding="gbk", newline="") as trs:
             o, t = f"The {te} {i} could not be {ve.lower()}ed.", f"无法{vc}{tc} {i}。"
         trs.write(f"{o}={t}\r\n")
 PY
-cp "$VELMORA_BUILD/win/program/Mervik.exe" "$work/"
-cp "$VELMORA_BUILD/win/bench/korvex/korvex_bench.exe" "$work/"
+cp "$VELMORA_WIN_BUILD/program/Mervik.exe" "$work/"
+cp "$VELMORA_WIN_BUILD/bench/korvex/korvex_bench.exe" "$work/"
 
 source "$root/scripts/wine-env.sh"
 trap velmora_stop EXIT

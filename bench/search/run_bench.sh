@@ -4,5 +4,5 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/bench/support/wine-bench.sh" find_replace_bench
-cd "$VELMORA_BUILD/win/bench/search"
+cd "$VELMORA_WIN_BUILD/bench/search"
 timeout 1200 wine ./find_replace_bench.exe "$@" | iconv -f GBK -t UTF-8

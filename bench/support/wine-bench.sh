@@ -4,8 +4,10 @@
 #   source "$root/bench/support/wine-bench.sh" TARGET...
 # VELMORA_BUILD: the build folder (default: build).
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
+source "$root/scripts/windows-arch.sh"
+velmora_select_windows_arch
 bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_BUILD/win" --target "$@" -j "${VELMORA_JOBS:-2}" >/dev/null
+cmake --build "$VELMORA_WIN_BUILD" --target "$@" -j "${VELMORA_JOBS:-2}" >/dev/null
 source "$root/scripts/wine-env.sh"
 trap velmora_stop EXIT
 velmora_start_xvfb

@@ -13,10 +13,10 @@ build=$VELMORA_ARTEFACTS/build
 program=$build/program
 mkdir -p "$program" "$build/generated" "$build/app/images"
 for exe in Velmora.exe Mervik.exe; do
-  i686-w64-mingw32-strip -o "$program/$exe" "$VELMORA_WIN_BUILD/program/$exe"
+  "${VELMORA_STRIP:-i686-w64-mingw32-strip}" -o "$program/$exe" "$VELMORA_WIN_BUILD/program/$exe"
 done
 korvex=$(find "$VELMORA_WIN_BUILD/program" -maxdepth 1 -iname korvex.exe -print -quit)
-i686-w64-mingw32-strip -o "$program/$(basename "${korvex:-korvex.exe}")" "${korvex:-$VELMORA_WIN_BUILD/program/Mervik.exe}"
+"${VELMORA_STRIP:-i686-w64-mingw32-strip}" -o "$program/$(basename "${korvex:-korvex.exe}")" "${korvex:-$VELMORA_WIN_BUILD/program/Mervik.exe}"
 help_file=$(find "$VELMORA_WIN_BUILD/program" -maxdepth 1 -iname saffel.hlp -print -quit)
 if [ -n "$help_file" ]; then cp "$help_file" "$program/"; else printf '?_\3\0not a help file\n' >"$program/SAFFEL.HLP"; fi
 cp "$VELMORA_WIN_BUILD/generated/velmora_version.h" "$build/generated/"
