@@ -394,11 +394,12 @@ void TMDIForm::TileVClick() { ::SendMessageA(client_, WM_MDITILE, MDITILE_VERTIC
 void TMDIForm::ArrangeClick() { ::SendMessageA(client_, WM_MDIICONARRANGE, 0, 0); }
 void TMDIForm::CloseAllClick() {
     // Each window open now is asked once, most recent first; windows that go away
-    // meanwhile must not make the walk skip one, so walk a copy of the handles.
+    // meanwhile must not make the walk skip one, so walk a copy of the handles. A
+    // refusal leaves that window open and goes on; a failed save ends the command.
     std::vector<HWND> windows;
     for (auto* doc : Documents()) windows.push_back(doc->hwnd());
     for (HWND h : windows)
-        if (::IsWindow(h)) ::SendMessageA(h, WM_CLOSE, 0, 0);
+        if (::IsWindow(h) && !documents::TMdiChild::AskToClose(h)) break;
 }
 
 void TMDIForm::MinAllClick() {

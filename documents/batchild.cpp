@@ -79,6 +79,11 @@ std::string TMdiChild::Caption() const {
 
 void TMdiChild::SetCaption(const std::string& caption) { ::SetWindowTextA(hwnd(), caption.c_str()); }
 
+void TMdiChild::SetFilePath(const std::string& path) {
+    SetCaption(path);
+    neverSaved_ = false;
+}
+
 void TMdiChild::BuildComponents() {
     font_ = win::MakeFont({"MS Sans Serif", kFontHeight});
     errorListHeight_ = win::Scale(kErrorListHeight);
@@ -125,7 +130,15 @@ bool TMdiChild::CloseQuery() {
     return canClose;
 }
 
+namespace {
+// What the window's WM_CLOSE returns when the close query's save failed.
+const LRESULT kCloseSaveFailed = 1;
+}  // namespace
+
+bool TMdiChild::AskToClose(HWND window) { return ::SendMessageA(window, WM_CLOSE, 0, 0) != kCloseSaveFailed; }
+
 void TMdiChild::FormCloseQuery(bool& canClose) {
+    closeSaveFailed_ = false;
     if (!editor_->IsModified()) return;
     std::string prompt = CloseQueryPrompt(Caption());
     // Modal for the whole application, like every box of the program (no owner,
@@ -135,9 +148,11 @@ void TMdiChild::FormCloseQuery(bool& canClose) {
     case IDYES:
         try {
             // A document never saved has no file yet: the save dialog picks one, as
-            // Save does; cancelling the dialog cancels the close.
-            if (NeedsSaveDialog(Caption())) {
-                canClose = SaveDocumentAs(owner_, *this);
+            // Save does; cancelling the dialog cancels the close. Like a save in place
+            // here, it leaves the caption and the modified flag as they are: when a
+            // later window cancels the exit, this one must not look saved.
+            if (neverSaved_) {
+                canClose = SaveDocumentCopy(owner_, *this);
             } else {
                 editor_->SaveToFile(Caption());
                 canClose = true;
@@ -145,6 +160,7 @@ void TMdiChild::FormCloseQuery(bool& canClose) {
         } catch (const std::exception& e) {
             win::ShowApplicationError(e);
             canClose = false;
+            closeSaveFailed_ = true;
         }
         break;
     case IDNO:
@@ -231,7 +247,7 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.FormActivated(hwnd());
         break;
     case WM_CLOSE:
-        if (!CloseQuery()) return 0;
+        if (!CloseQuery()) return closeSaveFailed_ ? kCloseSaveFailed : 0;
         FormClose();
         break;  // DefMDIChildProc has the frame destroy the window
     case WM_DESTROY:

@@ -40,11 +40,20 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& caption);
+    // The document's file: its path becomes the caption. A window made by New has no
+    // file until Save As gives it one; what its caption says does not decide that.
+    void SetFilePath(const std::string& path);
+    void MarkNeverSaved() { neverSaved_ = true; }
+    bool IsNeverSaved() const { return neverSaved_; }
     bool IsModified() const { return editor_->IsModified(); }
     bool HasSelection() const { return editor_->HasSelection(); }
     // The close query: true when the window may close. Asks about unsaved changes
     // and saves when told to; a failed save is shown and refuses the close.
     bool CloseQuery();
+    // Asks a document window to close the way its close box does (close query, then
+    // close). False when a save of its close query failed: a command that closes
+    // several windows ends there, so the user can act on the error first.
+    static bool AskToClose(HWND window);
     // Shows the message pane (after a generation run) and lays the window out again.
     void ShowErrorList();
 
@@ -81,6 +90,8 @@ private:
     std::unique_ptr<RichEditor> editor_;
     std::unique_ptr<MessagePane> errorList_;
     int errorListHeight_ = 0;
+    bool neverSaved_ = false;
+    bool closeSaveFailed_ = false;  // the last close query's save failed
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};
     void EditorTextChanged();

@@ -71,6 +71,7 @@ void NewDocument(Frame& frame) {
     FocusMainWindow(frame);
     TMdiChild* document = TMdiChild::Create(frame);
     document->SetCaption(NonameCaption(frame.Documents().size()));
+    document->MarkNeverSaved();
 }
 
 void OpenDocument(Frame& frame) {
@@ -83,7 +84,7 @@ void OpenDocument(Frame& frame) {
     editor.SetMode(type == FileType::Text ? TextMode::Plain : TextMode::Rich);
     std::string path = PathToOpen(chosen, type);
     frame.DialogMemory().openName = path;
-    document->SetCaption(path);
+    document->SetFilePath(path);
     // A file that cannot be read leaves the window open, empty and unmodified.
     RichEditor::LoadReport report = editor.LoadFromFile(path);
     editor.SetModified(false);
@@ -115,7 +116,14 @@ bool SaveDocumentAs(Frame& frame, TMdiChild& document) {
     // Exactly the returned path, no extension added; the text mode stays.
     document.Editor().SaveToFile(path);
     document.Editor().SetModified(false);
-    document.SetCaption(path);
+    document.SetFilePath(path);
+    return true;
+}
+
+bool SaveDocumentCopy(Frame& frame, TMdiChild& document) {
+    std::string path;
+    if (!RunSaveDialog(frame, path)) return false;
+    document.Editor().SaveToFile(path);
     return true;
 }
 

@@ -30,4 +30,9 @@ void SaveDocumentAs(Frame& frame);
 // False when the dialog was cancelled. File errors are thrown as win::CommandError.
 bool SaveDocumentAs(Frame& frame, TMdiChild& document);
 
+// The close query's save of a document that has no file yet: runs the save dialog
+// and writes the text to the path it returns, leaving the window's caption and
+// modified flag alone. False when the dialog was cancelled; file errors are thrown.
+bool SaveDocumentCopy(Frame& frame, TMdiChild& document);
+
 }  // namespace documents

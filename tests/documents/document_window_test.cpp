@@ -184,7 +184,7 @@ TEST_F(DocumentTest, AnUnmodifiedWindowClosesWithoutAPrompt) {
 
 TEST_F(DocumentTest, ClosePromptForAModifiedWindowShowsThePathVerbatim) {
     auto* doc = NewDocument();
-    doc->SetCaption("C:\\LEX\\A.TXT");
+    doc->SetFilePath("C:\\LEX\\A.TXT");
     doc->Editor().ReplaceSelection("词库", false);
     ModalAnswerer answerer;
     answerer.Press(IDCANCEL);
@@ -212,7 +212,7 @@ TEST_F(DocumentTest, YesSavesNoDiscardsCancelKeeps) {
     for (const auto& c : cases) {
         auto* doc = NewDocument();
         std::string path = folder_ / ("answer" + std::to_string(n++) + ".TXT");
-        doc->SetCaption(path);
+        doc->SetFilePath(path);
         doc->Editor().SetMode(documents::TextMode::Plain);
         doc->Editor().ReplaceSelection("第一行\r\nline 2", false);
         ModalAnswerer answerer;
@@ -266,7 +266,7 @@ TEST_F(DocumentTest, CancellingTheSaveDialogOfTheCloseQueryCancelsTheClose) {
 TEST_F(DocumentTest, AFailedSaveInTheCloseQueryIsShownAndKeepsTheWindow) {
     auto* doc = NewDocument();
     std::string path = folder_ / "no such folder\\A.TXT";
-    doc->SetCaption(path);
+    doc->SetFilePath(path);
     doc->Editor().ReplaceSelection("x", false);
     ModalAnswerer answerer;
     answerer.Press(IDYES).Press(IDOK);
@@ -283,7 +283,7 @@ TEST_F(DocumentTest, ClosingTheMainWindowAsksMostRecentFirstAndStopsAtTheFirstRe
     std::vector<documents::TMdiChild*> docs;
     for (const char* name : {"first.TXT", "second.TXT", "third.TXT"}) {
         auto* doc = NewDocument();
-        doc->SetCaption(folder_ / name);
+        doc->SetFilePath(folder_ / name);
         doc->Editor().SetMode(documents::TextMode::Plain);
         doc->Editor().ReplaceSelection(name, false);
         docs.push_back(doc);
@@ -314,6 +314,112 @@ TEST_F(DocumentTest, ClosingTheMainWindowWhenAllAgreeEndsTheApplication) {
     ::SendMessageA(Main().hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(answerer.Seen().size(), 1u);
     EXPECT_FALSE(::IsWindow(Main().hwnd()));
+}
+
+// A document that came from a file is saved in place, whatever its path spells; only
+// a window made by New, with no file yet, goes through the save dialog.
+TEST_F(DocumentTest, AFileWhosePathSpellsNonameIsSavedInPlaceOnYes) {
+    ::CreateDirectoryA((folder_ / "NONAME").c_str(), nullptr);
+    for (const char* name : {"NONAME\\A.TXT", "XNONAMEX.TXT"}) {
+        std::string path = folder_ / name;
+        doctest::WriteBytes(path, "old");
+        ModalAnswerer opening;
+        auto* doc = OpenThroughDialog(opening, path, 1);
+        ASSERT_EQ(doc->Caption(), path);
+        doc->Editor().ReplaceSelection("新的", false);
+        ModalAnswerer answerer;  // fails on any box but the prompt
+        answerer.Press(IDYES);
+        ::SendMessageA(doc->hwnd(), WM_CLOSE, 0, 0);
+        Pump();
+        EXPECT_EQ(answerer.Seen().size(), 1u) << name;
+        EXPECT_EQ(doctest::ReadBytes(path), "新的old") << name;
+        EXPECT_TRUE(Main().Documents().empty()) << name;
+    }
+
+    // A New document that Save As put into that folder has a file from then on.
+    auto* doc = NewDocument();
+    std::string path = folder_ / "NONAME\\B.TXT";
+    doc->Editor().SetMode(documents::TextMode::Plain);
+    doc->Editor().ReplaceSelection("one", false);
+    {
+        ModalAnswerer answerer;
+        answerer.Then(doctest::ChooseFile(path));
+        Run(app::Command::SaveAs);
+        Pump();
+    }
+    EXPECT_FALSE(doc->IsNeverSaved());
+    doc->Editor().ReplaceSelection(" two", false);
+    ModalAnswerer answerer;
+    answerer.Press(IDYES);
+    ::SendMessageA(Main().hwnd(), WM_CLOSE, 0, 0);  // Exit asks the same way
+    EXPECT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_EQ(doctest::ReadBytes(path), "one two");
+    EXPECT_FALSE(::IsWindow(Main().hwnd()));
+}
+
+TEST_F(DocumentTest, AnExitCancelledAfterYesOnANeverSavedDocumentLeavesItUnsavedToTheEye) {
+    auto* named = NewDocument();
+    named->SetFilePath(folder_ / "named.TXT");
+    named->Editor().ReplaceSelection("named", false);
+    auto* fresh = NewDocument();  // NONAME1, asked first
+    fresh->Editor().ReplaceSelection("未存盘", false);
+    std::string copy = folder_ / "copy.rtf";
+    ModalAnswerer answerer;
+    answerer.Press(IDYES).Then(doctest::ChooseFile(copy)).Press(IDCANCEL);
+    ::SendMessageA(Main().hwnd(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_TRUE(::IsWindow(Main().hwnd()));
+    ASSERT_EQ(answerer.Seen().size(), 3u);
+    EXPECT_EQ(answerer.Seen()[2].text, documents::CloseQueryPrompt(folder_ / "named.TXT"));
+    // The text went where the user said, and the answer keeps that effect ...
+    EXPECT_EQ(doctest::ReadBytes(copy).rfind("{\\rtf", 0), 0u);
+    // ... but nothing about the window says it is saved: no new caption, still modified,
+    // and still without a file of its own.
+    ASSERT_EQ(Main().Documents().size(), 2u);
+    EXPECT_EQ(fresh->Caption(), "NONAME1");
+    EXPECT_TRUE(fresh->IsModified());
+    EXPECT_TRUE(fresh->IsNeverSaved());
+    EXPECT_TRUE(named->IsModified());
+    EXPECT_FALSE(doctest::FileExists(folder_ / "named.TXT"));
+}
+
+// Close all: a refusal leaves that window open and the others are still asked; a save
+// that fails ends the command there.
+TEST_F(DocumentTest, CloseAllGoesOnAfterACancelButEndsAtAFailedSave) {
+    struct Case {
+        const char* name;
+        std::vector<int> answers;  // to the boxes in the order they come
+        std::size_t left;          // document windows left open
+    } cases[] = {
+        {"cancel, then no and no", {IDCANCEL, IDNO, IDNO}, 1},
+        {"yes, the save fails: the error, and nothing more", {IDYES, IDOK}, 3},
+    };
+    for (const auto& c : cases) {
+        std::vector<documents::TMdiChild*> docs;
+        for (const char* name : {"a.TXT", "b.TXT", "no such folder\\c.TXT"}) {
+            auto* doc = NewDocument();
+            doc->SetFilePath(folder_ / name);
+            doc->Editor().ReplaceSelection(name, false);
+            docs.push_back(doc);
+        }
+        ModalAnswerer answerer;
+        for (int answer : c.answers) answerer.Press(answer);
+        Run(app::Command::CloseAll);
+        Pump();
+        ASSERT_EQ(answerer.Seen().size(), c.answers.size()) << c.name;
+        EXPECT_EQ(answerer.Seen()[0].text, documents::CloseQueryPrompt(folder_ / "no such folder\\c.TXT")) << c.name;
+        EXPECT_EQ(answerer.Seen()[1].caption, c.left == 3 ? "词库生成系统" : "文件尚未存盘") << c.name;
+        EXPECT_EQ(Main().Documents().size(), c.left) << c.name;
+        EXPECT_EQ(Main().Documents()[0], docs[2]) << c.name;
+        EXPECT_FALSE(doctest::FileExists(folder_ / "a.TXT")) << c.name;
+        EXPECT_FALSE(doctest::FileExists(folder_ / "b.TXT")) << c.name;
+        for (auto* doc : Main().Documents()) {
+            EXPECT_TRUE(doc->IsModified()) << c.name;
+            doc->Editor().SetModified(false);
+        }
+        Run(app::Command::CloseAll);
+        Pump();
+    }
 }
 
 // ---- modified flag ---------------------------------------------------------------

@@ -240,7 +240,7 @@ TEST_F(DocumentTest, SaveWithoutChangesStillWritesTheFile) {
 
 TEST_F(DocumentTest, SaveOfAnyCaptionWithNonameGoesThroughTheSaveDialog) {
     auto* doc = NewDocument();
-    doc->SetCaption(folder_ / "NONAME\\A.TXT");
+    doc->SetFilePath(folder_ / "NONAME\\A.TXT");  // a real file: Save still asks
     doc->Editor().ReplaceSelection("x", false);
     ModalAnswerer answerer;
     doctest::FileDialogState dialog;
