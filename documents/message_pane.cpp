@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "documents/message_find.h"
 #include "lexicon/gbk.h"
 #include "win/dpi.h"
 #include "win/gbk.h"
@@ -59,7 +60,10 @@ LRESULT CALLBACK MessagePane::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     auto* self = reinterpret_cast<MessagePane*>(data);
     if (msg == WM_NOTIFY) {
         auto& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.hwndFrom == self->hwnd_ && self->AnswerDisplayInfo(header)) return 0;
+        if (header.hwndFrom == self->hwnd_) {
+            if (self->AnswerDisplayInfo(header)) return 0;
+            if (LRESULT row = -1; self->AnswerFindItem(header, row)) return row;
+        }
     } else if (msg == WM_NCDESTROY) {
         self->Unsubclass();
     }
@@ -85,6 +89,32 @@ bool MessagePane::AnswerDisplayInfo(NMHDR& header) {
         return true;
     }
     return false;
+}
+
+bool MessagePane::AnswerFindItem(const NMHDR& header, LRESULT& row) const {
+    std::string typed;
+    UINT flags = 0;
+    int start = 0;
+    if (header.code == LVN_ODFINDITEMA) {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+        flags = find.lvfi.flags;
+        start = find.iStart;
+        if (find.lvfi.psz) typed = find.lvfi.psz;
+    } else if (header.code == LVN_ODFINDITEMW) {  // what Wine's list view sends to any parent
+        const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        flags = find.lvfi.flags;
+        start = find.iStart;
+        if (find.lvfi.psz) typed = win::WideToGbk(find.lvfi.psz);
+    } else {
+        return false;
+    }
+    // Only texts are looked for: the rows have no item data and no places to be near.
+    // A substring search (0x4, newer lists) means a beginning too.
+    const UINT beginning = LVFI_PARTIAL | 0x4;
+    row = (flags & (LVFI_STRING | beginning))
+              ? FindRow(lines_, {typed, (flags & beginning) != 0, start, (flags & LVFI_WRAP) != 0})
+              : -1;
+    return true;
 }
 
 int MessagePane::WidestLine() const {

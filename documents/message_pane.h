@@ -31,6 +31,9 @@ private:
     // The rows' texts are asked of the parent window; the pane answers there.
     static LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     bool AnswerDisplayInfo(NMHDR& header);
+    // Typing in the pane: the list asks which row the typed letters lead to. True
+    // when the request was this one; `row` is the answer (-1 for none).
+    bool AnswerFindItem(const NMHDR& header, LRESULT& row) const;
     int WidestLine() const;
     void Unsubclass();
 

@@ -59,4 +59,32 @@ TEST_F(GenerationTest, MessagePaneHoldsAHundredThousandRows) {
     EXPECT_STREQ(text, "temp.trs(100000): 警告 W201: 重复的条目");
 }
 
+// Typing a letter in the pane selects the next message that starts with it, in either
+// case, going round to the top; a letter no message starts with changes nothing.
+TEST_F(GenerationTest, TypingALetterInThePaneSelectsTheNextMessageStartingWithIt) {
+    auto& document = NewDocument("");
+    HWND list = document.ErrorList().hwnd();
+    document.ErrorList().SetLines({"temp.trs(1): 警告 W201: 重复的条目", "Mervik: 完成", "Temp.trs(9): 错误 E101",
+                                   "中文消息", "temp.trs(12): 警告 W204", "mervik 0.9"});
+    document.ShowErrorList();
+    ::SetForegroundWindow(Main().hwnd());
+    ::SetFocus(list);
+    Pump(50);
+    ASSERT_EQ(::GetFocus(), list);
+    auto selected = [&] {
+        return static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    };
+    struct Step {
+        UINT key;
+        int selected;
+    } steps[] = {{'T', 0}, {'T', 2}, {'T', 4}, {'T', 0}, {'M', 1}, {'M', 5}, {'Z', 5}};
+    for (const Step& step : steps) {
+        harness::TypeKey(App(), step.key);
+        PumpUntil([&] { return selected() == step.selected; }, 1000);
+        EXPECT_EQ(selected(), step.selected) << static_cast<char>(step.key);
+        // A pause, so the next letter starts a new search instead of adding to this one.
+        Pump(700);
+    }
+}
+
 }  // namespace
