@@ -738,6 +738,19 @@ bool RichEditor::StreamInRtf(std::string_view rtf) {
 }
 
 RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path) {
+    // A load is one step for the document: the caret it leaves at the start is
+    // reported once, after it, also when the file could not be read.
+    try {
+        LoadReport report = LoadWhole(path);
+        NotifySelectionChange();
+        return report;
+    } catch (...) {
+        NotifySelectionChange();
+        throw;
+    }
+}
+
+RichEditor::LoadReport RichEditor::LoadWhole(const std::string& path) {
     std::string bytes = win::ReadWholeFile(path);
     LoadingScope loading(loading_);
     if (UnitCount() > 0) ReplaceControl();

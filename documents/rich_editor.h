@@ -100,8 +100,9 @@ public:
     };
     // Loads the whole file, whatever its length, in the current mode; an RTF-mode
     // load of a file that is not RTF reads it again as plain text. Afterwards the
-    // caret is at the start and the modified flag is clear. Throws win::CommandError
-    // ("Cannot open file %s", "Failed to Load Stream"), leaving an empty text.
+    // caret is at the start and the modified flag is clear; the parent hears of the
+    // caret once, at the end. Throws win::CommandError ("Cannot open file %s",
+    // "Failed to Load Stream"), leaving an empty text.
     LoadReport LoadFromFile(const std::string& path);
     // Saves the whole text in the current mode, replacing the file only once the new
     // contents are safely written. Throws win::CommandError ("Cannot create file %s",
@@ -118,6 +119,7 @@ private:
     void CreateControl(const RECT& bounds, bool visible);
     void ReplaceControl();
     void NotifySelectionChange();
+    LoadReport LoadWhole(const std::string& path);
     std::wstring WideText(int maxUnits = -1) const;
     std::wstring ReadUnits(int from, int to, int total) const;
     std::wstring ReadLines(int from, int to) const;

@@ -111,6 +111,35 @@ TEST_F(EditorTracking, CutAndCopyFollowTheSelectionOnMenuAndToolBar) {
     EXPECT_TRUE(CutCopyEnabled(false));
 }
 
+// Right after Open the status bar and the cut and copy commands speak of the opened
+// document (its caret at the start, nothing selected), not of the one before it;
+// also when the file could not be read and the window stays empty.
+TEST_F(EditorTracking, OpenShowsTheOpenedDocumentsCaretAndNoSelection) {
+    doctest::ScratchFolder folder;
+    doctest::WriteBytes(folder / "list.txt", "第一行\r\n第二行");
+    struct Case {
+        std::string path;
+        int boxes;  // the open dialog, and the error for a file that is not there
+    } cases[] = {{folder / "list.txt", 1}, {folder / "missing.txt", 2}};
+    for (const Case& c : cases) {
+        auto& before = NewDocument();
+        before.Editor().ReplaceSelection("abc\r\ndef", false);
+        before.Editor().SetSelection(6, 2);
+        Pump(20);
+        ASSERT_EQ(Status(), "2:2");
+        ASSERT_TRUE(CutCopyEnabled(true));
+        harness::ModalAnswerer answerer;
+        answerer.Then(doctest::ChooseFile(c.path, 1));
+        if (c.boxes == 2) answerer.Press(IDOK);
+        Main().Execute(app::Command::Open);
+        Pump(30);
+        EXPECT_EQ(answerer.Unanswered(), 0u) << c.path;
+        ASSERT_EQ(Main().ActiveDocument()->Caption(), c.path);
+        EXPECT_EQ(Status(), "1:1") << c.path;
+        EXPECT_TRUE(CutCopyEnabled(false)) << c.path;
+    }
+}
+
 TEST_F(EditorTracking, UndoFollowsTheRefreshAndTheKeyPressRule) {
     auto& first = NewDocument();
     Key('Z', true);  // unchanged text: nothing to undo, the key does nothing
