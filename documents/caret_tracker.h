@@ -1,8 +1,9 @@
 #pragma once
 // The line and column of a document's selection start, kept incrementally.
 //
-// The line of a position is the number of LF bytes before it; its column the number
-// of bytes since the last LF, so a Chinese character advances it by 2. Positions
+// The line of a position is the number of line breaks before it (CR LF, or a lone
+// CR or LF, as the control shows them); its column the number of bytes since the
+// last break, so a Chinese character advances it by 2. Positions
 // count either bytes of the GBK text or characters (a double-byte character is one
 // position), as the editor control does; the column is in bytes either way. A move costs bytes in proportion to the distance moved. When
 // the text changes, the caller says from which byte on it may differ; the tracker

@@ -12,14 +12,16 @@ namespace {
 using documents::CaretTracker;
 using Place = CaretTracker::Place;
 
-// The definition: LF bytes before the position, bytes since the last LF.
+// The definition: line breaks before the position (CR LF, a lone CR, a lone LF), and
+// bytes since the last one.
 Place NaivePlace(const std::string& text, int position) {
     Place place;
     for (int i = 0; i < position; ++i) {
-        if (text[i] == '\n') {
+        bool pairedLf = text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+        if (text[i] == '\r' || (text[i] == '\n' && !pairedLf)) {
             ++place.line;
             place.column = 0;
-        } else {
+        } else if (!pairedLf) {
             ++place.column;
         }
     }
@@ -50,11 +52,17 @@ TEST(CaretTracker, DisplayCountsFromOneAndColumnsInBytes) {
         int position;
         const char* display;
     } cases[] = {
-        {"", 0, "1:1"},         {"abc", 3, "1:4"}, {"中文", 4, "1:5"},  // a Chinese character advances the column by 2
-        {"ab\r\n", 4, "2:1"},                                           // Enter at the end of line 1
-        {"ab\r\ncd", 3, "1:4"},                                         // between CR and LF: still line 1
-        {"a\rb", 3, "1:4"},                                             // only LF ends a line
+        {"", 0, "1:1"},
+        {"abc", 3, "1:4"},
+        {"中文", 4, "1:5"},    // a Chinese character advances the column by 2
+        {"ab\r\n", 4, "2:1"},  // Enter at the end of line 1
+        {"ab\r\ncd", 6, "2:3"},
         {"x\n\n\ny", 4, "4:1"},
+        // Lone CRs, which the control keeps from a file and shows as line breaks.
+        {"a\rb", 3, "2:2"},
+        {"ab\rcd\ref", 8, "3:3"},
+        {"a\r", 2, "2:1"},
+        {"a\n\r\nb", 5, "3:2"},  // LF, then CR LF: two breaks
     };
     for (const auto& c : cases) {
         Document doc{c.text};

@@ -140,6 +140,33 @@ TEST_F(EditorTracking, OpenShowsTheOpenedDocumentsCaretAndNoSelection) {
     }
 }
 
+// A file whose lines end in a lone CR (or a lone LF) keeps them in the control, which
+// shows each as a line break: the status bar counts the lines the user sees.
+TEST_F(EditorTracking, LoneLineEndsFromAFileCountAsTheLinesOnScreen) {
+    doctest::ScratchFolder folder;
+    for (const char* end : {"\r", "\n"}) {
+        std::string path = folder / (end[0] == '\r' ? "cr.txt" : "lf.txt");
+        doctest::WriteBytes(path, std::string("ab") + end + "中文" + end + "ef");
+        harness::ModalAnswerer answerer;
+        answerer.Then(doctest::ChooseFile(path, 1));
+        Main().Execute(app::Command::Open);
+        Pump(30);
+        auto* doc = Main().ActiveDocument();
+        ASSERT_EQ(doc->Caption(), path);
+        ::SetForegroundWindow(Main().hwnd());
+        ::SetFocus(doc->Editor().hwnd());
+        Key(VK_END, true);
+        EXPECT_EQ(Status(), "3:3") << path;
+        Key(VK_UP);
+        Key(VK_END);
+        EXPECT_EQ(Status(), "2:5") << path;
+        Key(VK_HOME);
+        EXPECT_EQ(Status(), "2:1") << path;
+        Key(VK_HOME, true);
+        EXPECT_EQ(Status(), "1:1") << path;
+    }
+}
+
 TEST_F(EditorTracking, UndoFollowsTheRefreshAndTheKeyPressRule) {
     auto& first = NewDocument();
     Key('Z', true);  // unchanged text: nothing to undo, the key does nothing
