@@ -1,5 +1,6 @@
 #include "documents/batchild.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -37,6 +38,9 @@ void RepaintNow(HWND hwnd) {
     ::InvalidateRect(hwnd, nullptr, TRUE);
     ::UpdateWindow(hwnd);
 }
+
+// The window's own style, not IsWindowVisible: that is false while the parent is hidden.
+bool ShownByStyle(HWND hwnd) { return (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 CHARRANGE ControlSelection(HWND editor) {
     CHARRANGE range{};
@@ -110,9 +114,7 @@ void TMdiChild::Layout() {
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
     int bar = win::Scale(kSplitterHeight);
-    // The pane's own style, not IsWindowVisible: that is false while this window is.
-    bool paneShown = (::GetWindowLongA(errorList_->hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
-    int pane = paneShown ? errorListHeight_ : 0;
+    int pane = ShownByStyle(errorList_->hwnd()) ? errorListHeight_ : 0;
     int barTop = std::max(0L, rc.bottom - pane - bar);
     ::MoveWindow(editor_->hwnd(), 0, 0, rc.right, barTop, TRUE);
     ::MoveWindow(splitter_->hwnd(), 0, barTop, rc.right, bar, TRUE);
@@ -212,7 +214,9 @@ void TMdiChild::EditorSelectionChange() {
 void TMdiChild::EditorKeyPress() { owner_.OnEditorKeyPress(editor_->IsModified()); }
 
 // The editor's notifications go to the editor first; it holds back those of a load.
+// The pane's say when it takes the focus.
 LRESULT TMdiChild::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == errorList_->hwnd() && header.code == NM_SETFOCUS) paneHadFocus_ = true;
     if (header.hwndFrom != editor_->hwnd() || !editor_->ParentNotify(header)) return 0;
     if (header.code == EN_SELCHANGE) EditorSelectionChange();
     if (header.code == EN_MSGFILTER) {
@@ -229,6 +233,7 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_COMMAND:
         if (editor_ && reinterpret_cast<HWND>(lParam) == editor_->hwnd()) {
+            if (HIWORD(wParam) == EN_SETFOCUS) paneHadFocus_ = false;
             if (!editor_->ParentCommand(HIWORD(wParam))) return 0;
             if (HIWORD(wParam) == EN_CHANGE) EditorTextChanged();
         }
@@ -241,7 +246,10 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (editor_) FormResize();
         break;  // DefMDIChildProc needs WM_SIZE too
     case WM_SETFOCUS:
-        if (editor_) ::SetFocus(editor_->hwnd());
+        // Back to the control that had the focus when the window was left: the editor,
+        // or the message pane while it is shown.
+        if (editor_)
+            ::SetFocus(paneHadFocus_ && ShownByStyle(errorList_->hwnd()) ? errorList_->hwnd() : editor_->hwnd());
         return 0;
     case WM_MDIACTIVATE:
         if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.FormActivated(hwnd());

@@ -91,6 +91,9 @@ private:
     std::unique_ptr<MessagePane> errorList_;
     int errorListHeight_ = 0;
     bool neverSaved_ = false;
+    // The message pane had the focus last, not the editor: it gets it back when the
+    // window is activated again.
+    bool paneHadFocus_ = false;
     bool closeSaveFailed_ = false;  // the last close query's save failed
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};

@@ -422,6 +422,44 @@ TEST_F(DocumentTest, CloseAllGoesOnAfterACancelButEndsAtAFailedSave) {
     }
 }
 
+// ---- focus -------------------------------------------------------------------------
+
+// A document window activated again gives the focus back to the control that had it:
+// the message pane after a click into it, the editor after a click there; coming back
+// from a modal box, too.
+TEST_F(DocumentTest, AWindowActivatedAgainGivesTheFocusBackWhereItWas) {
+    auto* other = NewDocument();
+    auto* doc = NewDocument();
+    doc->ErrorList().SetLines({"temp.trs(1): 警告 W201", "完成"});
+    doc->ShowErrorList();
+    ::SetForegroundWindow(Main().hwnd());
+    Pump(50);
+    auto activate = [&](documents::TMdiChild* d) {
+        ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(d->hwnd()), 0);
+        Pump(30);
+        EXPECT_EQ(Main().ActiveDocument(), d);
+    };
+    auto clickInto = [&](HWND control) {
+        RECT rc;
+        ::GetWindowRect(control, &rc);
+        harness::ClickAt(App(), {rc.left + 12, rc.top + 8});
+        PumpUntil([&] { return ::GetFocus() == control; }, 1000);
+        ASSERT_EQ(::GetFocus(), control);
+    };
+    for (HWND control : {doc->ErrorList().hwnd(), doc->Editor().hwnd(), doc->ErrorList().hwnd()}) {
+        clickInto(control);
+        activate(other);
+        EXPECT_EQ(::GetFocus(), other->Editor().hwnd());
+        activate(doc);
+        EXPECT_EQ(::GetFocus(), control);
+    }
+    ModalAnswerer answerer;
+    answerer.Press(IDOK);
+    Main().About1Click();
+    Pump(50);
+    EXPECT_EQ(::GetFocus(), doc->ErrorList().hwnd());
+}
+
 // ---- modified flag ---------------------------------------------------------------
 
 TEST_F(DocumentTest, EveryChangeSetsTheModifiedFlag) {
