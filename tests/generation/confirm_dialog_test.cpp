@@ -254,7 +254,7 @@ TEST_F(AppTest, ConfirmRefusesToCloseWhileAFieldHoldsAForbiddenByte) {
         TConfirm dialog(Main());
         HWND hwnd = dialog.hwnd();
         HWND focusAfter = nullptr, refusalBox = nullptr;
-        bool stayedOpen = false;
+        bool stayedOpen = false, clickableDuringBox = true, clickableAfter = false;
         std::string descriptionAfter, fileNameAfter;
         harness::ModalAnswerer answerer;
         answerer.Then([&](HWND box) {
@@ -266,10 +266,13 @@ TEST_F(AppTest, ConfirmRefusesToCloseWhileAFieldHoldsAForbiddenByte) {
         if (c.refused) {
             answerer.Then([&](HWND box) {
                 refusalBox = box;
+                // Modal although it has no owner: the dialog takes no click while it shows.
+                clickableDuringBox = ::IsWindowEnabled(hwnd) != FALSE;
                 ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
             });
             timeline.WaitUntil([&] { return refusalBox && !::IsWindow(refusalBox); }).Wait(200).Do([&] {
                 stayedOpen = ::IsWindowVisible(hwnd) != FALSE;
+                clickableAfter = ::IsWindowEnabled(hwnd) != FALSE;
                 focusAfter = ::GetFocus();
                 descriptionAfter = WindowText(Field(hwnd, TConfirm::kEdit1));
                 fileNameAfter = WindowText(Field(hwnd, TConfirm::kEdit2));
@@ -295,6 +298,8 @@ TEST_F(AppTest, ConfirmRefusesToCloseWhileAFieldHoldsAForbiddenByte) {
         EXPECT_EQ(box.buttons, std::vector<std::string>{"确定"}) << c.name;
         EXPECT_EQ(::GetWindow(refusalBox, GW_OWNER), nullptr) << c.name;
         EXPECT_TRUE(stayedOpen) << c.name;
+        EXPECT_FALSE(clickableDuringBox) << c.name;
+        EXPECT_TRUE(clickableAfter) << c.name;
         EXPECT_EQ(descriptionAfter, c.description) << c.name;
         EXPECT_EQ(fileNameAfter, c.fileName) << c.name;
         // A click gives the button the focus; the refusal leaves it there.
