@@ -31,6 +31,7 @@ enum class Code : std::uint16_t {
     PoSyntax = 110,
     PoUnknownCharset = 111,
     PoUnconvertible = 112,
+    ProgramUnreadable = 120,
 
     DuplicateEntry = 201,
     EmptyTranslation = 202,
@@ -43,6 +44,10 @@ enum class Code : std::uint16_t {
     PoEntryLeftOut = 209,
     PoFuzzyLeftOut = 210,
     ExportedAsFuzzy = 211,
+    ExtractNotGbk = 240,
+    ExtractTooLong = 241,
+    TextDoesNotFit = 242,
+    FitNotMeasured = 243,
 };
 
 constexpr bool is_warning(Code code) { return static_cast<int>(code) >= 200; }

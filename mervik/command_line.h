@@ -1,5 +1,6 @@
 #pragma once
 // What Mervik is asked to do, from a raw Windows command line or from argv.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +15,15 @@ namespace mervik {
 std::optional<std::vector<std::string>> split_command_line(std::string_view line);
 
 struct Request {
-    enum class Mode { Compile, Help, Version, Dump, ImportPo, ExportPo };
+    enum class Mode { Compile, Help, Version, Dump, ImportPo, ExportPo, Extract };
     Mode mode = Mode::Compile;
     std::string source;
     std::string output;  // as given; see library_path() (a compile) and native_path()
     std::string description;
+    // --extract
+    std::vector<std::string> programs;
+    std::optional<std::uint16_t> source_language;
+    std::uint16_t translation_language = 0x0804;
 };
 
 // The words after the program name. On failure `error` holds the message text.

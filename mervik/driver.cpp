@@ -12,6 +12,7 @@
 #include "lexicon/po_writer.h"
 #include "lexicon/word_list.h"
 #include "mervik/command_line.h"
+#include "mervik/extract_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -51,6 +52,8 @@ const char* help_text =
     "                                 把 PO 文件转换成词库源文件（GBK）\r\n"
     "  Mervik --export-po 源文件或词库文件 -o 文件.po\r\n"
     "                                 把词库源文件或词库写成 PO 文件（UTF-8）\r\n"
+    "  Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]\r\n"
+    "                                 提取程序的菜单、对话框和字符串表（译文语言默认 0x0804）\r\n"
     "  Mervik --help                    显示本说明\r\n"
     "  Mervik --version                 显示版本\r\n"
     "\r\n"
@@ -304,6 +307,7 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     case Request::Mode::Compile:
     case Request::Mode::ImportPo:
     case Request::Mode::ExportPo:
+    case Request::Mode::Extract:
         break;
     }
     Outcome outcome;
@@ -311,6 +315,9 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     try {
         if (request->mode == Request::Mode::ImportPo) {
             import_po(*request, platform, outcome);
+        } else if (request->mode == Request::Mode::Extract) {
+            outcome.source_name = "Mervik";
+            extract_programs(*request, platform, outcome.diagnostics, outcome.result, outcome.exit_code);
         } else if (request->mode == Request::Mode::ExportPo) {
             export_po(*request, platform, outcome);
         } else {

@@ -1,0 +1,106 @@
+#include "mervik/extract_command.h"
+
+#include "lexicon/program_extract.h"
+#include "mervik/driver.h"
+
+namespace mervik {
+using namespace lexicon;  // the compiler is built on the shared lexicon library
+
+namespace {
+
+constexpr const char* usage =
+    "用法：Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]";
+
+// Programs are read whole; the largest of the system's own DLLs are well below this.
+constexpr std::size_t max_program_bytes = 512u * 1024 * 1024;
+
+}  // namespace
+
+std::optional<Request> parse_extract_arguments(const std::vector<std::string>& words, std::string& error) {
+    Request request;
+    request.mode = Request::Mode::Extract;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        const bool takes_value = w == "-o" || w == "--source-lang" || w == "--translation-lang";
+        if (takes_value && i + 1 == words.size()) {
+            error = cat(w, " 后面缺少值；", usage);
+            return std::nullopt;
+        }
+        if (w == "-o") {
+            if (!request.output.empty()) {
+                error = cat("-o 只能给一次；", usage);
+                return std::nullopt;
+            }
+            request.output = words[++i];
+        } else if (w == "--source-lang" || w == "--translation-lang") {
+            const auto language = parse_language(words[++i]);
+            if (!language) {
+                error = cat(w, " 的值“", words[i], "”不是语言号（例如 0x0409 或 2052）");
+                return std::nullopt;
+            }
+            if (w == "--source-lang") {
+                request.source_language = *language;
+            } else {
+                request.translation_language = *language;
+            }
+        } else if (w.size() > 1 && w[0] == '-') {
+            error = cat("--extract 不认识选项“", w, "”；", usage);
+            return std::nullopt;
+        } else {
+            request.programs.push_back(w);
+        }
+    }
+    if (request.programs.empty() || request.output.empty()) {
+        error = usage;
+        return std::nullopt;
+    }
+    return request;
+}
+
+void extract_programs(const Request& request, Platform& platform, Diagnostics& diagnostics, std::string& result,
+                      int& exit_code) {
+    result = "未生成词库源文件。";
+    exit_code = exit_failed;
+    ExtractOptions options;
+    options.source_language = request.source_language;
+    options.translation_language = request.translation_language;
+    ProgramExtractor extractor(options);
+    bool unreadable = false;
+    for (const std::string& program : request.programs) {
+        std::string bytes;
+        IoError io;
+        if (!platform.read_file(platform.native_path(program), max_program_bytes, bytes, io)) {
+            diagnostics.add(Code::SourceUnreadable, 0, cat("无法读取程序“", program, "”：", describe(io)));
+            unreadable = true;
+            continue;
+        }
+        extractor.add(program, bytes, diagnostics);
+    }
+    if (unreadable) return;
+    if (diagnostics.errors() > 0) {
+        result = "有的程序无法读取，未生成词库源文件；原有的同名文件保持不变。";
+        exit_code = exit_source_errors;
+        return;
+    }
+    const std::string path = platform.native_path(request.output);
+    const std::string text = extractor.word_list();
+    IoError io;
+    const auto fail = [&](const IoError& e) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库源文件“", path, "”：", describe(e)));
+    };
+    if (const std::string_view dir = directory_of(path);
+        !dir.empty() && !platform.make_directories(std::string(dir), io)) {
+        fail(io);
+        return;
+    }
+    const auto file = platform.create_atomic(path, io);
+    if (!file) return fail(io);
+    if (!file->write(text.data(), text.size())) return fail(file->write_error());
+    if (!file->commit(io)) return fail(io);
+    const ExtractCounts& n = extractor.counts();
+    result = cat("已生成词库源文件“", path, "”：", n.files, " 个程序，", n.entries, " 个条目，其中 ", n.translated,
+                 " 个有译文。");
+    exit_code = exit_written;
+}
+
+}  // namespace mervik
