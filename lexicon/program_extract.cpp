@@ -399,7 +399,9 @@ std::optional<DialogPlace> parse_dialog_place(std::string_view line) {
         return true;
     };
     DialogPlace place;
-    word();  // the control's id
+    std::string_view head = line.substr(0, marker);
+    while (!head.empty() && (head.front() == ';' || head.front() == ' ')) head.remove_prefix(1);
+    place.where = cat(head, " 控件 ", word());
     place.class_name = std::string(word());
     const std::string_view size = word();
     const std::size_t x = size.find('x');

@@ -67,6 +67,7 @@ private:
 
 // What a dialog text's comment line says about its control, for the fit check.
 struct DialogPlace {
+    std::string where;       // "notepad.exe DIALOG 400 控件 65535"
     std::string class_name;  // BUTTON, STATIC...; "" for the caption
     int cx = 0, cy = 0;      // dialog units
     std::uint32_t style = 0;

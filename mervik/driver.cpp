@@ -13,6 +13,7 @@
 #include "lexicon/word_list.h"
 #include "mervik/command_line.h"
 #include "mervik/extract_command.h"
+#include "mervik/fit_check.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -209,7 +210,9 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
     std::string source;
     if (!read_source(request.source, platform, source, diagnostics)) return;
 
+    const FitPlaces fit_places = collect_fit_places(source);
     const WordList list = compile_word_list(std::move(source), diagnostics);
+    check_fit(fit_places, list, platform.text_measurer(), diagnostics);
     if (diagnostics.errors() > 0) {
         o.result = "源文件有错误，未生成词库；原有的同名词库保持不变。";
         o.exit_code = exit_source_errors;

@@ -8,6 +8,7 @@
 
 #include "lexicon/gbk.h"
 #include "mervik/driver.h"
+#include "mervik/fit_check.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -213,6 +214,10 @@ public:
     void print(std::string_view text) override { write_to(STD_OUTPUT_HANDLE, text); }
     void print_error(std::string_view text) override { write_to(STD_ERROR_HANDLE, text); }
     void write_stdout(std::string_view bytes) override { write_to(STD_OUTPUT_HANDLE, bytes); }
+    TextMeasurer* text_measurer() override {
+        if (!measurer_) measurer_ = make_gdi_measurer();
+        return measurer_.get();
+    }
 
 private:
     // Mervik.exe is a GUI-subsystem program, so that the editor's CreateProcessA opens no
@@ -240,6 +245,7 @@ private:
 
     File console_;
     bool tried_console_ = false;
+    std::unique_ptr<TextMeasurer> measurer_;
 };
 
 }  // namespace

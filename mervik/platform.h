@@ -9,6 +9,8 @@
 
 namespace mervik {
 
+class TextMeasurer;  // fit_check.h
+
 // Why a file operation failed, in terms the messages can name.
 enum class IoFailure { NotFound, AccessDenied, DiskFull, IsDirectory, NotADirectory, TooLarge, Other };
 
@@ -58,6 +60,10 @@ public:
     // Bytes for standard output as they are (a dumped word list stays GBK, so that it
     // can be redirected to a file and compiled again).
     virtual void write_stdout(std::string_view bytes) = 0;
+
+    // Measures dialog texts with their fonts for the fit check; none where the system
+    // has no fonts to measure with.
+    virtual TextMeasurer* text_measurer() { return nullptr; }
 };
 
 }  // namespace mervik

@@ -9,6 +9,7 @@
 #include "lexicon/program_extract.h"
 #include "memory_platform.h"
 #include "mervik/driver.h"
+#include "mervik/fit_check.h"
 #include "pe_builder.h"
 
 namespace {
@@ -257,6 +258,68 @@ TEST(ExtractCommand, BadArgumentsAreExplained) {
         EXPECT_EQ(mervik::run(c.words, p), mervik::exit_failed);
         EXPECT_NE(p.files["prog/Mervik.ERR"].find(c.message), std::string::npos) << p.files["prog/Mervik.ERR"];
     }
+}
+
+// A measurer for the check's own logic: four pixels a byte, a dialog unit a pixel.
+class ByteMeasurer final : public mervik::TextMeasurer {
+public:
+    std::optional<mervik::Fit> measure(const lexicon::DialogPlace& place, std::string_view text) override {
+        if (place.class_name == "EDIT") return std::nullopt;
+        mervik::Fit fit;
+        fit.room_cx = place.cx;
+        fit.room_cy = place.cy;
+        fit.wraps = place.class_name == "STATIC";
+        fit.text_cx = static_cast<int>(text.size()) * 4;
+        fit.text_cy = fit.wraps ? (fit.text_cx + place.cx - 1) / place.cx * 8 : 8;
+        return fit;
+    }
+};
+
+TEST(FitCheck, WarnsWithThePixelsALongTranslationLacks) {
+    const std::string source =
+        "; a.exe DIALOG 1 控件 1 BUTTON 40x14 样式 0x50010000 字体 \"MS Shell Dlg\" 8\r\n"
+        "OK=确定\r\n"  // 16 pixels in 40
+        "; a.exe DIALOG 1 控件 2 BUTTON 40x14 样式 0x50010000 字体 \"MS Shell Dlg\" 8\r\n"
+        "; a.exe DIALOG 2 控件 2 BUTTON 12x14 样式 0x50010000 字体 \"MS Shell Dlg\" 8\r\n"
+        "Cancel=取消\r\n"  // fits the first place, not the second
+        "; a.exe DIALOG 1 标题 字体 \"MS Shell Dlg\" 8\r\n"
+        "Title=很长很长很长很长很长很长的标题\r\n"  // a caption: not measured
+        "; a.exe DIALOG 1 控件 3 STATIC 40x16 样式 0x50020000 字体 \"MS Shell Dlg\" 8\r\n"
+        "Name=很长很长很长很长的名称\r\n"  // 88 pixels: three lines of 8 in 16
+        "; a.exe DIALOG 1 控件 4 EDIT 10x10 样式 0x50010000 字体 \"MS Shell Dlg\" 8\r\n"
+        "Edit=很长很长很长很长\r\n";
+    Diagnostics d;
+    const mervik::FitPlaces places = mervik::collect_fit_places(source);
+    const lexicon::WordList list = lexicon::compile_word_list(source, d);
+    ByteMeasurer measurer;
+    mervik::check_fit(places, list, &measurer, d);
+    std::vector<std::string> lines;
+    for (const lexicon::Diagnostic& m : d.listed()) {
+        if (m.code == lexicon::Code::TextDoesNotFit) lines.push_back(lexicon::format_message(m, "a.trs"));
+    }
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_NE(lines[0].find("a.trs(5): 警告 W242: "), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("缺 4 像素"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("a.trs(9): "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find("缺 8 像素"), std::string::npos) << lines[1];
+
+    // Without a measurer: one note for the whole list, no per-text warnings.
+    Diagnostics quiet;
+    mervik::check_fit(places, list, nullptr, quiet);
+    ASSERT_EQ(quiet.listed().size(), 1u);
+    EXPECT_EQ(quiet.listed()[0].code, lexicon::Code::FitNotMeasured);
+    EXPECT_NE(quiet.listed()[0].text.find("5 处"), std::string::npos) << quiet.listed()[0].text;
+}
+
+TEST(FitCheck, MervikOnThisSystemSaysOnceThatItDidNotMeasure) {
+    MemoryPlatform p;
+    p.files["good.exe"] = sample_program();
+    ASSERT_EQ(mervik::run({"--extract", "good.exe", "-o", "out.trs"}, p), mervik::exit_written);
+    ASSERT_EQ(mervik::run({"out.trs", "LIB\\out", "说明"}, p), mervik::exit_written);
+    const std::string& messages = p.files["prog/Mervik.ERR"];
+    EXPECT_NE(messages.find("W243"), std::string::npos) << messages;
+    EXPECT_EQ(messages.find("W243"), messages.rfind("W243"));
+    EXPECT_EQ(messages.find("W242"), std::string::npos);
 }
 
 }  // namespace
