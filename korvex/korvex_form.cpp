@@ -5,8 +5,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
+#include "korvex/dialog_preview.h"
 #include "korvex/entry_dialog.h"
 #include "korvex/korvex_messages.h"
 #include "korvex/library_file.h"
@@ -16,6 +18,7 @@
 #include "lexicon/diagnostics.h"
 #include "lexicon/entry_edit.h"
 #include "lexicon/gbk.h"
+#include "lexicon/program_extract.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
 #include "win/safe_save.h"
@@ -216,6 +219,9 @@ void TKorvexForm::OnCommand(int id, int code, HWND control) {
         break;
     case IDM_SAVE_AS:
         SaveAsClick();
+        break;
+    case IDM_EXTRACT:
+        ExtractClick();
         break;
     case IDM_IMPORT:
         ImportClick();
@@ -459,6 +465,50 @@ void TKorvexForm::ImportClick() {
         summary += lexicon::cat("\r\n\r\n编译器有 ", result.warnings, " 个警告：\r\n", MessageList(result.messages));
     }
     ShowMessage(hwnd(), summary, MB_ICONINFORMATION);
+}
+
+// A program's menus, dialogs and string tables become a new library (the entries that
+// already have a translation), and its dialogs open in the preview.
+void TKorvexForm::ExtractClick() {
+    if (!MayDiscard()) return;
+    static const wchar_t filter[] = L"程序 (*.exe;*.dll)\0*.exe;*.dll\0所有文件 (*.*)\0*.*\0";
+    const std::string path = AskFileName(hwnd(), false, filter, L"exe", FolderOf(path_), {});
+    if (path.empty()) return;
+    std::string why;
+    auto bytes = ReadFileBytes(path, why);
+    if (!bytes) {
+        ShowMessage(hwnd(), FileMessage("无法从程序提取", path, why), MB_ICONSTOP);
+        return;
+    }
+    const std::size_t at = lexicon::gbk::find_last_separator(path);
+    const std::string name = at == std::string::npos ? path : path.substr(at + 1);
+    lexicon::Diagnostics diagnostics;
+    lexicon::ProgramExtractor extractor({});
+    if (!extractor.add(name, *bytes, diagnostics)) {
+        ShowMessage(hwnd(), diagnostics.listed().front().text, MB_ICONSTOP);
+        return;
+    }
+    const std::string list = extractor.word_list();
+    ReplaceTable(std::make_unique<EntryTable>(), {});
+    const ImportResult result = ImportWordList(*table_, list, name);
+    ShowTable();
+    if (!result.merged) {
+        ShowMessage(hwnd(),
+                    lexicon::cat("从“", path, "”提取的词表有 ", result.errors, " 个错误，没有加入任何条目：\r\n\r\n",
+                                 MessageList(result.messages)),
+                    MB_ICONSTOP);
+        return;
+    }
+    std::map<std::string, std::string> words;
+    lexicon::Diagnostics ignored;
+    const lexicon::WordList compiled = lexicon::compile_word_list(list, ignored);
+    for (const lexicon::Entry& e : compiled.entries()) {
+        words.emplace(compiled.original(e), compiled.translation(e));
+    }
+    preview_.reset();
+    preview_ = std::make_unique<TDialogPreview>(PreviewDialogs(*bytes, name, words));
+    preview_->Create(hwnd());
+    ::ShowWindow(preview_->hwnd(), SW_SHOW);
 }
 
 void TKorvexForm::ExportClick() {

@@ -14,6 +14,8 @@
 
 namespace korvex {
 
+class TDialogPreview;
+
 class TKorvexForm : public win::Window {
 public:
     static constexpr const char* kClassName = "TKorvexForm";
@@ -33,6 +35,8 @@ public:
     const EntryTable& Table() const { return *table_; }
     const EntryView& View() const { return *view_; }
     const std::string& Path() const { return path_; }
+    // The dialog preview that 从程序提取 opened last, or null.
+    TDialogPreview* Preview() const { return preview_.get(); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -51,6 +55,7 @@ private:
     bool SaveAsClick();
     void ImportClick();
     void ExportClick();
+    void ExtractClick();
     void PropertiesClick();
     void AddClick();
     void ChangeClick();
@@ -81,6 +86,7 @@ private:
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     HFONT font_ = nullptr;
+    std::unique_ptr<TDialogPreview> preview_;
 };
 
 }  // namespace korvex
