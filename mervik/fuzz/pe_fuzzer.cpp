@@ -58,9 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!extractor.add("fuzz.exe", wrap(bytes), diagnostics)) return 0;
     Diagnostics compiled(50);
     (void)compile_word_list(extractor.word_list(), compiled);
+    // E109 is left out: clang keeps the comment lines' Chinese words in UTF-8 (gcc
+    // writes them in GBK), which makes the list look like UTF-8.
     for (const Diagnostic& d : compiled.listed()) {
         const int n = static_cast<int>(d.code);
-        if ((n >= 101 && n <= 104) || n == 106 || n == 107 || n == 109) std::abort();
+        if ((n >= 101 && n <= 104) || n == 106 || n == 107) std::abort();
     }
     return 0;
 }
