@@ -1,6 +1,8 @@
 // The fit check with the system's own fonts (GDI), on the Chinese dialogs that Wine's
 // programs ship: they pass, except those named below that really overflow, and a
 // translation made longer on purpose is flagged.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -86,6 +88,77 @@ TEST(FitGdi, WineChineseDialogsPassAndALongerTranslationIsFlagged) {
     bool found = false;
     for (const std::string& m : flagged) found = found || m.find("页眉页眉") != std::string::npos;
     EXPECT_TRUE(found);
+}
+
+// Runs the real Mervik.exe, copied into its own folder so that its Mervik.ERR lands there.
+class MervikExe {
+public:
+    MervikExe() {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        folder_ = std::string(temp) + "extract_fit_" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(folder_.c_str(), nullptr);
+        std::string exe = MERVIK_EXE;
+        if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;  // Wine shows the Unix root as Z:
+        for (char& c : exe) c = c == '/' ? '\\' : c;
+        copied_ = ::CopyFileA(exe.c_str(), (folder_ + "\\Mervik.exe").c_str(), FALSE) != 0;
+    }
+    ~MervikExe() {
+        for (const char* name : {"Mervik.exe", "Mervik.ERR", "list.trs", "out.LIB"}) {
+            ::DeleteFileA((folder_ + "\\" + name).c_str());
+        }
+        ::RemoveDirectoryA(folder_.c_str());
+    }
+    MervikExe(const MervikExe&) = delete;
+    MervikExe& operator=(const MervikExe&) = delete;
+
+    bool ready() const { return copied_; }
+    std::string path(const char* name) const { return folder_ + "\\" + name; }
+    DWORD run(const std::string& arguments) const {
+        std::string line = "\"" + path("Mervik.exe") + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                              &info)) {
+            return 0xFFFFFFFF;
+        }
+        ::WaitForSingleObject(info.hProcess, 60000);
+        DWORD code = 0xFFFFFFFF;
+        ::GetExitCodeProcess(info.hProcess, &code);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+        return code;
+    }
+
+private:
+    std::string folder_;
+    bool copied_ = false;
+};
+
+TEST(FitGdi, MervikExeExtractsAndFlagsALongerTranslationWhenItCompiles) {
+    const std::string folder = folder_with("notepad.exe");
+    if (folder.empty()) GTEST_SKIP() << "Wine's programs are not on this machine";
+    MervikExe mervik;
+    ASSERT_TRUE(mervik.ready());
+    ASSERT_EQ(mervik.run("--extract \"" + folder + "notepad.exe\" -o list.trs"), 0u) << read(mervik.path("Mervik.ERR"));
+    std::string list = read(mervik.path("list.trs"));
+    const std::size_t at = list.find("\r\n&Header:=");
+    ASSERT_NE(at, std::string::npos) << list;
+    const std::size_t end = list.find("\r\n", at + 2);
+    list.replace(at + 2, end - at - 2, "&Header:=页眉页眉页眉页眉页眉页眉页眉页眉页眉页眉(&H):");
+    {
+        std::ofstream out(mervik.path("list.trs"), std::ios::binary);
+        out << list;
+    }
+    ASSERT_EQ(mervik.run("list.trs out \"记事本\""), 0u) << read(mervik.path("Mervik.ERR"));
+    const std::string messages = read(mervik.path("Mervik.ERR"));
+    const std::size_t w242 = messages.find("W242");
+    ASSERT_NE(w242, std::string::npos) << messages;
+    EXPECT_EQ(w242, messages.rfind("W242")) << messages;  // notepad's own Chinese fits
+    EXPECT_NE(messages.find("notepad.exe DIALOG 514 控件 320（STATIC，68x15 对话框单位"), std::string::npos)
+        << messages;
+    EXPECT_EQ(messages.find("W243"), std::string::npos) << messages;
 }
 
 }  // namespace
