@@ -61,11 +61,14 @@ struct Section {
     std::uint32_t address = 0, virtual_size = 0, raw_offset = 0, raw_size = 0;
 };
 
+// The sections over the part of the file that was read: `part` holds the file's bytes
+// from offset `base` on (the whole file, or only its resource section).
 class Image {
 public:
-    Image(std::string_view file, std::vector<Section> sections) : file_(file), sections_(std::move(sections)) {}
+    Image(std::string_view part, std::uint64_t base, std::vector<Section> sections)
+        : part_(part), base_(base), sections_(std::move(sections)) {}
 
-    // The file's bytes at a relative virtual address, up to the end of that section's data.
+    // The file's bytes at a relative virtual address, within that section's data.
     std::optional<std::string_view> at(std::uint32_t rva, std::uint32_t size) const {
         for (const Section& s : sections_) {
             const std::uint64_t extent = std::max(s.virtual_size, s.raw_size);
@@ -73,8 +76,8 @@ public:
             const std::uint64_t into = rva - s.address;
             if (into + size > s.raw_size) return std::nullopt;
             const std::uint64_t offset = s.raw_offset + into;
-            if (offset + size > file_.size()) return std::nullopt;
-            return file_.substr(static_cast<std::size_t>(offset), size);
+            if (offset < base_ || offset - base_ + size > part_.size()) return std::nullopt;
+            return part_.substr(static_cast<std::size_t>(offset - base_), size);
         }
         return std::nullopt;
     }
@@ -84,15 +87,17 @@ public:
         for (const Section& s : sections_) {
             if (rva < s.address || rva - s.address >= s.raw_size) continue;
             const std::uint64_t offset = std::uint64_t{s.raw_offset} + (rva - s.address);
-            if (offset >= file_.size()) return std::nullopt;
-            const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{s.raw_offset} + s.raw_size, file_.size());
-            return file_.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(end - offset));
+            const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{s.raw_offset} + s.raw_size,
+                                                              base_ + part_.size());
+            if (offset < base_ || offset >= end) return std::nullopt;
+            return part_.substr(static_cast<std::size_t>(offset - base_), static_cast<std::size_t>(end - offset));
         }
         return std::nullopt;
     }
 
 private:
-    std::string_view file_;
+    std::string_view part_;
+    std::uint64_t base_;
     std::vector<Section> sections_;
 };
 
@@ -309,19 +314,27 @@ std::u16string number_text(std::uint32_t v) {
 
 }  // namespace
 
-std::optional<std::vector<Resource>> read_resources(std::string_view file, std::string& error) {
+namespace {
+
+// What the headers say: the sections, and the resource directory's address (0: none).
+struct Headers {
+    std::vector<Section> sections;
+    std::uint32_t resource_rva = 0;
+};
+
+bool read_headers(std::string_view file, Headers& headers, std::string& error) {
     const Reader r(file);
     std::uint16_t mz = 0;
     std::uint32_t pe_at = 0, signature = 0;
     if (!r.u16(0, mz) || mz != 0x5A4D || !r.u32(0x3C, pe_at) || !r.u32(pe_at, signature) || signature != 0x4550) {
         error = "不是 Windows 程序或 DLL（没有 PE 文件头）";
-        return std::nullopt;
+        return false;
     }
     std::uint16_t section_count = 0, optional_size = 0, magic = 0;
     const std::size_t coff = std::size_t{pe_at} + 4;
     if (!r.u16(coff + 2, section_count) || !r.u16(coff + 16, optional_size) || !r.u16(coff + 20, magic)) {
         error = "PE 文件头被截断";
-        return std::nullopt;
+        return false;
     }
     const std::size_t optional_at = coff + 20;
     std::size_t count_at = 0;
@@ -331,14 +344,14 @@ std::optional<std::vector<Resource>> read_resources(std::string_view file, std::
         count_at = optional_at + 108;
     } else {
         error = cat("PE 可选头的类型（", magic, "）既不是 PE32 也不是 PE32+");
-        return std::nullopt;
+        return false;
     }
     std::uint32_t directory_count = 0;
     if (!r.u32(count_at, directory_count) || count_at + 4 - optional_at > optional_size) {
         error = "PE 可选头被截断";
-        return std::nullopt;
+        return false;
     }
-    std::vector<Section> sections;
+    std::vector<Section>& sections = headers.sections;
     const std::size_t sections_at = optional_at + optional_size;
     for (std::uint16_t i = 0; i < section_count; ++i) {
         const std::size_t s = sections_at + std::size_t{i} * 40;
@@ -346,18 +359,46 @@ std::optional<std::vector<Resource>> read_resources(std::string_view file, std::
         if (!r.u32(s + 8, section.virtual_size) || !r.u32(s + 12, section.address) ||
             !r.u32(s + 16, section.raw_size) || !r.u32(s + 20, section.raw_offset)) {
             error = "节表被截断";
-            return std::nullopt;
+            return false;
         }
         sections.push_back(section);
     }
-    std::vector<Resource> resources;
     std::uint32_t rva = 0, size = 0;
     const std::size_t entry = count_at + 4 + 2 * 8;
     if (directory_count < 3 || entry + 8 - optional_at > optional_size || !r.u32(entry, rva) ||
         !r.u32(entry + 4, size) || rva == 0 || size == 0) {
-        return resources;  // no resource section
+        return true;  // no resource section
     }
-    const Image image(file, std::move(sections));
+    headers.resource_rva = rva;
+    return true;
+}
+
+}  // namespace
+
+std::optional<FileRange> resource_range(std::string_view head) {
+    Headers headers;
+    std::string error;
+    if (!read_headers(head, headers, error) || headers.resource_rva == 0) return std::nullopt;
+    for (const Section& s : headers.sections) {
+        if (headers.resource_rva >= s.address && headers.resource_rva - s.address < s.raw_size) {
+            return FileRange{s.raw_offset, s.raw_size};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<Resource>> read_resources(std::string_view file, std::string& error) {
+    return read_resources(file, 0, file, error);
+}
+
+std::optional<std::vector<Resource>> read_resources(std::string_view head, std::uint64_t part_offset,
+                                                    std::string_view part, std::string& error) {
+    Headers headers;
+    if (!read_headers(head, headers, error)) return std::nullopt;
+    std::vector<Resource> resources;
+    if (headers.resource_rva == 0) return resources;
+    const std::uint32_t rva = headers.resource_rva;
+    const Image image(part, part_offset, std::move(headers.sections));
     // The directory's offsets are relative to its start and may reach anywhere in its
     // section, so the rest of the section is the directory's span.
     const auto directory = image.rest(rva);

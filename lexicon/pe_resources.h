@@ -33,6 +33,19 @@ struct Resource {
 // or its resource directory cannot be read. A file without resources gives an empty list.
 std::optional<std::vector<Resource>> read_resources(std::string_view file, std::string& error);
 
+// The same over a part of the file: `head` holds its first bytes (the headers), `part`
+// the bytes from `part_offset` on. Resources outside the part count as outside the file.
+std::optional<std::vector<Resource>> read_resources(std::string_view head, std::uint64_t part_offset,
+                                                    std::string_view part, std::string& error);
+
+// Where the resource section lies in the file, from its first bytes; nothing when the
+// headers are not all in `head` or the file has no resources.
+struct FileRange {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+};
+std::optional<FileRange> resource_range(std::string_view head);
+
 struct MenuItem {
     std::u16string text;
     std::uint32_t id = 0;

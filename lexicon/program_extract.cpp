@@ -155,13 +155,14 @@ void ProgramExtractor::add_text(std::string_view file_name, const std::u16string
     items_[it->second].places.push_back(std::move(place));
 }
 
-bool ProgramExtractor::add(std::string_view file_name, std::string_view bytes, Diagnostics& diagnostics) {
+bool ProgramExtractor::add(std::string_view file_name, std::string_view head, std::uint64_t part_offset,
+                           std::string_view part, Diagnostics& diagnostics) {
     std::string_view base = file_name;
     if (const std::size_t sep = gbk::find_last_separator(base); sep != std::string_view::npos) {
         base = base.substr(sep + 1);
     }
     std::string error;
-    const auto resources = pe::read_resources(bytes, error);
+    const auto resources = pe::read_resources(head, part_offset, part, error);
     if (!resources) {
         diagnostics.add(Code::ProgramUnreadable, 0, cat("无法读取程序“", file_name, "”的资源：", error));
         return false;

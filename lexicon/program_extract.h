@@ -40,7 +40,13 @@ public:
 
     // Reads one program. A file that is not a PE file or whose resources are damaged is
     // reported (E120) and adds nothing.
-    bool add(std::string_view file_name, std::string_view bytes, Diagnostics& diagnostics);
+    bool add(std::string_view file_name, std::string_view bytes, Diagnostics& diagnostics) {
+        return add(file_name, bytes, 0, bytes, diagnostics);
+    }
+    // The same from a part of the file (see pe::read_resources): `head` its first bytes,
+    // `part` the bytes from `part_offset` on.
+    bool add(std::string_view file_name, std::string_view head, std::uint64_t part_offset, std::string_view part,
+             Diagnostics& diagnostics);
 
     // The word list (GBK, CR LF) of everything added so far.
     std::string word_list() const;

@@ -1,5 +1,6 @@
 #include "mervik/extract_command.h"
 
+#include "lexicon/pe_resources.h"
 #include "lexicon/program_extract.h"
 #include "mervik/driver.h"
 
@@ -11,8 +12,10 @@ namespace {
 constexpr const char* usage =
     "用法：Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]";
 
-// Programs are read whole; the largest of the system's own DLLs are well below this.
+// A program read whole; the largest of the system's own DLLs are well below this.
 constexpr std::size_t max_program_bytes = 512u * 1024 * 1024;
+// The headers of a program, section table included, are within its first page or few.
+constexpr std::size_t head_bytes = 16 * 1024;
 
 }  // namespace
 
@@ -67,9 +70,25 @@ void extract_programs(const Request& request, Platform& platform, Diagnostics& d
     ProgramExtractor extractor(options);
     bool unreadable = false;
     for (const std::string& program : request.programs) {
-        std::string bytes;
+        const std::string path = platform.native_path(program);
+        std::string head, part, bytes;
         IoError io;
-        if (!platform.read_file(platform.native_path(program), max_program_bytes, bytes, io)) {
+        // The headers and the resource section are all that is read of most programs;
+        // the whole file only where they do not tell (or the resources reach outside).
+        if (!platform.read_range(path, 0, head_bytes, head, io)) {
+            diagnostics.add(Code::SourceUnreadable, 0, cat("无法读取程序“", program, "”：", describe(io)));
+            unreadable = true;
+            continue;
+        }
+        if (const auto range = pe::resource_range(head);
+            range && platform.read_range(path, range->offset, range->size, part, io)) {
+            Diagnostics tried;
+            if (extractor.add(program, head, range->offset, part, tried)) {
+                for (const Diagnostic& d : tried.listed()) diagnostics.add(d.code, d.line, d.text);
+                continue;
+            }
+        }
+        if (!platform.read_file(path, max_program_bytes, bytes, io)) {
             diagnostics.add(Code::SourceUnreadable, 0, cat("无法读取程序“", program, "”：", describe(io)));
             unreadable = true;
             continue;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
@@ -150,6 +151,37 @@ public:
     PosixPlatform() {
         std::setlocale(LC_CTYPE, "");
         utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    }
+
+    bool read_range(const std::string& path, std::uint64_t offset, std::size_t size, std::string& contents,
+                    IoError& error) override {
+        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+            error = from_errno(errno);
+            return false;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            error = from_errno(EISDIR);
+            return false;
+        }
+        const std::uint64_t length = static_cast<std::uint64_t>(st.st_size);
+        contents.resize(offset >= length ? 0
+                                         : static_cast<std::size_t>(std::min<std::uint64_t>(size, length - offset)));
+        std::size_t have = 0;
+        while (have < contents.size()) {
+            const ssize_t n = ::pread(fd.get(), contents.data() + have, contents.size() - have,
+                                      static_cast<off_t>(offset + have));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error = from_errno(errno);
+                return false;
+            }
+            if (n == 0) break;
+            have += static_cast<std::size_t>(n);
+        }
+        contents.resize(have);
+        return true;
     }
 
     bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) override {

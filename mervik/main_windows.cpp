@@ -2,6 +2,7 @@
 // GBK), and nothing that could show a window or wait for the user.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,6 +112,38 @@ private:
 
 class WindowsPlatform final : public Platform {
 public:
+    bool read_range(const std::string& path, std::uint64_t offset, std::size_t size, std::string& contents,
+                    IoError& error) override {
+        File file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_RANDOM_ACCESS, nullptr));
+        LARGE_INTEGER length{};
+        if (!file.valid() || !::GetFileSizeEx(file.get(), &length)) {
+            error = last_error();
+            return false;
+        }
+        const auto total = static_cast<std::uint64_t>(length.QuadPart);
+        contents.resize(offset >= total ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, total - offset)));
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!contents.empty() && !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {
+            error = last_error();
+            return false;
+        }
+        std::size_t have = 0;
+        while (have < contents.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(contents.size() - have, 1u << 30));
+            if (!::ReadFile(file.get(), contents.data() + have, want, &got, nullptr)) {
+                error = last_error();
+                return false;
+            }
+            if (got == 0) break;
+            have += got;
+        }
+        contents.resize(have);
+        return true;
+    }
+
     bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) override {
         if (is_directory(path)) {
             error = {IoFailure::IsDirectory, 0};

@@ -1,6 +1,7 @@
 #pragma once
 // What Mervik needs from the operating system. One implementation per system
 // (platform_posix.cpp, platform_windows.cpp); tests use one that keeps files in memory.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,15 @@ public:
 
     // Reads a whole file; one larger than max_bytes fails with TooLarge.
     virtual bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) = 0;
+    // Up to `size` bytes from `offset` (fewer where the file ends first, none past its
+    // end). The default reads the whole file and keeps that part.
+    virtual bool read_range(const std::string& path, std::uint64_t offset, std::size_t size, std::string& contents,
+                            IoError& error) {
+        std::string all;
+        if (!read_file(path, SIZE_MAX, all, error)) return false;
+        contents = offset >= all.size() ? std::string() : all.substr(static_cast<std::size_t>(offset), size);
+        return true;
+    }
     virtual std::unique_ptr<AtomicFile> create_atomic(const std::string& path, IoError& error) = 0;
     // Creates the directory and any missing parents; true if it exists afterwards.
     virtual bool make_directories(const std::string& path, IoError& error) = 0;

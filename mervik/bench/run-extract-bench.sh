@@ -38,14 +38,26 @@ tail -2 "$work/mervik.out"
 
 start=$(now)
 failed=0
+with_resources=()
 for f in "${files[@]}"; do
-  "$windres" -i "$f" -O rc -o "$work/out.rc" 2>/dev/null || failed=$((failed + 1))
+  if "$windres" -i "$f" -O rc -o "$work/out.rc" 2>/dev/null; then with_resources+=("$f"); else failed=$((failed + 1)); fi
 done
 windres_s=$(python3 -c "print($(now) - $start)")
 
-python3 - "$work/all.trs" "$mervik_s" "$windres_s" "$failed" "${#files[@]}" <<'PY'
+# The same on the files windres could decompile (the others have no resources, which
+# windres takes for an error).
+start=$(now)
+"$mervik" --extract "${with_resources[@]}" -o "$work/some.trs" >/dev/null 2>&1 || true
+mervik_some_s=$(python3 -c "print($(now) - $start)")
+start=$(now)
+for f in "${with_resources[@]}"; do "$windres" -i "$f" -O rc -o "$work/out.rc"; done
+windres_some_s=$(python3 -c "print($(now) - $start)")
+
+python3 - "$work/all.trs" "$mervik_s" "$windres_s" "$failed" "${#files[@]}" "$mervik_some_s" "$windres_some_s" \
+  "${#with_resources[@]}" <<'PY'
 import sys
 path, m, w, failed, files = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
+ms, ws, some = float(sys.argv[6]), float(sys.argv[7]), int(sys.argv[8])
 entries = places = 0
 try:
     for line in open(path, "rb").read().decode("gbk").split("\r\n"):
@@ -59,5 +71,8 @@ print(f"{'':28} {'files':>6} {'seconds':>9} {'files/s':>9}")
 print(f"{'mervik --extract':28} {files:6d} {m:9.3f} {files / m:9.0f}")
 print(f"{'windres -O rc':28} {files:6d} {w:9.3f} {files / w:9.0f}   ({failed} failed)")
 print(f"ratio windres / mervik: {w / m:.1f}x (goal >= 10x)")
+print(f"{'mervik, files with resources':28} {some:6d} {ms:9.3f} {some / ms:9.0f}")
+print(f"{'windres, the same files':28} {some:6d} {ws:9.3f} {some / ws:9.0f}")
+print(f"ratio on the files with resources: {ws / ms:.1f}x")
 print(f"list: {entries} originals, {places} places (comment lines)")
 PY
