@@ -85,7 +85,13 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
         ++i;
         if (positional) numbered(text, i, '$');
     };
-    while (more() && std::strchr("-+#0", text[i]) != nullptr) ++i;
+    // Flags, as the C libraries take them: ' groups thousands, I gives the locale's digits
+    // (an I before 64 or 32 is Microsoft's length modifier instead).
+    auto flag = [&] {
+        if (std::strchr("-+#0'", text[i]) != nullptr) return true;
+        return text[i] == 'I' && text.substr(i, 3) != "I64" && text.substr(i, 3) != "I32";
+    };
+    while (more() && flag()) ++i;
     if (more() && text[i] == '*') {
         star();
     } else {
@@ -164,6 +170,8 @@ bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
 }
 
 // Steps through the placeholders of a text without allocating: most entries have a few.
+// "%%" is stepped over: it prints a percent sign and takes no argument, so a translation
+// may add or drop one freely.
 class Placeholders {
 public:
     explicit Placeholders(std::string_view text) : text_(text) {}
@@ -171,6 +179,7 @@ public:
         while ((at_ = text_.find('%', at_)) != std::string_view::npos) {
             if (parse_placeholder(text_, at_, p)) {
                 at_ += p.text.size();
+                if (p.percent()) continue;
                 return true;
             }
             ++at_;
@@ -216,10 +225,6 @@ public:
         Placeholder p;
         unsigned next = 0;
         while (all.next(p)) {
-            if (p.percent()) {
-                ++percents_;
-                continue;
-            }
             std::size_t k = 0;
             if (p.number == 0) {
                 // A '*' of an unnumbered conversion takes an int argument of its own first.
@@ -232,7 +237,7 @@ public:
         }
     }
     bool operator==(const Arguments& other) const {
-        if (conflict_ || other.conflict_ || percents_ != other.percents_ || used_ != other.used_) return false;
+        if (conflict_ || other.conflict_ || used_ != other.used_) return false;
         for (unsigned n = 1; n <= used_; ++n) {
             if (kind(n) != other.kind(n)) return false;
         }
@@ -243,7 +248,7 @@ public:
         for (unsigned n = 1; n <= used_; ++n) {
             if (kind(n).empty() != other.kind(n).empty()) return false;
         }
-        return percents_ == other.percents_;
+        return true;
     }
 
 private:
@@ -266,7 +271,6 @@ private:
     };
     Kind kinds_[capacity];
     unsigned used_ = 0;
-    unsigned percents_ = 0;
     bool conflict_ = false;
 };
 

@@ -87,9 +87,17 @@ const std::vector<Case> error_cases = {
      "%s of %d=%d 中的 %s\r\n",
      {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%s %d”，译文是“%d %s”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
-    {"percent sign is a placeholder too",
-     "%5.2f%%=%.1f\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%5.2f %%”，译文是“%.1f”（这些 % "
+    {"a percent sign takes no argument and is not listed",
+     "%5.2f%%=%%\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%5.2f”，译文是“（无）”（这些 % "
+      "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"a flag does not hide a dropped argument",
+     "Invalid %'d of %s=无效的 %'d\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的个数不一致：原文是“%'d %s”，译文是“%'d”（这些 % "
+      "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"Microsoft's I64 is a length modifier, not a flag",
+     "%I64d bytes=%d 字节\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%I64d”，译文是“%d”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"length modifier changes the argument",
      "%ld bytes=%d 字节\r\n",
@@ -210,6 +218,11 @@ const std::vector<Case> clean_cases = {
     {"opt-out before an entry whose placeholders agree", ";@no-placeholder-check\r\n%d files=%d 个文件\r\n", {}},
     {"GBK file whose first Chinese line is also valid UTF-8", "Model=\xC4\xA3\r\nMiddle=\xD6\xD0\r\n", {}},
     {"trail byte 0x5C is not an escape", "\x81\x5C=\x81\x5C\xB1\xED\r\n", {}},
+    // As msgfmt -c compares them: %% takes no argument, ' and I are flags.
+    {"a percent sign may be added or dropped", "%F %S %%=%F %S\r\n%% %s=%s %%\r\n%d%%=%d\r\n", {}},
+    {"thousands and locale-digit flags",
+     "%'dnd link to %s=到 %2$s 的第 %1$'d 个链接\r\n%'d files=%d 个文件\r\n%Id items=%d 项\r\n",
+     {}},
 };
 
 class ErrorCases : public ::testing::TestWithParam<Case> {};
