@@ -44,6 +44,7 @@ enum class Code : std::uint16_t {
     PoEntryLeftOut = 209,
     PoFuzzyLeftOut = 210,
     ExportedAsFuzzy = 211,
+    PoCharacterLeftOut = 230,
     ExtractNotGbk = 240,
     ExtractTooLong = 241,
     TextDoesNotFit = 242,

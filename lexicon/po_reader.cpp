@@ -96,7 +96,8 @@ private:
     void start_entry();
     bool entry_open() const { return context_.present() || id_.present(); }
     void read_header(std::string_view header);
-    bool convert(const Field& field, std::string& gbk);
+    enum class Converted { Ok, LeftOut, Invalid };
+    Converted convert(const Field& field, std::string& gbk);
     Field* target_field();
 
     void syntax_error(std::size_t column, std::string text) {
@@ -187,6 +188,7 @@ bool Reader::read_line(std::string_view line) {
             const bool context = rest.starts_with("msgctxt");
             const bool id = rest.starts_with("msgid") && !rest.starts_with("msgid_plural");
             if (context || (id && obsolete_context_line_ == 0)) {
+                ++import_.obsolete;
                 diagnostics_.add(Code::PoEntryLeftOut, line_, "已作废的条目（#~）不导入");
             }
             obsolete_context_line_ = context ? line_ : 0;
@@ -411,11 +413,11 @@ void Reader::read_header(std::string_view header) {
     }
 }
 
-// The field's text in GBK; each character that cannot be converted is reported with the
-// line of the string it stands in.
-bool Reader::convert(const Field& field, std::string& gbk) {
+// The field's text in GBK. Bytes that are not valid in the charset are an error; a
+// character that GBK lacks or that the word list cannot hold leaves the entry out with a
+// warning. Either is reported with the line of the string it stands in.
+Reader::Converted Reader::convert(const Field& field, std::string& gbk) {
     gbk.clear();
-    bool ok = true;
     for (std::size_t k = 0; k < field.pieces.size(); ++k) {
         const std::size_t begin = field.pieces[k].first;
         const std::size_t end = k + 1 < field.pieces.size() ? field.pieces[k + 1].first : field.bytes.size();
@@ -423,7 +425,12 @@ bool Reader::convert(const Field& field, std::string& gbk) {
         const std::uint32_t line = field.pieces[k].second;
         auto fail = [&](std::string text) {
             diagnostics_.add(Code::PoUnconvertible, line, std::move(text));
-            ok = false;
+            return Converted::Invalid;
+        };
+        auto leave_out = [&](std::size_t& reason, std::string text) {
+            ++reason;
+            diagnostics_.add(Code::PoCharacterLeftOut, line, std::move(text));
+            return Converted::LeftOut;
         };
         for (std::size_t i = 0; i < piece.size();) {
             const auto c = static_cast<unsigned char>(piece[i]);
@@ -434,38 +441,34 @@ bool Reader::convert(const Field& field, std::string& gbk) {
                 case Charset::Utf8:
                     cp = unicode::decode_utf8(piece, i, n);
                     if (n == 0) {
-                        fail(cat("字符串中的字节 ", hex_byte(c), " 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"));
-                        return false;
+                        return fail(
+                            cat("字符串中的字节 ", hex_byte(c), " 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"));
                     }
                     break;
                 case Charset::Gbk:
                     n = gbk::char_length(piece, i);
-                    if (n == 1 && c != 0x80) {
-                        fail(cat("字符串中的字节 ", hex_byte(c), " 不是 GBK 中的字符"));
-                        return false;
-                    }
+                    if (n == 1 && c != 0x80) return fail(cat("字符串中的字节 ", hex_byte(c), " 不是 GBK 中的字符"));
                     gbk.append(piece.substr(i, n));
                     i += n;
                     continue;
                 case Charset::Ascii:
-                    fail(cat("字符串中的字节 ", hex_byte(c), " 不是 ASCII 字符（头条目没有声明别的字符集）"));
-                    return false;
+                    return fail(cat("字符串中的字节 ", hex_byte(c), " 不是 ASCII 字符（头条目没有声明别的字符集）"));
                 case Charset::Latin1:
                     break;
                 }
             }
             if (cp < 0x20 ? (cp != '\t' && cp != '\n' && cp != '\r') : cp == 0x7F) {
-                fail(cat("字符串中有控制字符 ", hex_byte(static_cast<unsigned char>(cp)), "，词库中不能出现"));
-                return false;
+                return leave_out(import_.control,
+                                 cat("条目中有控制字符 ", code_point_name(cp), "，词表中写不出来，这个条目不导入"));
             }
             if (!unicode::append_gbk(cp, gbk)) {
-                fail(cat("字符 ", code_point_name(cp), " 在 GBK 中没有，无法导入"));
-                return false;
+                return leave_out(import_.no_gbk,
+                                 cat("条目中的字符 ", code_point_name(cp), " 在 GBK 中没有，这个条目不导入"));
             }
             i += n;
         }
     }
-    return ok;
+    return Converted::Ok;
 }
 
 bool Reader::finish_entry() {
@@ -499,23 +502,28 @@ bool Reader::finish_open_entry() {
         return true;
     }
     if (context_.present()) {
+        ++import_.context;
         diagnostics_.add(Code::PoEntryLeftOut, context_.line,
                          "带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文");
         return true;
     }
     if (id_plural_.present()) {
+        ++import_.plural;
         diagnostics_.add(Code::PoEntryLeftOut, id_.line,
                          "有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式");
         return true;
     }
     if (fuzzy_) {
+        ++import_.fuzzy;
         diagnostics_.add(Code::PoFuzzyLeftOut, id_.line,
                          "标为 fuzzy（需要审核）的条目不导入；审核后去掉 fuzzy 标记再导入");
         return true;
     }
-    const bool id_ok = convert(id_, original_);
-    const bool str_ok = convert(str_, translation_);
-    if (!id_ok || !str_ok) return true;
+    // One message for an entry: the translation is looked at only when the original
+    // came through.
+    const Converted id = convert(id_, original_);
+    if (id == Converted::Invalid) return true;
+    if (id == Converted::LeftOut || convert(str_, translation_) != Converted::Ok) return true;
     std::string& out = import_.word_list;
     if (no_c_format_) {
         out.append(placeholder_opt_out);

@@ -114,6 +114,24 @@ bool read_source(const std::string& path, Platform& platform, std::string& sourc
     return false;
 }
 
+// "；未导入 12 个（GBK 中没有的字符 3 个，…）", or nothing when every entry came in.
+std::string left_out_summary(const PoImport& imported) {
+    if (imported.left_out() == 0) return {};
+    std::string reasons;
+    auto reason = [&](std::size_t count, const char* what) {
+        if (count == 0) return;
+        if (!reasons.empty()) reasons += "，";
+        reasons += cat(what, " ", count, " 个");
+    };
+    reason(imported.no_gbk, "有 GBK 中没有的字符");
+    reason(imported.control, "有控制字符");
+    reason(imported.context, "带上下文");
+    reason(imported.plural, "有复数形式");
+    reason(imported.fuzzy, "标为 fuzzy");
+    reason(imported.obsolete, "已作废");
+    return cat("；未导入 ", imported.left_out(), " 个（", reasons, "）");
+}
+
 void import_po(const Request& request, Platform& platform, Outcome& o) {
     Diagnostics& diagnostics = o.diagnostics;
     o.source_name = request.source;
@@ -132,7 +150,7 @@ void import_po(const Request& request, Platform& platform, Outcome& o) {
         return sink.write(imported.word_list.data(), imported.word_list.size());
     });
     if (!written) return;
-    o.result = cat("已生成词库源文件“", path, "”：", imported.entries, " 个条目。");
+    o.result = cat("已生成词库源文件“", path, "”：", imported.entries, " 个条目", left_out_summary(imported), "。");
     o.exit_code = exit_written;
 }
 

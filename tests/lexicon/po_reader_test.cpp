@@ -68,6 +68,17 @@ const std::vector<Case> imports = {
      {"zh.po(5): 警告 W209: 带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文",
       "zh.po(9): 警告 W209: 有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式",
       "zh.po(14): 警告 W209: 已作废的条目（#~）不导入", "zh.po(17): 警告 W209: 已作废的条目（#~）不导入"}},
+    {"an entry with a character GBK lacks or a control character is left out, the rest comes in",
+     utf8_header + "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\n"
+                   "msgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n\n"
+                   "msgid \"(C) 2024\xC2\xA0x\"\nmsgstr \"\xC2\xA9 2024\"\n\n"
+                   "msgid \"Bell\\a\"\nmsgstr \"b\"\n\n"
+                   "msgid \"Kept\"\nmsgstr \"\xE4\xBF\x9D\xE7\x95\x99\"\n",
+     "Kept=保留\r\n",
+     {"zh.po(6): 警告 W230: 条目中的字符 U+1F600 在 GBK 中没有，这个条目不导入",
+      "zh.po(11): 警告 W230: 条目中的字符 U+D55C 在 GBK 中没有，这个条目不导入",
+      "zh.po(13): 警告 W230: 条目中的字符 U+00A0 在 GBK 中没有，这个条目不导入",
+      "zh.po(16): 警告 W230: 条目中有控制字符 U+0007，词表中写不出来，这个条目不导入"}},
     {"fuzzy entries are left out, a fuzzy header is not",
      "#, fuzzy\nmsgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n#: a.c:1\n#, fuzzy, "
      "c-format\nmsgid \"%s?\"\nmsgstr \"%s\xEF\xBC\x9F\"\n\n"
@@ -144,20 +155,10 @@ const std::vector<Case> refusals = {
      "",
      {"zh.po(2): 错误 E111: 头条目声明的字符集“BIG5”无法识别；可用的字符集是 "
       "UTF-8、GBK（GB2312、CP936、GB18030）、ASCII 和 ISO-8859-1"}},
-    {"characters GBK cannot hold, each named with its line",
-     utf8_header +
-         "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\nmsgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n",
-     "",
-     {"zh.po(6): 错误 E112: 字符 U+1F600 在 GBK 中没有，无法导入",
-      "zh.po(11): 错误 E112: 字符 U+D55C 在 GBK 中没有，无法导入"}},
     {"bytes that are not UTF-8",
      utf8_header + "msgid \"a\"\nmsgstr \"\xB4\xF2\"\n",
      "",
      {"zh.po(6): 错误 E112: 字符串中的字节 0xB4 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）"}},
-    {"a control character the word list cannot hold",
-     utf8_header + "msgid \"Bell\\a\"\nmsgstr \"b\"\n",
-     "",
-     {"zh.po(5): 错误 E112: 字符串中有控制字符 0x07，词库中不能出现"}},
     {"a GB18030 character outside GBK",
      "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GB18030\\n\"\n\nmsgid \"a\"\nmsgstr "
      "\"\x81\x30\x81\x30\"\n",

@@ -87,6 +87,25 @@ TEST(ExportPo, LineBreakMismatchGoesOutFuzzyWithAWarning) {
               "fuzzy（需要审核）：“Done\\n”");
 }
 
+// A real catalogue holds a few entries that a GBK word list cannot: they stay out, each
+// with its warning, the rest comes in, and the closing line counts them by reason.
+TEST(ImportPo, LeavesOutOnlyWhatTheWordListCannotHoldAndCountsItByReason) {
+    MemoryPlatform p;
+    p.files["in.po"] =
+        "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+        "msgid \"Copyright\"\nmsgstr \"\xC2\xA9\"\n\n"
+        "msgid \"Alert\\a\"\nmsgstr \"\xE8\xAD\xA6\xE5\x91\x8A\\a\"\n\n"
+        "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n\n"
+        "msgid \"Save\"\nmsgstr \"\xE4\xBF\x9D\xE5\xAD\x98\"\n\n"
+        "msgid \"%d%% done\"\nmsgstr \"\xE5\xAE\x8C\xE6\x88\x90 %d\"\n";
+    EXPECT_EQ(run({"--import-po", "in.po", "-o", "out.txt"}, p), 0);
+    EXPECT_EQ(p.files["out.txt"], "Save=保存\r\n%d%% done=完成 %d\r\n");
+    const std::vector<std::string> lines = p.message_lines();
+    EXPECT_EQ(lines.back(),
+              "已生成词库源文件“out.txt”：2 个条目；未导入 3 个（有 GBK 中没有的字符 1 个，有控制字符 1 个，带上下文 1 "
+              "个）。");
+}
+
 // Runs that write nothing: the older file of the same name stays, and Mervik.ERR says why.
 TEST(PoRuns, FailuresWriteNothing) {
     const struct {
@@ -98,10 +117,10 @@ TEST(PoRuns, FailuresWriteNothing) {
     } cases[] = {
         {"import of a PO file with an error",
          {"--import-po", "in.po", "-o", "out.txt"},
-         "msgid \"a\"\nmsgstr \"\xF0\x9F\x98\x80\"\n",
+         "msgid \"a\"\nmsgstr \"\xB4\xF2\"\n",
          1,
-         {"in.po(2): 错误 E112: 字符 U+1F600 在 GBK 中没有，无法导入", "共有 1 个错误，0 个警告。",
-          "PO 文件有错误，未生成词库源文件；原有的同名文件保持不变。"}},
+         {"in.po(2): 错误 E112: 字符串中的字节 0xB4 不是合法的 UTF-8（头条目声明的字符集是 UTF-8）",
+          "共有 1 个错误，0 个警告。", "PO 文件有错误，未生成词库源文件；原有的同名文件保持不变。"}},
         {"export of a word list with an error",
          {"--export-po", "in.po", "-o", "out.txt"},
          "broken\r\n",
