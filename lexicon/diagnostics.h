@@ -45,6 +45,7 @@ enum class Code : std::uint16_t {
     PoFuzzyLeftOut = 210,
     ExportedAsFuzzy = 211,
     PoCharacterLeftOut = 230,
+    PoContextConflict = 231,
     ExtractNotGbk = 240,
     ExtractTooLong = 241,
     TextDoesNotFit = 242,

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,6 +83,7 @@ class Reader {
 public:
     Reader(std::string_view po, Diagnostics& diagnostics) : po_(po), diagnostics_(diagnostics) {
         import_.word_list.reserve(po.size() / 2 + 64);
+        has_contexts_ = po.find("msgctxt") != std::string_view::npos;
     }
 
     PoImport run();
@@ -122,6 +125,26 @@ private:
     std::uint32_t obsolete_context_line_ = 0;
 
     std::string original_, translation_;  // reused
+
+    // Contexts: a word list looks texts up by the original alone. An entry with a
+    // context comes in without it unless another entry has the same original with
+    // another translation; that is known only at the end of the file, so these entries
+    // wait there, and the entries without one are remembered (only in files that have
+    // contexts at all).
+    struct Waiting {
+        std::string original, translation;
+        std::uint32_t line;
+        bool no_c_format;
+    };
+    struct Seen {
+        std::string translation;
+        std::uint32_t line;
+    };
+    bool has_contexts_ = false;
+    std::vector<Waiting> waiting_;
+    std::unordered_map<std::string, Seen> plain_;
+    void append_entry(std::string_view original, std::string_view translation, bool no_c_format);
+    void finish_contexts();
 };
 
 PoImport Reader::run() {
@@ -149,7 +172,56 @@ PoImport Reader::run() {
         pos = end + 1;
     }
     if (!stopped_ && !finish_entry()) return {};
+    finish_contexts();
     return std::move(import_);
+}
+
+void Reader::append_entry(std::string_view original, std::string_view translation, bool no_c_format) {
+    std::string& out = import_.word_list;
+    if (no_c_format) {
+        out.append(placeholder_opt_out);
+        out.append("\r\n");
+    }
+    out += escape_text(original, EscapeFor::Original);
+    out += '=';
+    out += escape_text(translation, EscapeFor::Translation);
+    out += "\r\n";
+    ++import_.entries;
+}
+
+void Reader::finish_contexts() {
+    // Every translation an original has among the entries with a context.
+    std::unordered_map<std::string_view, std::vector<const Waiting*>> by_original;
+    for (const Waiting& w : waiting_) by_original[w.original].push_back(&w);
+    std::unordered_map<std::string_view, bool> written;
+    for (const Waiting& w : waiting_) {
+        const Waiting* other = nullptr;
+        std::uint32_t other_line = 0;
+        if (const auto plain = plain_.find(w.original); plain != plain_.end()) {
+            if (plain->second.translation != w.translation) other_line = plain->second.line;
+        }
+        if (other_line == 0) {
+            for (const Waiting* v : by_original[w.original]) {
+                if (v->translation != w.translation) {
+                    other = v;
+                    break;
+                }
+            }
+            if (other != nullptr) other_line = other->line;
+        }
+        if (other_line != 0) {
+            ++import_.context;
+            diagnostics_.add(Code::PoContextConflict, w.line,
+                             cat("带 msgctxt（上下文）的条目与第 ", other_line,
+                                 " 行的条目原文相同、译文不同；词库只按原文查找，分不开这两个条目，这一条不导入"));
+            continue;
+        }
+        ++import_.contexts_dropped;
+        // The same text once: an entry without a context, or an earlier one with one.
+        if (plain_.contains(w.original) || written[w.original]) continue;
+        written[w.original] = true;
+        append_entry(w.original, w.translation, w.no_c_format);
+    }
 }
 
 bool Reader::read_line(std::string_view line) {
@@ -501,12 +573,6 @@ bool Reader::finish_open_entry() {
         diagnostics_.add(Code::PoSyntax, id_.line, "msgid 为空；只有文件开头的头条目可以没有原文");
         return true;
     }
-    if (context_.present()) {
-        ++import_.context;
-        diagnostics_.add(Code::PoEntryLeftOut, context_.line,
-                         "带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文");
-        return true;
-    }
     if (id_plural_.present()) {
         ++import_.plural;
         diagnostics_.add(Code::PoEntryLeftOut, id_.line,
@@ -524,16 +590,12 @@ bool Reader::finish_open_entry() {
     const Converted id = convert(id_, original_);
     if (id == Converted::Invalid) return true;
     if (id == Converted::LeftOut || convert(str_, translation_) != Converted::Ok) return true;
-    std::string& out = import_.word_list;
-    if (no_c_format_) {
-        out.append(placeholder_opt_out);
-        out.append("\r\n");
+    if (context_.present()) {
+        waiting_.push_back({original_, translation_, context_.line, no_c_format_});
+        return true;
     }
-    out += escape_text(original_, EscapeFor::Original);
-    out += '=';
-    out += escape_text(translation_, EscapeFor::Translation);
-    out += "\r\n";
-    ++import_.entries;
+    if (has_contexts_) plain_.try_emplace(original_, Seen{translation_, id_.line});
+    append_entry(original_, translation_, no_c_format_);
     return true;
 }
 

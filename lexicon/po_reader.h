@@ -26,6 +26,8 @@ struct PoImport {
     std::size_t plural = 0;
     std::size_t fuzzy = 0;
     std::size_t obsolete = 0;
+    // Entries with a context that came in without it (or were already there).
+    std::size_t contexts_dropped = 0;
     std::size_t left_out() const { return no_gbk + control + context + plural + fuzzy + obsolete; }
 };
 PoImport word_list_from_po(std::string_view po, Diagnostics& diagnostics);

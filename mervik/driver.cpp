@@ -125,11 +125,17 @@ std::string left_out_summary(const PoImport& imported) {
     };
     reason(imported.no_gbk, "有 GBK 中没有的字符");
     reason(imported.control, "有控制字符");
-    reason(imported.context, "带上下文");
+    reason(imported.context, "上下文冲突");
     reason(imported.plural, "有复数形式");
     reason(imported.fuzzy, "标为 fuzzy");
     reason(imported.obsolete, "已作废");
     return cat("；未导入 ", imported.left_out(), " 个（", reasons, "）");
+}
+
+// "；去掉了 5 个条目的上下文", or nothing.
+std::string contexts_summary(const PoImport& imported) {
+    if (imported.contexts_dropped == 0) return {};
+    return cat("；去掉了 ", imported.contexts_dropped, " 个条目的上下文（msgctxt）");
 }
 
 void import_po(const Request& request, Platform& platform, Outcome& o) {
@@ -150,7 +156,8 @@ void import_po(const Request& request, Platform& platform, Outcome& o) {
         return sink.write(imported.word_list.data(), imported.word_list.size());
     });
     if (!written) return;
-    o.result = cat("已生成词库源文件“", path, "”：", imported.entries, " 个条目", left_out_summary(imported), "。");
+    o.result = cat("已生成词库源文件“", path, "”：", imported.entries, " 个条目", contexts_summary(imported),
+                   left_out_summary(imported), "。");
     o.exit_code = exit_written;
 }
 

@@ -59,15 +59,30 @@ const std::vector<Case> imports = {
                    "\"%d\"\nmsgstr \"%d\"\n",
      ";@no-placeholder-check\r\n%CPU=CPU 占用\r\n%d=%d\r\n",
      {}},
-    {"context, plural and obsolete entries are left out, one warning each",
+    {"a context that conflicts is left out, one that does not comes in without it",
      utf8_header + "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"x\"\n\n"
-                   "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"y\"\nmsgstr[1] \"z\"\n\n"
+                   "msgctxt \"a\"\nmsgid \"Go\"\nmsgstr \"g\"\n\n"
+                   "msgctxt \"b\"\nmsgid \"Go\"\nmsgstr \"h\"\n\n"
+                   "msgid \"Open\"\nmsgstr \"o\"\n\n"
+                   "msgctxt \"c\"\nmsgid \"Open\"\nmsgstr \"o\"\n\n"
+                   "msgctxt \"d\"\nmsgid \"Quit\"\nmsgstr \"q\"\n",
+     "Open=o\r\nQuit=q\r\n",
+     {"zh.po(5): 警告 W231: 带 msgctxt（上下文）的条目与第 17 行的条目原文相同、译文不同；"
+      "词库只按原文查找，分不开这两个条目，这一条不导入",
+      "zh.po(9): 警告 W231: 带 msgctxt（上下文）的条目与第 13 行的条目原文相同、译文不同；"
+      "词库只按原文查找，分不开这两个条目，这一条不导入",
+      "zh.po(13): 警告 W231: 带 msgctxt（上下文）的条目与第 9 行的条目原文相同、译文不同；"
+      "词库只按原文查找，分不开这两个条目，这一条不导入",
+      // Agrees with the entry without a context, but not with the menu's.
+      "zh.po(20): 警告 W231: 带 msgctxt（上下文）的条目与第 5 行的条目原文相同、译文不同；"
+      "词库只按原文查找，分不开这两个条目，这一条不导入"}},
+    {"plural and obsolete entries are left out, one warning each",
+     utf8_header + "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"y\"\nmsgstr[1] \"z\"\n\n"
                    "#~ msgid \"Old\"\n#~ msgstr \"o\"\n\n#~ msgctxt \"c\"\n#~ msgid \"Old2\"\n#~ msgstr \"o\"\n\n"
                    "msgid \"Kept\"\nmsgstr \"k\"\n",
      "Kept=k\r\n",
-     {"zh.po(5): 警告 W209: 带 msgctxt（上下文）的条目不导入：词库格式不能区分同一原文的不同上下文",
-      "zh.po(9): 警告 W209: 有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式",
-      "zh.po(14): 警告 W209: 已作废的条目（#~）不导入", "zh.po(17): 警告 W209: 已作废的条目（#~）不导入"}},
+     {"zh.po(5): 警告 W209: 有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式",
+      "zh.po(10): 警告 W209: 已作废的条目（#~）不导入", "zh.po(13): 警告 W209: 已作废的条目（#~）不导入"}},
     {"an entry with a character GBK lacks or a control character is left out, the rest comes in",
      utf8_header + "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\n"
                    "msgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n\n"
