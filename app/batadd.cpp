@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 #include "app/about.h"
 #include "app/program_dir.h"
@@ -85,6 +87,32 @@ LRESULT CALLBACK DocumentAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         return 1;
     }
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+// The status bar's own window text is the text of its first part; that part is
+// owner-drawn and holds no text. Read from outside (a screen reader, an automation tool)
+// the bar answers with what it shows: the caret position panel.
+LRESULT CALLBACK StatusBarTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg != WM_GETTEXTLENGTH && msg != WM_GETTEXT) return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    // The control may be a Unicode window whatever class name created it: the messages
+    // come in its own character set.
+    const bool wide = ::IsWindowUnicode(hwnd) != FALSE;
+    const std::size_t length = LOWORD(::SendMessageW(hwnd, wide ? SB_GETTEXTLENGTHW : SB_GETTEXTLENGTHA, 1, 0));
+    if (msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(length);
+    if (wParam == 0 || lParam == 0) return 0;
+    const std::size_t fits = std::min<std::size_t>(length, wParam - 1);
+    if (wide) {
+        std::wstring text(length + 1, L'\0');
+        ::SendMessageW(hwnd, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text.data()));
+        std::memcpy(reinterpret_cast<wchar_t*>(lParam), text.data(), fits * sizeof(wchar_t));
+        reinterpret_cast<wchar_t*>(lParam)[fits] = L'\0';
+    } else {
+        std::string text(length + 1, '\0');
+        ::SendMessageA(hwnd, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text.data()));
+        std::memcpy(reinterpret_cast<char*>(lParam), text.data(), fits);
+        reinterpret_cast<char*>(lParam)[fits] = '\0';
+    }
+    return static_cast<LRESULT>(fits);
 }
 
 }  // namespace
@@ -178,8 +206,11 @@ void TMDIForm::BuildStatusArea() {
     int right = 0;
     for (int i = 0; i < 3; ++i) edges[i] = right += win::Scale(kStatusPanelWidths[i]);
     ::SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
-    // The first panel is owner-drawn and nothing draws on it: the clock lies over it.
-    ::SendMessageA(statusBar_, SB_SETTEXTA, 0 | SBT_OWNERDRAW, reinterpret_cast<LPARAM>("40"));
+    // The first panel is owner-drawn and nothing draws on it: the clock lies over it. Its
+    // data is no text: the control keeps it where a part's text goes, and reading the
+    // bar's window text would then read that pointer as a wide string, past its end.
+    ::SendMessageA(statusBar_, SB_SETTEXTA, 0 | SBT_OWNERDRAW, 0);
+    ::SetWindowSubclass(statusBar_, StatusBarTextProc, 1, 0);
     clockFont_ = win::MakeFont({"MS Sans Serif", 12});
     RECT clockBounds{win::Scale(kClockBounds.left), win::Scale(kClockBounds.top), win::Scale(kClockBounds.right),
                      win::Scale(kClockBounds.bottom)};

@@ -245,6 +245,25 @@ TEST_F(AppTest, ClockTakesTheSystemTimeSeparatorAgainWhenTheSettingsChange) {
     }
 }
 
+// Read from outside, as a screen reader reads it, the bar's text is what the bar shows:
+// the caret position, and nothing of the memory around the owner-drawn panel's data.
+TEST_F(AppTest, StatusBarWindowTextIsTheCaretPosition) {
+    HWND bar = Main().StatusBar();
+    char data[64] = {};
+    EXPECT_EQ(::SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(data)), 0)
+        << "the owner-drawn panel holds no text pointer";
+    Main().SetCaretPositionText("12:345");
+    wchar_t wide[64] = {};
+    EXPECT_EQ(::GetWindowTextW(bar, wide, 64), 6);
+    EXPECT_STREQ(wide, L"12:345");
+    EXPECT_EQ(::GetWindowTextLengthW(bar), 6);
+    char narrow[4] = {};
+    EXPECT_EQ(::GetWindowTextA(bar, narrow, 4), 3) << "a short buffer gets what fits";
+    EXPECT_STREQ(narrow, "12:");
+    Main().SetCaretPositionText("");
+    EXPECT_EQ(::GetWindowTextW(bar, wide, 64), 0);
+}
+
 TEST_F(AppTest, StatusBarHasThreePanels) {
     int edges[3] = {};
     ASSERT_EQ(::SendMessageA(Main().StatusBar(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);
