@@ -18,6 +18,7 @@ enum class Code : std::uint16_t {
     BadDescription = 5,
     MessagesUnwritable = 6,
     OutOfMemory = 7,
+    InvalidFileName = 8,
 
     MissingEquals = 101,
     EmptyOriginal = 102,

@@ -1,5 +1,6 @@
 #include "mervik/command_line.h"
 
+#include "lexicon/diagnostics.h"
 #include "lexicon/gbk.h"
 #include "mervik/extract_command.h"
 
@@ -90,6 +91,32 @@ std::string library_path(std::string_view output) {
     std::string path(output);
     if (name.find('.') == std::string_view::npos) path += ".LIB";
     return path;
+}
+
+std::string file_name_refusal(std::string_view path) {
+    const std::size_t sep = gbk::find_last_separator(path);
+    const std::string_view name = sep == std::string_view::npos ? path : path.substr(sep + 1);
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t n = gbk::char_length(name, i);
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (n == 1 && c < 0x20) return "文件名中不能有控制字符";
+        if (n == 1 && std::string_view("<>:\"|?*").find(name[i]) != std::string_view::npos) {
+            return cat("文件名中不能有字符 ", name.substr(i, 1),
+                       "（Windows 的文件名不能含有 < > : \" | ? * 这些字符）");
+        }
+        i += n;
+    }
+    if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return "文件名不能以句点或空格结尾";
+    // Device names are refused whatever the extension: "con.LIB" is the console.
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& ch : stem) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    const bool numbered_device = stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+                                 stem[3] >= '1' && stem[3] <= '9';
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || numbered_device) {
+        return cat(stem, " 是 Windows 保留的设备名，不能用作文件名");
+    }
+    return {};
 }
 
 std::string_view directory_of(std::string_view path) {

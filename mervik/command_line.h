@@ -33,6 +33,12 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
 // (after the last separator) has no '.'; the editor sends LIB\abc for abc.
 std::string library_path(std::string_view output);
 
+// Why Windows refuses the last part of a path as a file name ("" when it takes it): a
+// character from < > : " / \ | ? * or a control character, a device name such as CON,
+// NUL, COM1 or LPT1 (with or without an extension), or a trailing full stop or blank.
+// GBK-aware: a trail byte is never taken for one of those characters.
+std::string file_name_refusal(std::string_view path);
+
 // The directory part of a path, without its separator ("" when there is none).
 std::string_view directory_of(std::string_view path);
 

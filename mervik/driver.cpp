@@ -83,6 +83,12 @@ std::string messages_text(const Outcome& o) {
 template <typename Write>
 bool write_output(Platform& platform, const std::string& path, std::string_view what, Diagnostics& diagnostics,
                   Write write) {
+    // Said before anything is tried: the system's own answer to such a name is "file not
+    // found" or worse (a device), which names the wrong cause.
+    if (const std::string refusal = file_name_refusal(path); !refusal.empty()) {
+        diagnostics.add(Code::InvalidFileName, 0, cat("“", path, "”不是合法的文件名：", refusal));
+        return false;
+    }
     IoError io;
     if (const std::string_view dir = directory_of(path);
         !dir.empty() && !platform.make_directories(std::string(dir), io)) {

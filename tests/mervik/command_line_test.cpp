@@ -70,6 +70,40 @@ TEST(LibraryPath, ExtensionOnlyWhenTheNameHasNone) {
     for (const auto& c : cases) EXPECT_EQ(library_path(c.output), c.path) << c.output;
 }
 
+// The names the properties dialog lets through but Windows refuses, and look-alikes that
+// are fine; the rule looks at the file name only, character by character.
+TEST(FileNameRefusal, NamesWindowsRefusesAndOnlyThose) {
+    const struct {
+        std::string path;
+        bool refused;
+    } cases[] = {
+        {"LIB\\a*b.LIB", true},
+        {"LIB\\a?b.LIB", true},
+        {"LIB\\a|b.LIB", true},
+        {"LIB\\<x>.LIB", true},
+        {"LIB\\a\"b.LIB", true},
+        {"LIB\\a:b.LIB", true},
+        {"LIB\\con.LIB", true},
+        {"LIB\\CON", true},
+        {"LIB\\nul.lib", true},
+        {"LIB\\Com1.LIB", true},
+        {"LIB\\lpt9.LIB", true},
+        {"LIB\\aux .LIB", true},
+        {"LIB\\abc.", true},
+        {"LIB\\abc ", true},
+        {"LIB\\a\tb.LIB", true},
+        {"LIB\\abc.LIB", false},
+        {"C:\\LEX\\abc.LIB", false},
+        {"LIB\\console.LIB", false},
+        {"LIB\\com10.LIB", false},
+        {"LIB\\com0.LIB", false},
+        {"LIB\\a.con", false},
+        {"LIB\\\x81\x7C.LIB", false},  // 0x7C is the trail byte of a Chinese character, not '|'
+        {"LIB\\\xB4\xCA\xBF\xE2.LIB", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(!file_name_refusal(c.path).empty(), c.refused) << c.path;
+}
+
 TEST(DirectoryOf, StepsOverTrailBytes) {
     EXPECT_EQ(directory_of("LIB\\abc.LIB"), "LIB");
     EXPECT_EQ(directory_of("a/b\\c"), "a/b");

@@ -97,6 +97,15 @@ const std::vector<Failure> failures = {
          p.read_only.insert("LIB");
      },
      {"Mervik: 错误 E003: 无法写入词库“LIB/abc.LIB”：没有访问权限，或文件正被其他程序使用"}},
+    {"library name Windows refuses",
+     {"temp.trs", "LIB\\a*b", "说明"},
+     [](MemoryPlatform& p) { p.files["temp.trs"] = "a=b"; },
+     {"Mervik: 错误 E008: “LIB/a*b.LIB”不是合法的文件名：文件名中不能有字符 *（Windows 的文件名不能含有 < > : \" | ? * "
+      "这些字符）"}},
+    {"library name that is a device",
+     {"temp.trs", "LIB\\con", "说明"},
+     [](MemoryPlatform& p) { p.files["temp.trs"] = "a=b"; },
+     {"Mervik: 错误 E008: “LIB/con.LIB”不是合法的文件名：CON 是 Windows 保留的设备名，不能用作文件名"}},
     {"out of memory",
      editor_arguments,
      [](MemoryPlatform& p) { p.out_of_memory = true; },
