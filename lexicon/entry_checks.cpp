@@ -310,28 +310,28 @@ void check_placeholders(std::string_view original, std::string_view translation,
     const char* what = "";
     switch (mismatch) {
     case Mismatch::Count:
-        what = "个数";
+        what = "的个数";
         break;
     case Mismatch::OrderOrKind:
-        what = "顺序或类型";
+        what = "的顺序或类型";
         break;
     case Mismatch::Arguments:
         what = "所取的参数";
         break;
     case Mismatch::Kinds:
-        what = "参数类型";
+        what = "的参数类型";
         break;
     case Mismatch::None:
         break;
     }
     if (check == PlaceholderCheck::Off) {
         diagnostics.add(Code::PlaceholderCheckOff, line,
-                        cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”；前一行的“",
+                        cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”；前一行的“",
                             placeholder_opt_out, "”关闭了这一条目的占位符检查"));
         return;
     }
     diagnostics.add(Code::PlaceholderMismatch, line,
-                    cat("格式占位符的", what, "不一致：原文是“", list_a, "”，译文是“", list_b,
+                    cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b,
                         "”（这些 % 不是占位符时，在这一行的前一行写上“", placeholder_opt_out, "”）"));
 }
 

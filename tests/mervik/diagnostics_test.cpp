@@ -105,7 +105,7 @@ const std::vector<Case> error_cases = {
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"numbered argument missing from the translation",
      "%1$s of %2$d=%1$s\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%1$s %2$d”，译文是“%1$s”（这些 % "
+     {"temp.trs(1): 错误 E108: 格式占位符所取的参数不一致：原文是“%1$s %2$d”，译文是“%1$s”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"numbered arguments reordered with their types swapped",
      "%1$s of %2$d=%1$d 中的 %2$s\r\n",
@@ -113,11 +113,11 @@ const std::vector<Case> error_cases = {
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"positional translation names an argument the original lacks",
      "%s files=%2$s 个文件\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%s”，译文是“%2$s”（这些 % "
+     {"temp.trs(1): 错误 E108: 格式占位符所取的参数不一致：原文是“%s”，译文是“%2$s”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"Windows insert dropped",
      "Copy %1 to %2=复制到 %2\r\n",
-     {"temp.trs(1): 错误 E108: 格式占位符的所取的参数不一致：原文是“%1 %2”，译文是“%2”（这些 % "
+     {"temp.trs(1): 错误 E108: 格式占位符所取的参数不一致：原文是“%1 %2”，译文是“%2”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"Windows insert with another format",
      "%1!d! files=%1!s! 个文件\r\n",
