@@ -381,7 +381,7 @@ bool TKorvexForm::OpenFile(const std::string& path) {
 
 bool TKorvexForm::MayDiscard() {
     if (!table_->Modified()) return true;
-    const int answer = ShowMessage(hwnd(), "词库“" + FileName() + "”已修改。\n要保存修改吗?",
+    const int answer = ShowMessage(hwnd(), "词库“" + FileName() + "”已修改。\n要保存修改吗？",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) return SaveClick();
     return answer == IDNO;
@@ -547,7 +547,7 @@ bool TKorvexForm::AcceptEntry(HWND dialog, const std::string& originalField, con
         return false;
     }
     if (!lines.empty() &&
-        ShowMessage(dialog, "编译器对这一条目有警告：\r\n\r\n" + MessageList(lines) + "\r\n仍然接受这一条目吗?",
+        ShowMessage(dialog, "编译器对这一条目有警告：\r\n\r\n" + MessageList(lines) + "\r\n仍然接受这一条目吗？",
                     MB_YESNO | MB_ICONWARNING) != IDYES) {
         return false;
     }
@@ -599,8 +599,9 @@ void TKorvexForm::DeleteClick() {
             entries.push_back(view_->EntryAt(static_cast<std::size_t>(item)));
     }
     if (entries.empty()) return;
-    const std::string question = entries.size() == 1 ? "删除条目" + Quoted(table_->at(entries.front()).original) + "吗?"
-                                                     : lexicon::cat("删除选定的 ", entries.size(), " 个条目吗?");
+    const std::string question = entries.size() == 1
+                                     ? "删除条目" + Quoted(table_->at(entries.front()).original) + "吗？"
+                                     : lexicon::cat("删除选定的 ", entries.size(), " 个条目吗？");
     if (ShowMessage(hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     table_->Remove(std::move(entries));
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);

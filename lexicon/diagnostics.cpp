@@ -30,6 +30,16 @@ std::string shown(std::string_view text) {
     return cat(gbk::prefix(escaped, max_shown), "……");
 }
 
+std::string quoted_ending(std::string_view text) {
+    constexpr std::size_t max_shown = 60;
+    const std::string escaped = escape_text(text, EscapeFor::Original);
+    if (escaped.size() <= max_shown) return cat("“", escaped, "”");
+    // The first character boundary from which the rest fits.
+    std::size_t start = 0;
+    while (escaped.size() - start > max_shown) start += gbk::char_length(escaped, start);
+    return cat("（前略）“", std::string_view(escaped).substr(start), "”");
+}
+
 std::string format_message(const Diagnostic& d, std::string_view source_name) {
     std::string out;
     const int n = static_cast<int>(d.code);

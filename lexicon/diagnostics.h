@@ -107,6 +107,11 @@ std::string cat(const Parts&... parts) {
 // A text from the source as a message shows it: escaped the way the word list writes
 // it (so blanks at the ends and tabs are visible) and cut to a readable length.
 std::string shown(std::string_view text);
+// The same for a message about how a text ends: a long text keeps its end, and the cut
+// is said in words ("（前略）") before the quote, never as an ellipsis that could be
+// taken for the text's own punctuation.
+// Quotes included: “Open...” or （前略）“…the last sixty bytes.”
+std::string quoted_ending(std::string_view text);
 
 // One line of Mervik.ERR without its line break:
 //   temp.trs(12): 错误 E103: ...    (a message about a line)

@@ -516,8 +516,8 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     const Ending et = ending_of(without_closing_insert(translation));
     if (eo.mark != et.mark) {
         diagnostics.add(Code::PunctuationMismatch, line,
-                        cat("结尾标点不一致：原文“", shown(original), "”", describe(eo), "，译文“", shown(translation),
-                            "”", describe(et)));
+                        cat("结尾标点不一致：原文", quoted_ending(original), describe(eo), "，译文",
+                            quoted_ending(translation), describe(et)));
     }
 }
 

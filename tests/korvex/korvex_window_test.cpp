@@ -261,7 +261,7 @@ TEST_F(KorvexWindowTest, ALibraryIsNotSavedOverAReadOnlyFileAndTheEditsStay) {
     Command(IDM_DELETE);
     Command(IDM_SAVE);
     ASSERT_EQ(answer.Seen().size(), 2u);
-    EXPECT_EQ(answer.Seen()[0].text, "删除条目“Save”吗?");
+    EXPECT_EQ(answer.Seen()[0].text, "删除条目“Save”吗？");
     EXPECT_EQ(answer.Seen()[1].text, "无法保存词库“" + path + "”：文件是只读的。\n修改仍保留在编辑器中。");
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(form.Table().size(), 4u);
@@ -305,7 +305,7 @@ TEST_F(KorvexWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
         Command(IDM_DELETE);
         ::SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
         ASSERT_EQ(answer.Seen().size(), 2u);
-        EXPECT_EQ(answer.Seen()[1].text, "词库“菜单词库.LIB”已修改。\n要保存修改吗?");
+        EXPECT_EQ(answer.Seen()[1].text, "词库“菜单词库.LIB”已修改。\n要保存修改吗？");
         EXPECT_EQ(answer.Seen()[1].buttons, (std::vector<std::string>{"是(&Y)", "否(&N)", "取消"}));
     }
     EXPECT_TRUE(::IsWindow(form.hwnd()));

@@ -179,6 +179,10 @@ const std::vector<Case> warning_cases = {
     {"ellipsis dropped",
      "Open...=打开\r\n",
      {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Open...”以省略号“...”结尾，译文“打开”没有结尾标点"}},
+    {"a long text shows its end, and says it was cut in words, not with an ellipsis",
+     repeat('a', 70) + ".=" + repeat('b', 30) + "\r\n",
+     {"temp.trs(1): 警告 W206: 结尾标点不一致：原文（前略）“" + repeat('a', 59) + ".”以句号“.”结尾，译文“" +
+      repeat('b', 30) + "”没有结尾标点"}},
     {"colon added",
      "Name=名称：\r\n",
      {"temp.trs(1): 警告 W206: 结尾标点不一致：原文“Name”没有结尾标点，译文“名称：”以冒号“：”结尾"}},
