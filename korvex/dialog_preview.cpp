@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "lexicon/diagnostics.h"
+#include "lexicon/fit_rule.h"
 #include "lexicon/pe_resources.h"
 #include "lexicon/unicode.h"
 
@@ -67,42 +69,14 @@ bool Fits(HWND control) {
     wchar_t name[32] = {};
     ::GetClassNameW(control, name, 32);
     const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-    bool wraps = false;
-    int margin = 0;
-    UINT prefix = 0;
-    if (::lstrcmpiW(name, L"Button") == 0) {
-        if ((style & (BS_ICON | BS_BITMAP)) != 0) return true;
-        switch (style & 0xF) {
-        case BS_PUSHBUTTON:
-        case BS_DEFPUSHBUTTON:
-            margin = 6;
-            break;
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-        case BS_RADIOBUTTON:
-        case BS_3STATE:
-        case BS_AUTO3STATE:
-        case BS_AUTORADIOBUTTON:
-            margin = 17;
-            break;
-        case BS_GROUPBOX:
-            margin = 16;
-            break;
-        default:
-            return true;
-        }
-        wraps = (style & BS_MULTILINE) != 0;
-    } else if (::lstrcmpiW(name, L"Static") == 0) {
-        const LONG kind = style & SS_TYPEMASK;
-        if (kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT) {
-            wraps = true;
-        } else if (kind != SS_SIMPLE && kind != SS_LEFTNOWORDWRAP) {
-            return true;
-        }
-        if ((style & SS_NOPREFIX) != 0) prefix = DT_NOPREFIX;
-    } else {
-        return true;
-    }
+    // Class names of the controls measured are ASCII.
+    std::string narrow;
+    for (const wchar_t* c = name; *c != 0; ++c) narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+    const lexicon::FitRule rule = lexicon::fit_rule(narrow, static_cast<std::uint32_t>(style));
+    if (!rule.measured) return true;
+    bool wraps = rule.wraps;
+    const int margin = rule.margin;
+    const UINT prefix = rule.no_prefix ? DT_NOPREFIX : 0;
     const int length = ::GetWindowTextLengthW(control);
     if (length == 0) return true;
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "lexicon/fit_rule.h"
 #include "mervik/fit_check.h"
 
 namespace mervik {
@@ -72,42 +73,11 @@ class GdiMeasurer final : public TextMeasurer {
 public:
     std::optional<Fit> measure(const lexicon::DialogPlace& place, std::string_view gbk_text) override {
         if (dc_.get() == nullptr) return std::nullopt;
-        bool wraps = false;
-        int margin = 0;
-        UINT prefix = 0;
-        if (place.class_name == "BUTTON") {
-            if ((place.style & (BS_ICON | BS_BITMAP)) != 0) return std::nullopt;
-            switch (place.style & 0xF) {
-            case BS_PUSHBUTTON:
-            case BS_DEFPUSHBUTTON:
-                margin = 6;  // the button's edges and focus rectangle
-                break;
-            case BS_CHECKBOX:
-            case BS_AUTOCHECKBOX:
-            case BS_RADIOBUTTON:
-            case BS_3STATE:
-            case BS_AUTO3STATE:
-            case BS_AUTORADIOBUTTON:
-                margin = 17;  // the box and the gap after it
-                break;
-            case BS_GROUPBOX:
-                margin = 16;  // the frame's corner before the text and after it
-                break;
-            default:
-                return std::nullopt;
-            }
-            wraps = (place.style & BS_MULTILINE) != 0;
-        } else if (place.class_name == "STATIC") {
-            const std::uint32_t kind = place.style & SS_TYPEMASK;
-            if (kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT) {
-                wraps = true;
-            } else if (kind != SS_SIMPLE && kind != SS_LEFTNOWORDWRAP) {
-                return std::nullopt;
-            }
-            if ((place.style & SS_NOPREFIX) != 0) prefix = DT_NOPREFIX;
-        } else {
-            return std::nullopt;
-        }
+        const lexicon::FitRule rule = lexicon::fit_rule(place.class_name, place.style);
+        if (!rule.measured) return std::nullopt;
+        bool wraps = rule.wraps;
+        const int margin = rule.margin;
+        const UINT prefix = rule.no_prefix ? DT_NOPREFIX : 0;
         const DialogFont& font = font_for(place);
         if (font.base_x == 0) return std::nullopt;
         const Selected selected(dc_.get(),

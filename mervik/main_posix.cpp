@@ -54,8 +54,9 @@ public:
     int get() const { return fd_; }
     // Closes now and reports the result: a failed close can mean lost data.
     bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-    void reset() {
-        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    void reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
     }
 
 private:
@@ -146,6 +147,20 @@ private:
     IoError error_;
 };
 
+// Opens a file to read and tells its size; a folder is refused.
+bool open_for_reading(const std::string& path, Fd& fd, struct stat& st, IoError& error) {
+    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        error = from_errno(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = from_errno(EISDIR);
+        return false;
+    }
+    return true;
+}
+
 class PosixPlatform final : public Platform {
 public:
     PosixPlatform() {
@@ -155,16 +170,9 @@ public:
 
     bool read_range(const std::string& path, std::uint64_t offset, std::size_t size, std::string& contents,
                     IoError& error) override {
-        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        Fd fd;
         struct stat st {};
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
-            error = from_errno(errno);
-            return false;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            error = from_errno(EISDIR);
-            return false;
-        }
+        if (!open_for_reading(path, fd, st, error)) return false;
         const std::uint64_t length = static_cast<std::uint64_t>(st.st_size);
         contents.resize(offset >= length ? 0
                                          : static_cast<std::size_t>(std::min<std::uint64_t>(size, length - offset)));
@@ -185,16 +193,9 @@ public:
     }
 
     bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) override {
-        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        Fd fd;
         struct stat st {};
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
-            error = from_errno(errno);
-            return false;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            error = from_errno(EISDIR);
-            return false;
-        }
+        if (!open_for_reading(path, fd, st, error)) return false;
         if (static_cast<std::uint64_t>(st.st_size) > max_bytes) {
             error = {IoFailure::TooLarge, 0};
             return false;

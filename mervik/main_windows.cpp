@@ -110,18 +110,44 @@ private:
     IoError error_;
 };
 
+// Opens a file to read, others may go on reading and writing it, and tells its size.
+bool open_for_reading(const std::string& path, DWORD access_hint, File& file, std::uint64_t& size, IoError& error) {
+    file.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             access_hint, nullptr));
+    LARGE_INTEGER length{};
+    if (!file.valid() || !::GetFileSizeEx(file.get(), &length)) {
+        error = last_error();
+        return false;
+    }
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    return true;
+}
+
+// Fills `contents` from the file's position on, in reads of at most 1 GB; a file that
+// ended sooner leaves `contents` as long as what was read.
+bool read_into(File& file, std::string& contents, IoError& error) {
+    std::size_t have = 0;
+    while (have < contents.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(contents.size() - have, 1u << 30));
+        if (!::ReadFile(file.get(), contents.data() + have, want, &got, nullptr)) {
+            error = last_error();
+            return false;
+        }
+        if (got == 0) break;
+        have += got;
+    }
+    contents.resize(have);
+    return true;
+}
+
 class WindowsPlatform final : public Platform {
 public:
     bool read_range(const std::string& path, std::uint64_t offset, std::size_t size, std::string& contents,
                     IoError& error) override {
-        File file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_RANDOM_ACCESS, nullptr));
-        LARGE_INTEGER length{};
-        if (!file.valid() || !::GetFileSizeEx(file.get(), &length)) {
-            error = last_error();
-            return false;
-        }
-        const auto total = static_cast<std::uint64_t>(length.QuadPart);
+        File file;
+        std::uint64_t total = 0;
+        if (!open_for_reading(path, FILE_FLAG_RANDOM_ACCESS, file, total, error)) return false;
         contents.resize(offset >= total ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, total - offset)));
         LARGE_INTEGER at{};
         at.QuadPart = static_cast<LONGLONG>(offset);
@@ -129,19 +155,7 @@ public:
             error = last_error();
             return false;
         }
-        std::size_t have = 0;
-        while (have < contents.size()) {
-            DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(contents.size() - have, 1u << 30));
-            if (!::ReadFile(file.get(), contents.data() + have, want, &got, nullptr)) {
-                error = last_error();
-                return false;
-            }
-            if (got == 0) break;
-            have += got;
-        }
-        contents.resize(have);
-        return true;
+        return read_into(file, contents, error);
     }
 
     bool read_file(const std::string& path, std::size_t max_bytes, std::string& contents, IoError& error) override {
@@ -149,31 +163,15 @@ public:
             error = {IoFailure::IsDirectory, 0};
             return false;
         }
-        File file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        LARGE_INTEGER size{};
-        if (!file.valid() || !::GetFileSizeEx(file.get(), &size)) {
-            error = last_error();
-            return false;
-        }
-        if (static_cast<unsigned long long>(size.QuadPart) > max_bytes) {
+        File file;
+        std::uint64_t total = 0;
+        if (!open_for_reading(path, FILE_FLAG_SEQUENTIAL_SCAN, file, total, error)) return false;
+        if (total > max_bytes) {
             error = {IoFailure::TooLarge, 0};
             return false;
         }
-        contents.resize(static_cast<std::size_t>(size.QuadPart));
-        std::size_t have = 0;
-        while (have < contents.size()) {
-            DWORD got = 0;
-            if (!::ReadFile(file.get(), contents.data() + have, static_cast<DWORD>(contents.size() - have), &got,
-                            nullptr)) {
-                error = last_error();
-                return false;
-            }
-            if (got == 0) break;
-            have += got;
-        }
-        contents.resize(have);
-        return true;
+        contents.resize(static_cast<std::size_t>(total));
+        return read_into(file, contents, error);
     }
 
     std::unique_ptr<AtomicFile> create_atomic(const std::string& path, IoError& error) override {

@@ -16,6 +16,7 @@
 #include "korvex/dialog_preview.h"
 #include "korvex/korvex_form.h"
 #include "korvex/resource_ids.h"
+#include "korvex_pump.h"
 #include "tests/support/gui_harness.h"
 #include "win/gbk.h"
 
@@ -23,18 +24,6 @@ namespace korvex {
 namespace {
 
 using harness::ModalAnswerer;
-
-void Pump(int ms = 0) {
-    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
-    MSG msg;
-    do {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
-}
 
 std::string WineFile(const char* name) {
     for (const char* folder : {"Z:\\usr\\lib\\i386-linux-gnu\\wine\\i386-windows\\",

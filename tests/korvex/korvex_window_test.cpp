@@ -14,6 +14,7 @@
 #include "korvex/korvex_form.h"
 #include "korvex/library_io.h"
 #include "korvex/resource_ids.h"
+#include "korvex_pump.h"
 #include "lexicon/byte_sink.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
@@ -25,19 +26,6 @@ namespace {
 
 using harness::ModalAnswerer;
 using harness::SeenBox;
-
-// The program's own loop is a wide one (korvex/main.cpp).
-void Pump(int ms = 0) {
-    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
-    MSG msg;
-    do {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
-}
 
 std::string Library(const std::string& source, const std::string& description) {
     lexicon::Diagnostics diagnostics;
