@@ -9,6 +9,7 @@
 #include "documents/batchild.h"
 #include "documents/document_rules.h"
 #include "documents/frame.h"
+#include "win/wait_cursor.h"
 
 namespace documents {
 
@@ -79,6 +80,7 @@ void OpenDocument(Frame& frame) {
     std::string chosen;
     FileType type = FileType::Text;
     if (!RunOpenDialog(frame, chosen, type)) return;
+    win::WaitCursor waiting;  // a long file takes seconds to read and lay out
     TMdiChild* document = TMdiChild::Create(frame);
     RichEditor& editor = document->Editor();
     editor.SetMode(type == FileType::Text ? TextMode::Plain : TextMode::Rich);

@@ -17,6 +17,7 @@
 #include "win/gbk.h"
 #include "win/handles.h"
 #include "win/safe_save.h"
+#include "win/wait_cursor.h"
 
 namespace documents {
 
@@ -793,7 +794,10 @@ std::string RichEditor::SavedBytes() const {
     return win::WideToGbk(std::wstring_view(reinterpret_cast<const wchar_t*>(out.data()), out.size() / 2));
 }
 
-void RichEditor::SaveToFile(const std::string& path) const { win::WriteFileSafely(path, SavedBytes()); }
+void RichEditor::SaveToFile(const std::string& path) const {
+    win::WaitCursor waiting;
+    win::WriteFileSafely(path, SavedBytes());
+}
 
 // ---- redrawing ------------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 #include "generation/line_breaks.h"
 #include "win/error_display.h"
 #include "win/handles.h"
+#include "win/wait_cursor.h"
 
 namespace generation {
 
@@ -127,6 +128,7 @@ void RunGeneration(documents::Frame& frame, ConfirmSlot& properties) {
     if (dialog.ShowModal() != TConfirm::kModalOk) return;
 
     {
+        win::WaitCursor waiting;
         UpdateBracket writing(editor);
         WriteSourceFile(WithCrLfLineBreaks(editor.Text()));
     }

@@ -7,6 +7,7 @@
 #include "documents/batchild.h"
 #include "search/text_search.h"
 #include "win/error_display.h"
+#include "win/wait_cursor.h"
 
 namespace search {
 
@@ -158,6 +159,7 @@ void FindReplace::ReplaceDialog1Replace(bool all) {
 // Every occurrence from the start of the text to its end, set into the editor in
 // one step that is not recorded for undo; the caret ends behind the last replacement.
 void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
+    win::WaitCursor waiting;
     documents::RichEditor& editor = document.Editor();
     std::string what = replaceDialog1_.FindWhat();
     std::string text = editor.Text();

@@ -421,6 +421,35 @@ TEST_F(FindReplaceTest, ReplaceAllOverALongText) {
     EXPECT_EQ(sel.length, 3);
 }
 
+// Replace All in a long text freezes the window for a while: the cursor says so while
+// it works, seen from inside, where the editor tells its window of the change.
+HCURSOR g_cursorDuringChange = nullptr;
+
+LRESULT CALLBACK SeeCursorAtChange(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_COMMAND && HIWORD(call->wParam) == EN_CHANGE)
+        g_cursorDuringChange = ::GetCursor();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(FindReplaceTest, ReplaceAllShowsTheWaitCursorWhileItWorks) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += "词条 old " + std::to_string(i) + "\r\n";
+    auto* doc = NewDocument(text);
+    HWND dialog = OpenReplace();
+    Fill(dialog, "old", false, false, "新的");
+    const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+    ::SetCursor(arrow);
+    g_cursorDuringChange = nullptr;
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, SeeCursorAtChange, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    Press(dialog, kReplaceAllButton);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_NE(doc->Editor().Text().find("新的"), std::string::npos);
+    EXPECT_EQ(g_cursorDuringChange, ::LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), arrow);
+}
+
 // A rich text keeps its formatting through Replace All, whether its formatting varies
 // (each hit is replaced where it stands) or is one format throughout (the new text
 // takes that format), also when the hits are spread over a long text.
