@@ -486,8 +486,7 @@ void Reader::read_header(std::string_view header) {
 }
 
 // The field's text in GBK. Bytes that are not valid in the charset are an error; a
-// character that GBK lacks or that the word list cannot hold leaves the entry out with a
-// warning. Either is reported with the line of the string it stands in.
+// character that GBK lacks, or NUL, leaves the entry out with a warning. Either is reported with the line of the string it stands in.
 Reader::Converted Reader::convert(const Field& field, std::string& gbk) {
     gbk.clear();
     for (std::size_t k = 0; k < field.pieces.size(); ++k) {
@@ -529,9 +528,11 @@ Reader::Converted Reader::convert(const Field& field, std::string& gbk) {
                     break;
                 }
             }
-            if (cp < 0x20 ? (cp != '\t' && cp != '\n' && cp != '\r') : cp == 0x7F) {
+            // Control characters come in as the word list's escapes; only NUL cannot,
+            // since a program looks its texts up as NUL-terminated strings.
+            if (cp == 0) {
                 return leave_out(import_.control,
-                                 cat("条目中有控制字符 ", code_point_name(cp), "，词表中写不出来，这个条目不导入"));
+                                 "条目中有 NUL 字符 U+0000（\\0），程序按以 NUL 结尾的字符串查找文字，这个条目不导入");
             }
             if (!unicode::append_gbk(cp, gbk)) {
                 return leave_out(import_.no_gbk,

@@ -10,8 +10,8 @@ namespace lexicon {
 
 // The word list (GBK, CR LF) that holds the PO file's entries, converted from the
 // charset that its header declares (UTF-8 without a header). Entries the word-list
-// format cannot hold (msgctxt, plural forms, obsolete entries, a character that GBK
-// lacks, a control character) and fuzzy entries are left out with a warning each, and
+// format cannot hold (a conflicting msgctxt, plural forms, obsolete entries, a character
+// that GBK lacks, NUL) and fuzzy entries are left out with a warning each, and
 // everything else is imported; an entry flagged no-c-format gets the placeholder
 // opt-out comment. Messages name the PO file's lines. Bytes that are not valid in the
 // declared charset are an error; when `diagnostics` counts an error afterwards, nothing
@@ -21,7 +21,7 @@ struct PoImport {
     std::size_t entries = 0;
     // The entries left out, by reason.
     std::size_t no_gbk = 0;
-    std::size_t control = 0;
+    std::size_t control = 0;  // NUL: every other control character comes in escaped
     std::size_t context = 0;
     std::size_t plural = 0;
     std::size_t fuzzy = 0;

@@ -60,6 +60,18 @@ void append_escaped(std::string_view utf8, std::string& out) {
         case '\r':
             out += "\\r";
             break;
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
         default: {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\%03o", static_cast<unsigned>(static_cast<unsigned char>(c)));

@@ -55,9 +55,32 @@ char unescape(char c) {
         return '\n';
     case 'r':
         return '\r';
+    case 'a':
+        return '\a';
+    case 'b':
+        return '\b';
+    case 'f':
+        return '\f';
+    case 'v':
+        return '\v';
     default:
         return 0;
     }
+}
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The control bytes that \xHH may write: the ones without a letter escape of their own.
+// Everything else has one way to be written, so a list reads the same everywhere.
+constexpr bool needs_hex_escape(unsigned char c) {
+    return (c >= 0x01 && c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\a' && c != '\b' && c != '\f' &&
+            c != '\v') ||
+           c == 0x7F;
 }
 
 // True when none of the eight bytes at p needs a look of its own: each is printable
@@ -255,6 +278,26 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                     cat("第 ", column(i), " 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"));
                 return line_end(i);
             }
+            if (base[i + 1] == 'x') {
+                const int high = i + 2 < size ? hex_digit(base[i + 2]) : -1;
+                const int low = high >= 0 && i + 3 < size ? hex_digit(base[i + 3]) : -1;
+                const auto value = static_cast<unsigned char>(high * 16 + low);
+                if (low < 0 || !needs_hex_escape(value)) {
+                    // Only ASCII goes into the quote: a double-byte character stays whole.
+                    std::size_t shown_end = i + 2;
+                    while (shown_end < i + 4 && shown_end < size && base[shown_end] > 0x20 && base[shown_end] < 0x7F)
+                        ++shown_end;
+                    diagnostics.add(Code::BadEscape, line,
+                                    cat("第 ", column(i), " 列的转义序列“", std::string_view(base + i, shown_end - i),
+                                        "”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F 中"
+                                        "没有字母转义的控制字符（\\x1B、\\x1F 等）"));
+                    return line_end(i);
+                }
+                base[out++] = static_cast<char>(value);
+                kept = out;
+                i += 4;
+                continue;
+            }
             const char decoded = unescape(base[i + 1]);
             if (decoded == 0) {
                 const std::string_view rest(base + i + 1, size - i - 1);
@@ -264,7 +307,7 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 } else {
                     diagnostics.add(Code::BadEscape, line,
                                     cat("第 ", column(i), " 列的转义序列“\\", rest.substr(0, gbk::char_length(rest, 0)),
-                                        "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"));
+                                        "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r \\a \\b \\f \\v \\xHH"));
                 }
                 return line_end(i);
             }
@@ -381,6 +424,29 @@ void WordList::grow_index() {
     slots_ = std::move(bigger);
 }
 
+std::string control_escape(unsigned char c) {
+    switch (c) {
+    case '\a':
+        return "\\a";
+    case '\b':
+        return "\\b";
+    case '\f':
+        return "\\f";
+    case '\v':
+        return "\\v";
+    case '\t':
+        return "\\t";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    default: {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        return {'\\', 'x', digits[c >> 4], digits[c & 15]};
+    }
+    }
+}
+
 std::string escape_text(std::string_view text, EscapeFor where) {
     std::size_t lead = 0;
     while (lead < text.size() && text[lead] == ' ') ++lead;
@@ -404,6 +470,8 @@ std::string escape_text(std::string_view text, EscapeFor where) {
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            out += control_escape(static_cast<unsigned char>(c));
         } else if (where == EscapeFor::Original && (c == '=' || (c == ';' && i == 0))) {
             out += '\\';
             out += c;

@@ -92,9 +92,13 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics);
 std::uint32_t utf8_evidence_line(std::string_view source);
 
 // Writes a text the way a word list spells it, so that reading it back gives the same
-// bytes: backslash, tab, CR and LF always escaped, blanks at either end as \s, and for
-// an original also '=' and a leading ';'.
+// bytes: backslash and every control byte always escaped (\t \n \r \a \b \f \v, the
+// others as \xHH), blanks at either end as \s, and for an original also '=' and a
+// leading ';'.
 enum class EscapeFor { Original, Translation };
 std::string escape_text(std::string_view text, EscapeFor where);
+
+// The escape that writes one control byte (below 0x20, or 0x7F) in a word list.
+std::string control_escape(unsigned char c);
 
 }  // namespace lexicon

@@ -130,7 +130,7 @@ std::string left_out_summary(const PoImport& imported) {
         reasons += cat(what, " ", count, " 个");
     };
     reason(imported.no_gbk, "有 GBK 中没有的字符");
-    reason(imported.control, "有控制字符");
+    reason(imported.control, "有 NUL 字符");
     reason(imported.context, "上下文冲突");
     reason(imported.plural, "有复数形式");
     reason(imported.fuzzy, "标为 fuzzy");

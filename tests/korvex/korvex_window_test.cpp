@@ -284,6 +284,35 @@ TEST_F(KorvexWindowTest, EnterEditsTheFocusedEntryWithItsEscapesShown) {
     EXPECT_EQ(Column(1)[0], "制表符\\\\");
 }
 
+// Control characters from a catalogue (a bell, a field separator) are held raw in the
+// library; the list and the dialog show them as the word list writes them, and what is
+// typed that way is stored raw again.
+TEST_F(KorvexWindowTest, ControlCharactersAreShownAndEditedAsEscapes) {
+    WriteAll(path, Library("Ring\\a=响铃\\a\r\nyes\\x1Fy=是\\x1Fy\r\n", ""));
+    ASSERT_TRUE(form.OpenFile(path));
+    EXPECT_EQ(form.Table().at(1).translation, "是\x1Fy");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"Ring\\a", "yes\\x1Fy"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"响铃\\a", "是\\x1Fy"}));
+    ::SetFocus(form.List());
+    ListView_SetItemState(form.List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    std::string original, translation;
+    ModalAnswerer answer;
+    answer.Then([&](HWND dialog) {
+        original = harness::WindowText(::GetDlgItem(dialog, IDC_ORIGINAL));
+        translation = harness::WindowText(::GetDlgItem(dialog, IDC_TRANSLATION));
+        ::SetDlgItemTextW(dialog, IDC_ORIGINAL, L"yes\\x1Fy\\b");
+        ::SetDlgItemTextW(dialog, IDC_TRANSLATION, L"\\v\\f是\\x1Fy\\b");
+        ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    Command(IDM_CHANGE);
+    EXPECT_EQ(answer.Unanswered(), 0u);
+    EXPECT_EQ(original, "yes\\x1Fy");
+    EXPECT_EQ(translation, "是\\x1Fy");
+    EXPECT_EQ(form.Table().at(1).original, "yes\x1Fy\b");
+    EXPECT_EQ(form.Table().at(1).translation, "\v\f是\x1Fy\b");
+    EXPECT_EQ(Column(1)[1], "\\v\\f是\\x1Fy\\b");
+}
+
 TEST_F(KorvexWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
     ASSERT_TRUE(form.OpenFile(path));
     ListView_SetItemState(form.List(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

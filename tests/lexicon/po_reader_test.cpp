@@ -83,17 +83,21 @@ const std::vector<Case> imports = {
      "Kept=k\r\n",
      {"zh.po(5): 警告 W209: 有复数形式（msgid_plural）的条目不导入：词库格式没有复数形式",
       "zh.po(10): 警告 W209: 已作废的条目（#~）不导入", "zh.po(13): 警告 W209: 已作废的条目（#~）不导入"}},
-    {"an entry with a character GBK lacks or a control character is left out, the rest comes in",
+    {"an entry with a character GBK lacks or NUL is left out, the rest comes in",
      utf8_header + "msgid \"Smile\"\nmsgstr \"\xF0\x9F\x98\x80\"\n\n"
                    "msgid \"Hangul\"\nmsgstr \"\"\n\"ok\"\n\"\xED\x95\x9C\"\n\n"
                    "msgid \"(C) 2024\xC2\xA0x\"\nmsgstr \"\xC2\xA9 2024\"\n\n"
-                   "msgid \"Bell\\a\"\nmsgstr \"b\"\n\n"
+                   "msgid \"Nul\\0\"\nmsgstr \"b\"\n\n"
                    "msgid \"Kept\"\nmsgstr \"\xE4\xBF\x9D\xE7\x95\x99\"\n",
      "Kept=保留\r\n",
      {"zh.po(6): 警告 W230: 条目中的字符 U+1F600 在 GBK 中没有，这个条目不导入",
       "zh.po(11): 警告 W230: 条目中的字符 U+D55C 在 GBK 中没有，这个条目不导入",
       "zh.po(13): 警告 W230: 条目中的字符 U+00A0 在 GBK 中没有，这个条目不导入",
-      "zh.po(16): 警告 W230: 条目中有控制字符 U+0007，词表中写不出来，这个条目不导入"}},
+      "zh.po(16): 警告 W230: 条目中有 NUL 字符 U+0000（\\0），程序按以 NUL 结尾的字符串查找文字，这个条目不导入"}},
+    {"control characters come in as the word list's escapes",
+     utf8_header + "msgid \"Ring\\a%s\"\nmsgstr \"\\x07\\b\\f\\v\\037%s\\177\"\n",
+     "Ring\\a%s=\\a\\b\\f\\v\\x1F%s\\x7F\r\n",
+     {}},
     {"fuzzy entries are left out, a fuzzy header is not",
      "#, fuzzy\nmsgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n#: a.c:1\n#, fuzzy, "
      "c-format\nmsgid \"%s?\"\nmsgstr \"%s\xEF\xBC\x9F\"\n\n"

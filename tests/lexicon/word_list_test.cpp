@@ -45,6 +45,10 @@ const std::vector<Case> cases = {
     {"escaped blanks are kept", "\\sName:\\s=\\s名称：\\s\n", {{" Name: ", " 名称： "}}},
     {"blanks between an escaped blank and the equals sign are dropped", "a\\s  =b\n", {{"a ", "b"}}},
     {"backslash, tab and line breaks", "C:\\\\dir=a\\tb\\r\\nc\n", {{"C:\\dir", "a\tb\r\nc"}}},
+    {"control characters: letter escapes and \\xHH in either case",
+     "Ring\\a\\b=\\f\\v\\x1B\\x1f\\x7F\\x01\n",
+     {{"Ring\a\b", "\f\v\x1B\x1F\x7F\x01"}}},
+    {"an escaped control byte is text, not a blank to drop", "a\\x1F=b\\v\n", {{"a\x1F", "b\v"}}},
     {"original starting with a semicolon", "\\;x=y\n", {{";x", "y"}}},
     {"semicolon later in a line is text", "a;b=c;d\n", {{"a;b", "c;d"}}},
     {"comments and blank lines", "; c1\n   ; c2\n\n   \n\t\na=b\n", {{"a", "b"}}},
@@ -85,8 +89,8 @@ TEST(WordList, ManyEntriesFindTheirDuplicates) {
 
 TEST(EscapeText, ReadsBackAsTheSameBytes) {
     const std::vector<std::string> texts = {
-        "plain",    " lead",       "trail ",   "  both  ", "a=b", ";semi", "a;b",   "tab\there",
-        "cr\rlf\n", "back\\slash", "\x81\x5C", "中 文",    "\t",  " ",     "a \t ",
+        "plain",    " lead", "trail ", "  both  ", "a=b",   ";semi",  "a;b",   "tab\there", "cr\rlf\n", "back\\slash",
+        "\x81\x5C", "中 文", "\t",     " ",        "a \t ", "bell\a", "\x1F;", "\x7F\x01",  "\b\f\v",   "\x1Bx1B",
     };
     for (const std::string& original : texts) {
         for (const std::string& translation : texts) {

@@ -62,7 +62,31 @@ const std::vector<Case> error_cases = {
      {"temp.trs(1): 错误 E103: 第 5 列的字节 0xFF 不是合法的 GBK 字符"}},
     {"unknown escape",
      "a\\q=b\r\n",
-     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\q”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r"}},
+     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\q”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r \\a \\b "
+      "\\f \\v \\xHH"}},
+    {"a raw bell stays an error although its escape is fine",
+     "Ring\\a=\x07\r\n",
+     {"temp.trs(1): 错误 E103: 第 8 列是控制字符 0x07，词库中不能出现"}},
+    {"\\x with one hex digit",
+     "a\\x1=b\r\n",
+     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\x1=”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F "
+      "中没有字母转义的控制字符（\\x1B、\\x1F 等）"}},
+    {"\\x for NUL",
+     "a=b\\x00\r\n",
+     {"temp.trs(1): 错误 E104: 第 4 列的转义序列“\\x00”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F "
+      "中没有字母转义的控制字符（\\x1B、\\x1F 等）"}},
+    {"\\x for a printable byte",
+     "a\\x41=b\r\n",
+     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\x41”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F "
+      "中没有字母转义的控制字符（\\x1B、\\x1F 等）"}},
+    {"\\x for a byte with a letter escape",
+     "a\\x0a=b\r\n",
+     {"temp.trs(1): 错误 E104: 第 2 列的转义序列“\\x0a”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F "
+      "中没有字母转义的控制字符（\\x1B、\\x1F 等）"}},
+    {"\\x at the end of the line",
+     "a=b\\x\r\n",
+     {"temp.trs(1): 错误 E104: 第 4 列的转义序列“\\x”无效；\\x 后面是两位十六进制数，只用于 01～1F 和 7F "
+      "中没有字母转义的控制字符（\\x1B、\\x1F 等）"}},
     {"backslash at the end of the line",
      "a=b\\\r\n",
      {"temp.trs(1): 错误 E104: 第 4 列的反斜杠“\\”在行尾，后面缺少要转义的字符（反斜杠本身写作 \\\\）"}},

@@ -96,24 +96,63 @@ TEST(ImportPo, LeavesOutOnlyWhatTheWordListCannotHoldAndCountsItByReason) {
     p.files["in.po"] =
         "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
         "msgid \"Copyright\"\nmsgstr \"\xC2\xA9\"\n\n"
-        "msgid \"Alert\\a\"\nmsgstr \"\xE8\xAD\xA6\xE5\x91\x8A\\a\"\n\n"
+        "msgid \"Nul\\0\"\nmsgstr \"\xE8\xAD\xA6\xE5\x91\x8A\\0\"\n\n"
         "msgctxt \"menu\"\nmsgid \"Save\"\nmsgstr \"\xE5\xAD\x98\xE7\x9B\x98\"\n\n"
         "msgid \"Save\"\nmsgstr \"\xE4\xBF\x9D\xE5\xAD\x98\"\n\n"
         "msgid \"%d%% done\"\nmsgstr \"\xE5\xAE\x8C\xE6\x88\x90 %d\"\n\n"
         "msgctxt \"toolbar\"\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n\n"
-        "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n";
+        "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"\xE6\x89\x93\xE5\xBC\x80\"\n\n"
+        "msgid \"Alert\\a\"\nmsgstr \"\xE8\xAD\xA6\xE5\x91\x8A\\a\"\n";
     EXPECT_EQ(run({"--import-po", "in.po", "-o", "out.txt"}, p), 0);
     // The two contexts of "Open" agree: one entry without them. The menu's "Save" differs
     // from the plain "Save": a lookup by the original cannot tell them apart.
-    EXPECT_EQ(p.files["out.txt"], "Save=保存\r\n%d%% done=完成 %d\r\nOpen=打开\r\n");
+    EXPECT_EQ(p.files["out.txt"], "Save=保存\r\n%d%% done=完成 %d\r\nAlert\\a=警告\\a\r\nOpen=打开\r\n");
     const std::vector<std::string> lines = p.message_lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "in.po(10): 警告 W231: 带 msgctxt（上下文）的条目与第 14 行的条目原文相同、译文不同；"
                         "词库只按原文查找，分不开这两个条目，这一条不导入"),
               lines.end());
     EXPECT_EQ(lines.back(),
-              "已生成词库源文件“out.txt”：3 个条目；去掉了 2 个条目的上下文（msgctxt）；未导入 3 个（有 GBK "
-              "中没有的字符 1 个，有控制字符 1 个，上下文冲突 1 个）。");
+              "已生成词库源文件“out.txt”：4 个条目；去掉了 2 个条目的上下文（msgctxt）；未导入 3 个（有 GBK "
+              "中没有的字符 1 个，有 NUL 字符 1 个，上下文冲突 1 个）。");
+}
+
+// Control characters of real catalogues (a prompt's bell, a field separator between the
+// answers of a yes/no question, a vertical tab) come through a PO file, a word list and
+// a library and go back out as the same characters. msgunfmt writes the ones without a
+// letter escape as raw bytes, so some inputs here hold them raw.
+TEST(PoControlCharacters, ComeBackFromTheLibraryAsTheSameCharacters) {
+    const struct {
+        const char* name;
+        std::string msgid, msgstr;  // as the PO file writes them
+        std::string line;           // the word list's line
+        std::string exported;       // the entry of the PO file exported from the library
+    } cases[] = {
+        {"U+0007 alert", "\\aDone", "\\a\xE5\xAE\x8C\xE6\x88\x90", "\\aDone=\\a完成",
+         "msgid \"\\aDone\"\nmsgstr \"\\a\xE5\xAE\x8C\xE6\x88\x90\"\n"},
+        {"U+001F written raw", "yes\x1Fy", "\xE6\x98\xAF\x1Fy", "yes\\x1Fy=是\\x1Fy",
+         "msgid \"yes\\037y\"\nmsgstr \"\xE6\x98\xAF\\037y\"\n"},
+        {"U+000B vertical tab", "a\\vb", "\xE7\x94\xB2\\v\xE4\xB9\x99", "a\\vb=甲\\v乙",
+         "msgid \"a\\vb\"\nmsgstr \"\xE7\x94\xB2\\v\xE4\xB9\x99\"\n"},
+        {"U+000C form feed in octal", "Page\\014", "\xE9\xA1\xB5\\f", "Page\\f=页\\f",
+         "msgid \"Page\\f\"\nmsgstr \"\xE9\xA1\xB5\\f\"\n"},
+        {"U+0008 backspace with a placeholder", "%s\\b", "\\x08%s", "%s\\b=\\b%s",
+         "#, c-format\nmsgid \"%s\\b\"\nmsgstr \"\\b%s\"\n"},
+        {"U+007F and U+001B", "\\x1B[0m\x7F", "\\033[0m\\177", "\\x1B[0m\\x7F=\\x1B[0m\\x7F",
+         "msgid \"\\033[0m\\177\"\nmsgstr \"\\033[0m\\177\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryPlatform p;
+        p.files["in.po"] = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\nmsgid \"" + c.msgid +
+                           "\"\nmsgstr \"" + c.msgstr + "\"\n";
+        ASSERT_EQ(run({"--import-po", "in.po", "-o", "list.trs"}, p), 0) << p.files["prog/Mervik.ERR"];
+        EXPECT_EQ(p.files["list.trs"], c.line + "\r\n");
+        ASSERT_EQ(run({"list.trs", "LIB\\c", "说明"}, p), 0) << p.files["prog/Mervik.ERR"];
+        ASSERT_EQ(run({"--export-po", "LIB\\c.LIB", "-o", "out.po"}, p), 0) << p.files["prog/Mervik.ERR"];
+        const std::string& out = p.files["out.po"];
+        EXPECT_EQ(out.substr(out.find("\n\n") + 2), c.exported);
+    }
 }
 
 // Runs that write nothing: the older file of the same name stays, and Mervik.ERR says why.
