@@ -1,6 +1,7 @@
 #include "documents/document_rules.h"
 
 #include "documents/gbk_text.h"
+#include "documents/text_encoding.h"
 #include "lexicon/gbk.h"
 
 namespace documents {
@@ -45,6 +46,18 @@ std::string PathToOpen(std::string_view chosen, FileType type) {
 
 std::string NotGbkWarning(std::string_view path) {
     return "文件" + std::string(path) + "中有不是GBK编码的字节。\r\n如果存盘，这些字节将被改变。";
+}
+
+std::string Utf8Question(std::string_view path) {
+    return "文件" + std::string(path) +
+           "是UTF-"
+           "8编码的，不是GBK编码。\r\n要把它转换为GBK吗？\r\n\r\n选“否”则按GBK读入：不是GBK编码的字节显示为替换字符，"
+           "存盘时这些字节将被改变。";
+}
+
+std::string MissingCharactersMessage(const std::vector<char32_t>& missing) {
+    return "以下字符在GBK中没有，已换成“?”：\r\n" + CodePointList(missing, kMissingListed) +
+           "\r\n存盘前请检查这些位置。";
 }
 
 bool EditFits(std::size_t textBytes, std::size_t removedBytes, std::size_t addedBytes) {

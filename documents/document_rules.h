@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "win/file_messages.h"
 
@@ -48,6 +49,14 @@ using win::kFailedToSaveStream;
 // The box shown when a plain-text file holds bytes that the next save would change.
 extern const char* const kNotGbkCaption;
 std::string NotGbkWarning(std::string_view path);
+
+// The question asked (under kNotGbkCaption) when a plain-text file is UTF-8 and not
+// GBK: Yes converts it to GBK, No reads its bytes as GBK.
+std::string Utf8Question(std::string_view path);
+// What the conversion could not keep: the characters GBK lacks, by code point (a
+// message box speaks GBK, so it cannot show them), at most kMissingListed of them.
+inline constexpr std::size_t kMissingListed = 20;
+std::string MissingCharactersMessage(const std::vector<char32_t>& missing);
 
 // Typing and pasting stop at this many bytes of text; loading a file does not.
 inline constexpr std::size_t kMaxTypedBytes = 655360;

@@ -88,9 +88,20 @@ void OpenDocument(Frame& frame) {
     frame.DialogMemory().openName = path;
     document->SetFilePath(path);
     // A file that cannot be read leaves the window open, empty and unmodified.
-    RichEditor::LoadReport report = editor.LoadFromFile(path);
-    editor.SetModified(false);
-    if (report.notGbk) {
+    bool asked = false;
+    RichEditor::LoadReport report = editor.LoadFromFile(path, [&] {
+        asked = true;
+        std::string question = Utf8Question(path);
+        return ::MessageBoxA(nullptr, question.c_str(), kNotGbkCaption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
+               IDYES;
+    });
+    // A converted text is not what the file holds until it is saved.
+    editor.SetModified(report.convertedFromUtf8);
+    if (!report.missing.empty()) {
+        std::string text = MissingCharactersMessage(report.missing);
+        ::MessageBoxA(nullptr, text.c_str(), kNotGbkCaption, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    } else if (report.notGbk && !asked) {
+        // After the question (answered No) the user knows already what a save changes.
         std::string text = NotGbkWarning(path);
         ::MessageBoxA(nullptr, text.c_str(), kNotGbkCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
     }

@@ -12,6 +12,7 @@
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
 #include "documents/line_extent.h"
+#include "documents/text_encoding.h"
 #include "lexicon/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
@@ -738,11 +739,11 @@ bool RichEditor::StreamInRtf(std::string_view rtf) {
     return stream.dwError == 0;
 }
 
-RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path) {
+RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path, const Utf8Question& convertUtf8) {
     // A load is one step for the document: the caret it leaves at the start is
     // reported once, after it, also when the file could not be read.
     try {
-        LoadReport report = LoadWhole(path);
+        LoadReport report = LoadWhole(path, convertUtf8);
         NotifySelectionChange();
         return report;
     } catch (...) {
@@ -751,21 +752,32 @@ RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path) {
     }
 }
 
-RichEditor::LoadReport RichEditor::LoadWhole(const std::string& path) {
+RichEditor::LoadReport RichEditor::LoadWhole(const std::string& path, const Utf8Question& convertUtf8) {
     std::string bytes = win::ReadWholeFile(path);
+    const bool rtf = mode_ == TextMode::Rich && bytes.compare(0, 5, "{\\rtf") == 0;
+    LoadReport report;
+    // Asked before the control changes: the question's box runs a message loop.
+    if (!rtf && convertUtf8 && LooksLikeUtf8NotGbk(bytes) && convertUtf8()) {
+        Utf8ToGbkResult converted = Utf8ToGbk(bytes);
+        bytes = std::move(converted.gbk);
+        report.convertedFromUtf8 = true;
+        report.missing = std::move(converted.missing);
+    }
     LoadingScope loading(loading_);
     if (UnitCount() > 0) ReplaceControl();
     ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
-    LoadReport report;
     bool loaded = false;
     // Only data that starts as RTF is offered as RTF: v1 takes anything starting
     // with "{" for RTF and loads garbage, and a failed RTF load erases the control.
-    if (mode_ == TextMode::Rich && bytes.compare(0, 5, "{\\rtf") == 0) {
+    if (rtf) {
         loaded = StreamInRtf(bytes);
         if (!loaded && UnitCount() > 0) ReplaceControl();
     }
     if (!loaded) {
-        std::wstring text = win::GbkToWide(bytes);
+        // Not the system's conversion: it takes the byte after a stray lead byte along,
+        // so an ASCII '%' or '=' there would vanish.
+        std::u16string decoded = DecodeGbk(bytes);
+        std::wstring text(decoded.begin(), decoded.end());
         // The control holds characters; bytes that are not GBK come back as others.
         report.notGbk = FindNonGbk(bytes) != std::string::npos || win::WideToGbk(text) != bytes;
         loaded = StreamInPlain(text);

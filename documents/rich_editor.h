@@ -97,13 +97,21 @@ public:
         // A plain-text file whose bytes the editor cannot hold as they are (not GBK):
         // the next save writes other bytes.
         bool notGbk = false;
+        // A UTF-8 file taken in converted to GBK, and the characters GBK has no form
+        // for (each became '?').
+        bool convertedFromUtf8 = false;
+        std::vector<char32_t> missing;
     };
+    // Asked, before anything is loaded, when a plain-text file is UTF-8 and not GBK;
+    // true converts it to GBK.
+    using Utf8Question = std::function<bool()>;
     // Loads the whole file, whatever its length, in the current mode; an RTF-mode
     // load of a file that is not RTF reads it again as plain text. Afterwards the
     // caret is at the start and the modified flag is clear; the parent hears of the
     // caret once, at the end. Throws win::CommandError ("Cannot open file %s",
     // "Failed to Load Stream"), leaving an empty text.
-    LoadReport LoadFromFile(const std::string& path);
+    // Bytes that are not GBK each become a replacement character on their own.
+    LoadReport LoadFromFile(const std::string& path, const Utf8Question& convertUtf8 = {});
     // Saves the whole text in the current mode, replacing the file only once the new
     // contents are safely written. Throws win::CommandError ("Cannot create file %s",
     // "Failed to Save Stream"); the file is then as it was.
@@ -119,7 +127,7 @@ private:
     void CreateControl(const RECT& bounds, bool visible);
     void ReplaceControl();
     void NotifySelectionChange();
-    LoadReport LoadWhole(const std::string& path);
+    LoadReport LoadWhole(const std::string& path, const Utf8Question& convertUtf8);
     std::wstring WideText(int maxUnits = -1) const;
     std::wstring ReadUnits(int from, int to, int total) const;
     std::wstring ReadLines(int from, int to) const;
