@@ -2,6 +2,7 @@
 
 #include "korvex/korvex_messages.h"
 #include "korvex/resource_ids.h"
+#include "lexicon/entry_edit.h"
 #include "win/gbk.h"
 
 namespace korvex {
@@ -34,15 +35,89 @@ bool TEntryDialog::ShowModal(HWND owner) { return Run(owner, IDD_ENTRY); }
 
 void TEntryDialog::OnInit(HWND dialog) {
     ::SetWindowTextW(dialog, win::GbkToWide(caption_).c_str());
-    SetGbkField(dialog, IDC_ORIGINAL, original_);
-    SetGbkField(dialog, IDC_TRANSLATION, translation_);
+    for (const int id : {IDC_ORIGINAL, IDC_TRANSLATION}) {
+        // Typing may go on as far as pasting can: the library's limit is the compiler's
+        // to report, with its own message.
+        ::SendDlgItemMessageW(dialog, id, EM_SETLIMITTEXT, 0, 0);
+    }
+    SetGbkField(dialog, IDC_ORIGINAL, lexicon::field_lines(original_));
+    SetGbkField(dialog, IDC_TRANSLATION, lexicon::field_lines(translation_));
+
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    client_ = {client.right, client.bottom};
+    RECT window;
+    ::GetWindowRect(dialog, &window);
+    smallest_ = {window.right - window.left, window.bottom - window.top};
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        placed_.push_back({child, ::GetDlgCtrlID(child), r});
+    }
 }
 
 void TEntryDialog::OnOk(HWND dialog) {
     std::string original, translation;
     if (!ReadGbkField(dialog, IDC_ORIGINAL, "原文", original)) return;
     if (!ReadGbkField(dialog, IDC_TRANSLATION, "译文", translation)) return;
-    if (accept_(dialog, original, translation)) ::EndDialog(dialog, IDOK);
+    if (accept_(dialog, lexicon::join_field_lines(original), lexicon::join_field_lines(translation))) {
+        ::EndDialog(dialog, IDOK);
+    }
+}
+
+bool TEntryDialog::OnMessage(HWND dialog, UINT msg, WPARAM, LPARAM lParam, INT_PTR& result) {
+    if (msg == WM_GETMINMAXINFO && smallest_.cx > 0) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {smallest_.cx, smallest_.cy};
+        result = 0;
+        return true;
+    }
+    if (msg == WM_SIZE && !placed_.empty()) {
+        Layout(dialog, LOWORD(lParam), HIWORD(lParam));
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+// The two fields share what the dialog grows by, one above the other, and widen with
+// it; the translation's label moves down with the translation, the notes and the buttons
+// stay at the bottom, the buttons at the right.
+void TEntryDialog::Layout(HWND dialog, int width, int height) {
+    const int dx = width - client_.cx;
+    const int dy = height - client_.cy;
+    const int upper = dy / 2;
+    for (const Placed& p : placed_) {
+        RECT r = p.rect;
+        switch (p.id) {
+        case IDC_ORIGINAL:
+            r.right += dx;
+            r.bottom += upper;
+            break;
+        case IDC_TRANSLATION:
+            r.right += dx;
+            ::OffsetRect(&r, 0, upper);
+            r.bottom += dy - upper;
+            break;
+        case IDC_TRANSLATION_LABEL:
+            ::OffsetRect(&r, 0, upper);
+            break;
+        case IDC_ENTRY_NOTES:
+            ::OffsetRect(&r, 0, dy);
+            r.right += dx;
+            break;
+        case IDOK:
+        case IDCANCEL:
+            ::OffsetRect(&r, dx, dy);
+            break;
+        default:
+            break;
+        }
+        ::SetWindowPos(p.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::InvalidateRect(dialog, nullptr, TRUE);
 }
 
 }  // namespace korvex

@@ -1,11 +1,14 @@
 #pragma once
 // The dialog of 增加 and 修改: the original and the translation, written with the
 // word list's escapes. OK hands both fields to `accept`, which checks them and tells
-// the user why it refuses; the dialog closes only when they are taken.
+// the user why it refuses; the dialog closes only when they are taken. Texts may be as
+// long as a library holds (a program's --help text): both fields are multi-line with
+// scroll bars, a line for each \n escape, and the dialog can be made larger.
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "korvex/modal_dialog.h"
 
@@ -23,6 +26,18 @@ public:
 private:
     void OnInit(HWND dialog) override;
     void OnOk(HWND dialog) override;
+    bool OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void Layout(HWND dialog, int width, int height);
+
+    // Where each control sat in the client area of the dialog's first, smallest size.
+    struct Placed {
+        HWND control;
+        int id;
+        RECT rect;
+    };
+    std::vector<Placed> placed_;
+    SIZE client_{};
+    SIZE smallest_{};  // the whole window
 
     std::string caption_;
     std::string original_;

@@ -26,6 +26,10 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND dialog, UINT msg, WPARAM wParam, LP
         }
         break;
     }
+    if (self != nullptr) {
+        INT_PTR result = FALSE;
+        if (self->OnMessage(dialog, msg, wParam, lParam, result)) return result;
+    }
     return FALSE;
 }
 

@@ -19,6 +19,10 @@ protected:
     virtual void OnInit(HWND dialog) = 0;
     // Ends the dialog with IDOK once its fields are taken.
     virtual void OnOk(HWND dialog) = 0;
+    // Any other message; true when handled, with the dialog procedure's `result`.
+    virtual bool OnMessage(HWND /*dialog*/, UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
+        return false;
+    }
 
 private:
     static INT_PTR CALLBACK Procedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

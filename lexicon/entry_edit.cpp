@@ -19,6 +19,51 @@ void append_line_breaks_escaped(std::string& out, char c) {
 
 }  // namespace
 
+namespace {
+
+// The escape scan shared by the two below: `visit(i, n, escaped_newline)` for each
+// character or escape of the text, n its bytes.
+template <typename Visit>
+void walk_escaped(std::string_view text, Visit visit) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = gbk::char_length(text, i);
+        if (n == 1 && text[i] == '\\' && i + 1 < text.size()) n = 1 + gbk::char_length(text, i + 1);
+        visit(i, n, n == 2 && text[i] == '\\' && text[i + 1] == 'n');
+        i += n;
+    }
+}
+
+}  // namespace
+
+std::string field_lines(std::string_view escaped) {
+    std::string out;
+    out.reserve(escaped.size() + escaped.size() / 16);
+    walk_escaped(escaped, [&](std::size_t i, std::size_t n, bool escaped_newline) {
+        out.append(escaped.substr(i, n));
+        if (escaped_newline && i + n < escaped.size()) out += "\r\n";
+    });
+    return out;
+}
+
+std::string join_field_lines(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    bool after_newline = false;
+    walk_escaped(field, [&](std::size_t i, std::size_t n, bool escaped_newline) {
+        const char c = field[i];
+        if (c == '\r' || c == '\n') {
+            // CR LF is one break: its LF was seen with the CR.
+            if (c == '\n' && i > 0 && field[i - 1] == '\r') return;
+            if (!after_newline) out += "\\n";
+            after_newline = false;
+            return;
+        }
+        out.append(field.substr(i, n));
+        after_newline = escaped_newline;
+    });
+    return out;
+}
+
 std::string entry_line(std::string_view original_field, std::string_view translation_field) {
     std::string line;
     line.reserve(original_field.size() + translation_field.size() + 8);

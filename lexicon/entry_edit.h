@@ -16,6 +16,16 @@ namespace lexicon {
 // here; a line break typed into either field becomes its escape.
 std::string entry_line(std::string_view original_field, std::string_view translation_field);
 
+// A field's text as a multi-line edit control shows it: a line break (CR LF) after every
+// \n escape but the last, so that a long text with many lines, a program's --help text
+// say, reads line by line. The escapes stay as they are.
+std::string field_lines(std::string_view escaped);
+
+// The inverse, for what the user leaves in such a control: a line break right after a
+// \n escape is the one field_lines put there and goes; any other line break (CR LF, or
+// a lone CR or LF) is a new line the user typed and becomes a \n escape.
+std::string join_field_lines(std::string_view field);
+
 struct CheckedEntry {
     std::string original;
     std::string translation;

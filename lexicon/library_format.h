@@ -12,7 +12,11 @@ namespace lexicon::format {
 // "MVLB", CR LF, ^Z, NUL: a file mangled by a text-mode copy fails the check at once.
 constexpr char magic[8] = {'M', 'V', 'L', 'B', '\r', '\n', '\x1A', '\0'};
 constexpr std::uint16_t version_major = 1;
+// Minor version 1 says that a text may be longer than the 1,024 bytes of version 1.0; a
+// library without such a text is written as 1.0, as before.
 constexpr std::uint16_t version_minor = 0;
+constexpr std::uint16_t version_minor_long_texts = 1;
+constexpr std::size_t version_1_0_text_bytes = 1024;
 constexpr std::uint32_t header_size = 64;
 constexpr std::uint32_t trailer_size = 4;  // CRC-32 of every byte before it
 

@@ -122,15 +122,18 @@ template <typename Texts>
 bool write_texts(const Texts& entries, std::string_view description, ByteSink& sink) {
     const Layout l = layout_of(entries, description);
     if (l.file_size > UINT32_MAX) return false;
+    std::uint16_t minor = format::version_minor;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         // A record's lengths are 16 bits wide.
-        if (entries.original(i).size() > UINT16_MAX || entries.translation(i).size() > UINT16_MAX) return false;
+        const std::size_t longer = std::max(entries.original(i).size(), entries.translation(i).size());
+        if (longer > UINT16_MAX) return false;
+        if (longer > format::version_1_0_text_bytes) minor = format::version_minor_long_texts;
     }
 
     char header[format::header_size] = {};
     std::memcpy(header, format::magic, sizeof format::magic);
     format::store_u16(header + format::at_version_major, format::version_major);
-    format::store_u16(header + format::at_version_minor, format::version_minor);
+    format::store_u16(header + format::at_version_minor, minor);
     format::store_u32(header + format::at_header_size, format::header_size);
     format::store_u32(header + format::at_entry_count, static_cast<std::uint32_t>(entries.size()));
     format::store_u32(header + format::at_description_offset, format::header_size);

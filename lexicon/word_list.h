@@ -10,8 +10,9 @@
 
 namespace lexicon {
 
-// Longest original or translation, in bytes after escapes are resolved.
-constexpr std::size_t max_text_bytes = 1024;
+// Longest original or translation, in bytes after escapes are resolved: all that a
+// library record's 16-bit lengths hold.
+constexpr std::size_t max_text_bytes = 65535;
 
 // One entry; the texts live in the word list's own buffer. 16 bytes, because a
 // 200,000-line list keeps 200,000 of them.

@@ -255,7 +255,7 @@ def check_file(mervik, windres, path, work, table):
         for place, text in source:
             if not text or not has_letter(text):
                 continue
-            if not gbk_ok(text) or len(text.encode("gbk")) > 1024:
+            if not gbk_ok(text) or len(text.encode("gbk")) > 65535:
                 continue  # left out with a warning
             texts += 1
             key = text

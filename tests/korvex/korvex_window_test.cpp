@@ -313,6 +313,69 @@ TEST_F(KorvexWindowTest, ControlCharactersAreShownAndEditedAsEscapes) {
     EXPECT_EQ(Column(1)[1], "\\v\\f是\\x1Fy\\b");
 }
 
+// A program's --help text, thousands of bytes over many lines: typed with Enter between
+// the lines into multi-line fields with scroll bars, in a dialog made larger, stored with
+// line feeds, and shown again a line for each.
+TEST_F(KorvexWindowTest, TheEntryDialogEditsALongTextOfManyLinesAndGrows) {
+    ASSERT_TRUE(form.OpenFile(path));
+    std::string original, translation, typed_original, typed_translation;
+    for (int i = 1; i <= 55; ++i) {
+        const std::string n = std::to_string(i);
+        original += "Line " + n + " of the help text: --option-" + n + " does one thing well.\n";
+        translation += "帮助文字第 " + n + " 行：--option-" + n + " 只做好一件事。\n";
+        typed_original += "Line " + n + " of the help text: --option-" + n + " does one thing well.\r\n";
+        typed_translation += "帮助文字第 " + n + " 行：--option-" + n + " 只做好一件事。\r\n";
+    }
+    ASSERT_GT(original.size(), 3000u);
+    LONG_PTR edit_style = 0, dialog_style = 0;
+    RECT before{}, after{}, dialog_before{}, dialog_after{};
+    {
+        ModalAnswerer answer;
+        answer.Then([&](HWND dialog) {
+            HWND field = ::GetDlgItem(dialog, IDC_TRANSLATION);
+            edit_style = ::GetWindowLongPtrW(field, GWL_STYLE);
+            dialog_style = ::GetWindowLongPtrW(dialog, GWL_STYLE);
+            ::GetWindowRect(field, &before);
+            ::GetWindowRect(dialog, &dialog_before);
+            ::SetWindowPos(dialog, nullptr, 0, 0, dialog_before.right - dialog_before.left + 200,
+                           dialog_before.bottom - dialog_before.top + 160, SWP_NOMOVE | SWP_NOZORDER);
+            ::GetWindowRect(dialog, &dialog_after);
+            ::GetWindowRect(field, &after);
+            ::SetDlgItemTextW(dialog, IDC_ORIGINAL, win::GbkToWide(typed_original).c_str());
+            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide(typed_translation).c_str());
+            ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        Command(IDM_ADD);
+        EXPECT_EQ(answer.Unanswered(), 0u);
+        EXPECT_EQ(answer.Seen().size(), 1u);  // no message box: nothing refused, no warning
+    }
+    EXPECT_TRUE(edit_style & ES_MULTILINE);
+    EXPECT_TRUE(edit_style & WS_VSCROLL);
+    EXPECT_TRUE(dialog_style & WS_THICKFRAME);
+    EXPECT_EQ(dialog_after.right - dialog_after.left, dialog_before.right - dialog_before.left + 200);
+    EXPECT_EQ(after.right - after.left, before.right - before.left + 200);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 80);  // half of what the dialog grew
+    ASSERT_EQ(form.Table().size(), 6u);
+    EXPECT_EQ(form.Table().at(5).original, original);
+    EXPECT_EQ(form.Table().at(5).translation, translation);
+
+    ListView_SetItemState(form.List(), 5, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    LRESULT lines = 0;
+    std::string shown;
+    {
+        ModalAnswerer answer;
+        answer.Then([&](HWND dialog) {
+            lines = ::SendDlgItemMessageW(dialog, IDC_TRANSLATION, EM_GETLINECOUNT, 0, 0);
+            shown = harness::WindowText(::GetDlgItem(dialog, IDC_TRANSLATION));
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_CHANGE);
+    }
+    EXPECT_GE(lines, 55);
+    EXPECT_EQ(shown.substr(0, shown.find("\r\n", shown.find("\r\n") + 1)),
+              "帮助文字第 1 行：--option-1 只做好一件事。\\n\r\n帮助文字第 2 行：--option-2 只做好一件事。\\n");
+}
+
 TEST_F(KorvexWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
     ASSERT_TRUE(form.OpenFile(path));
     ListView_SetItemState(form.List(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

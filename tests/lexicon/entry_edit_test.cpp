@@ -39,8 +39,11 @@ TEST(EntryFields, AreCheckedAsTheCompilerChecksAWordListLine) {
         {"empty original", "  ", "x", "", "", "E102"},
         {"invalid GBK byte", "a\xFF", "x", "", "", "E103"},
         {"control character", "a\x01", "x", "", "", "E103"},
-        {"original too long", std::string(1025, 'a'), "x", "", "", "E106"},
-        {"translation too long", "a", std::string(1025, 'x'), "", "", "E107"},
+        {"a bell and a field separator as escapes", "Ring\\a", "是\\x1Fy", "Ring\a", "是\x1Fy", nullptr},
+        {"longest original and translation", std::string(65535, 'a'), std::string(65535, 'x'), std::string(65535, 'a'),
+         std::string(65535, 'x'), nullptr},
+        {"original too long", std::string(65536, 'a'), "x", "", "", "E106"},
+        {"translation too long", "a", std::string(65536, 'x'), "", "", "E107"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,6 +61,44 @@ TEST(EntryFields, AreCheckedAsTheCompilerChecksAWordListLine) {
         } else {
             EXPECT_TRUE(diagnostics.listed().empty()) << diagnostics.listed().front().text;
         }
+    }
+}
+
+// A long text in a multi-line field: a line for each \n escape, and back to the same
+// escapes, whatever the user leaves in the field.
+TEST(EntryFields, ShowALineForEachLineBreakAndReadBackTheSameEscapes) {
+    const struct {
+        const char* name;
+        std::string escaped;
+        std::string shown;
+    } shown[] = {
+        {"one line", "Open", "Open"},
+        {"a break after each \\n but the last", "Usage:\\n  -a\\tall\\n  -h\\n",
+         "Usage:\\n\r\n  -a\\tall\\n\r\n  -h\\n"},
+        {"an empty line", "a\\n\\nb", "a\\n\r\n\\n\r\nb"},
+        {"an escaped backslash before n is no line break", "C:\\\\new", "C:\\\\new"},
+        {"\\r\\n: the break comes after the \\n", "a\\r\\nb", "a\\r\\n\r\nb"},
+        {"trail byte 0x5C before n", "\x81\x5Cn\\nb", "\x81\x5Cn\\n\r\nb"},
+    };
+    for (const auto& c : shown) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(field_lines(c.escaped), c.shown);
+        EXPECT_EQ(join_field_lines(c.shown), c.escaped);
+    }
+    const struct {
+        const char* name;
+        std::string field;
+        std::string escaped;
+    } typed[] = {
+        {"Enter in the middle of a line is a new line", "Usage:\r\n  -a", "Usage:\\n  -a"},
+        {"Enter after a shown break is an empty line", "a\\n\r\n\r\nb", "a\\n\\nb"},
+        {"the shown break removed: the lines join", "a\\nb", "a\\nb"},
+        {"a lone LF or CR pasted is a new line", "a\nb\rc", "a\\nb\\nc"},
+        {"a break at the end", "a\r\n", "a\\n"},
+    };
+    for (const auto& c : typed) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(join_field_lines(c.field), c.escaped);
     }
 }
 

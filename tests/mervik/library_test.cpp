@@ -77,6 +77,31 @@ TEST(Library, HeaderFields) {
     EXPECT_EQ(format::load_u32(bytes.data() + bytes.size() - 4), format::crc32(0, bytes.data(), bytes.size() - 4));
 }
 
+// A text over 1,024 bytes makes the library version 1.1; a library without one stays 1.0,
+// byte for byte what it was. Both are read back whole, up to the 65,535 bytes a record holds.
+TEST(Library, LongTextsUpTo65535BytesAndTheMinorVersionThatSaysSo) {
+    const struct {
+        const char* name;
+        std::size_t original, translation;
+        int minor;
+    } cases[] = {
+        {"every text fits version 1.0", 1024, 1024, 0},
+        {"a long original", 1025, 3, 1},
+        {"a long translation", 3, 1025, 1},
+        {"the longest texts", 65535, 65535, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string original(c.original, 'o');
+        const std::string translation(c.translation, 't');
+        const std::string bytes = build(original + "=" + translation + "\r\nshort=短\r\n");
+        EXPECT_EQ(format::load_u16(bytes.data() + format::at_version_minor), c.minor);
+        const Library library = open_ok(bytes);
+        EXPECT_EQ(library.lookup(original), translation);
+        EXPECT_EQ(library.lookup("short"), "短");
+    }
+}
+
 TEST(Crc32, KnownValue) {
     EXPECT_EQ(format::crc32(0, "123456789", 9), 0xCBF43926u);
     const std::string long_text(1000, 'x');

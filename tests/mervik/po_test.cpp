@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "lexicon/word_list.h"
 #include "memory_platform.h"
 
 namespace mervik {
@@ -78,6 +80,69 @@ TEST_P(RoundTrip, ImportOfExportCompilesToTheSameLibrary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Po, RoundTrip, ::testing::ValuesIn(round_trips));
+
+// A package tool's --help text as translators get it: over 2,200 bytes, a line for each
+// option, blanks that align the columns, a placeholder. Once the library held no text
+// over 1,024 bytes, and a catalogue with such a text gave no library at all.
+std::pair<std::string, std::string> long_help_texts() {
+    const struct {
+        const char* option;
+        const char* english;
+        const char* chinese;
+    } options[] = {
+        {"-i|--install       <.pkg file>...", "Install the package files.", "安装软件包文件。"},
+        {"--unpack           <.pkg file>...", "Unpack, but do not configure.", "解包，但不配置。"},
+        {"--configure        <package>... | -a|--pending", "Configure unpacked packages.", "配置已解包的软件包。"},
+        {"--triggers-only    <package>... | -a|--pending", "Process triggers only.", "只处理触发器。"},
+        {"-r|--remove        <package>... | -a|--pending", "Remove installed packages, keep settings.",
+         "删除已安装的软件包，保留设置。"},
+        {"-P|--purge         <package>... | -a|--pending", "Remove installed packages and their settings.",
+         "删除已安装的软件包及其设置。"},
+        {"-V|--verify        [<package>...]", "Verify the files of packages.", "校验软件包的文件。"},
+        {"--get-selections   [<pattern>...]", "Write the selections to standard output.", "把选择状态写到标准输出。"},
+        {"--set-selections", "Read the selections from standard input.", "从标准输入读取选择状态。"},
+        {"--clear-selections", "Deselect every package that is not essential.", "取消选择所有非必需的软件包。"},
+        {"--update-avail     [<Packages file>]", "Replace the available packages info.", "替换可用软件包的信息。"},
+        {"--merge-avail      [<Packages file>]", "Merge with info from the file.", "与文件中的信息合并。"},
+        {"--clear-avail", "Erase the existing available info.", "清除现有的可用信息。"},
+        {"--forget-old-unavail", "Forget uninstalled unavailable packages.", "忘记未安装且不可用的软件包。"},
+        {"-s|--status        [<package>...]", "Display package status details.", "显示软件包状态的详细信息。"},
+        {"-p|--print-avail   [<package>...]", "Display available version details.", "显示可用版本的详细信息。"},
+        {"-L|--listfiles     <package>...", "List the files owned by packages.", "列出软件包拥有的文件。"},
+        {"-l|--list          [<pattern>...]", "List packages concisely.", "简要列出软件包。"},
+        {"-S|--search        <pattern>...", "Find packages owning the files.", "查找拥有这些文件的软件包。"},
+        {"-C|--audit         [<package>...]", "Check for broken packages.", "检查损坏的软件包。"},
+        {"--add-architecture <arch>", "Add <arch> to the list of architectures.", "把 <架构> 加入架构列表。"},
+        {"--remove-architecture <arch>", "Remove <arch> from the list of architectures.", "从架构列表中删除 <架构>。"},
+        {"--print-architecture", "Print the native architecture.", "显示本机的架构。"},
+        {"--compare-versions <a> <op> <b>", "Compare version numbers - see below.", "比较版本号，见下文。"},
+        {"--force-help", "Show help on forcing.", "显示强制操作的帮助。"},
+        {"-Dh|--debug=help", "Show help on debugging.", "显示调试的帮助。"},
+    };
+    std::string original = "Commands:\n", translation = "命令：\n";
+    for (const auto& o : options) {
+        std::string column = std::string("  ") + o.option;
+        column.resize(std::max<std::size_t>(column.size() + 1, 50), ' ');
+        original += column + o.english + "\n";
+        translation += column + o.chinese + "\n";
+    }
+    original += "\nUse %s for a user-friendly package management.\n";
+    translation += "\n要以友好的方式管理软件包，请用 %s。\n";
+    return {original, translation};
+}
+
+std::string long_help_entry() {
+    const auto [original, translation] = long_help_texts();
+    return escape_text(original, EscapeFor::Original) + "=" + escape_text(translation, EscapeFor::Translation) +
+           "\r\nShort=短\r\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(LongText, RoundTrip, ::testing::Values(long_help_entry()));
+
+TEST(LongText, IsAsLongAsARealHelpText) {
+    EXPECT_GE(long_help_texts().first.size(), 2200u);
+    EXPECT_GT(long_help_texts().second.size(), 1024u);
+}
 
 TEST(ExportPo, LineBreakMismatchGoesOutFuzzyWithAWarning) {
     MemoryPlatform p;
