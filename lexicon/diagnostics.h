@@ -33,6 +33,9 @@ enum class Code : std::uint16_t {
     PoUnknownCharset = 111,
     PoUnconvertible = 112,
     ProgramUnreadable = 120,
+    MemoryFolderUnreadable = 130,
+    MemoryFileUnreadable = 131,
+    QueriesUnreadable = 132,
 
     DuplicateEntry = 201,
     EmptyTranslation = 202,
@@ -51,6 +54,11 @@ enum class Code : std::uint16_t {
     ExtractTooLong = 241,
     TextDoesNotFit = 242,
     FitNotMeasured = 243,
+    MemoryLibraryLeftOut = 250,
+    MemoryEmpty = 251,
+    MemoryFileHasErrors = 252,
+    PretranslateNotFound = 253,
+    QueryNotGbk = 254,
 };
 
 constexpr bool is_warning(Code code) { return static_cast<int>(code) >= 200; }

@@ -3,6 +3,7 @@
 #include "lexicon/diagnostics.h"
 #include "lexicon/gbk.h"
 #include "mervik/extract_command.h"
+#include "mervik/memory_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -58,6 +59,7 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
         return request;
     }
     if (!words.empty() && words[0] == "--extract") return parse_extract_arguments(words, error);
+    if (!words.empty() && is_memory_command(words[0])) return parse_memory_arguments(words, error);
     // Only the first word can be an option: a description may well start with "--".
     if (!words.empty() && words[0].size() > 2 && words[0].compare(0, 2, "--") == 0) {
         error = "未知的选项“" + words[0] + "”（可用 --help 查看用法）";

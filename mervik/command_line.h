@@ -15,7 +15,19 @@ namespace mervik {
 std::optional<std::vector<std::string>> split_command_line(std::string_view line);
 
 struct Request {
-    enum class Mode { Compile, Help, Version, Dump, ImportPo, ExportPo, Extract };
+    enum class Mode {
+        Compile,
+        Help,
+        Version,
+        Dump,
+        ImportPo,
+        ExportPo,
+        Extract,
+        Suggest,
+        SuggestFile,
+        Pretranslate,
+        Consistency
+    };
     Mode mode = Mode::Compile;
     std::string source;
     std::string output;  // as given; see library_path() (a compile) and native_path()
@@ -24,6 +36,11 @@ struct Request {
     std::vector<std::string> programs;
     std::optional<std::uint16_t> source_language;
     std::uint16_t translation_language = 0x0804;
+    // The memory commands (memory_command.h)
+    std::string memory_folder;
+    std::vector<std::string> memory_files;
+    std::size_t top = 5;
+    int min_score = 0;  // 0: the command's own default
 };
 
 // The words after the program name. On failure `error` holds the message text.

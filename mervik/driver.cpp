@@ -14,6 +14,7 @@
 #include "mervik/command_line.h"
 #include "mervik/extract_command.h"
 #include "mervik/fit_check.h"
+#include "mervik/memory_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -55,6 +56,13 @@ const char* help_text =
     "                                 把词库源文件或词库写成 PO 文件（UTF-8）\r\n"
     "  Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]\r\n"
     "                                 提取程序的菜单、对话框和字符串表（译文语言默认 0x0804）\r\n"
+    "  Mervik --suggest \"原文\" --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...\r\n"
+    "                                 从翻译记忆库（文件夹里所有的词库）查找译文\r\n"
+    "  Mervik --suggest-file 查询.txt --memory 文件夹 [--top N] [--min 分数]\r\n"
+    "                                 查找文件里每一行原文的译文，最后写出查找用时\r\n"
+    "  Mervik --pretranslate 词表.trs [--memory 文件夹] -o 结果.trs [--min 分数]\r\n"
+    "                                 用记忆库填入空的译文；模糊匹配前加一行待审注释\r\n"
+    "  Mervik --consistency 文件夹      列出记忆库里译法不一致的原文和译文\r\n"
     "  Mervik --help                    显示本说明\r\n"
     "  Mervik --version                 显示版本\r\n"
     "\r\n"
@@ -338,6 +346,11 @@ int run(const std::vector<std::string>& words, Platform& platform) {
         return exit_written;
     case Request::Mode::Dump:
         return dump(*request, platform);
+    case Request::Mode::Suggest:
+    case Request::Mode::SuggestFile:
+    case Request::Mode::Consistency:
+        return report_from_memory(*request, platform);
+    case Request::Mode::Pretranslate:
     case Request::Mode::Compile:
     case Request::Mode::ImportPo:
     case Request::Mode::ExportPo:
@@ -352,6 +365,9 @@ int run(const std::vector<std::string>& words, Platform& platform) {
         } else if (request->mode == Request::Mode::Extract) {
             outcome.source_name = "Mervik";
             extract_programs(*request, platform, outcome.diagnostics, outcome.result, outcome.exit_code);
+        } else if (request->mode == Request::Mode::Pretranslate) {
+            outcome.source_name = request->source;
+            pretranslate(*request, platform, outcome.diagnostics, outcome.result, outcome.exit_code);
         } else if (request->mode == Request::Mode::ExportPo) {
             export_po(*request, platform, outcome);
         } else {

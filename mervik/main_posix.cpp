@@ -17,6 +17,7 @@
 
 #include "lexicon/gbk.h"
 #include "mervik/driver.h"
+#include "mervik/memory_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -305,6 +306,10 @@ public:
     void print(std::string_view text) override { write_all(1, for_terminal(text)); }
     void print_error(std::string_view text) override { write_all(2, for_terminal(text)); }
     void write_stdout(std::string_view bytes) override { write_all(1, bytes); }
+    lexicon::MemoryFiles* memory_files() override {
+        if (!memory_files_) memory_files_ = make_memory_files();
+        return memory_files_.get();
+    }
 
 private:
     std::string for_terminal(std::string_view gbk_text) {
@@ -317,6 +322,7 @@ private:
     }
 
     bool utf8_ = false;
+    std::unique_ptr<lexicon::MemoryFiles> memory_files_;
 };
 
 }  // namespace

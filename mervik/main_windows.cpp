@@ -10,6 +10,7 @@
 #include "lexicon/gbk.h"
 #include "mervik/driver.h"
 #include "mervik/fit_check.h"
+#include "mervik/memory_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -249,6 +250,10 @@ public:
         if (!measurer_) measurer_ = make_gdi_measurer();
         return measurer_.get();
     }
+    lexicon::MemoryFiles* memory_files() override {
+        if (!memory_files_) memory_files_ = make_memory_files();
+        return memory_files_.get();
+    }
 
 private:
     // Mervik.exe is a GUI-subsystem program, so that the editor's CreateProcessA opens no
@@ -277,6 +282,7 @@ private:
     File console_;
     bool tried_console_ = false;
     std::unique_ptr<TextMeasurer> measurer_;
+    std::unique_ptr<lexicon::MemoryFiles> memory_files_;
 };
 
 }  // namespace

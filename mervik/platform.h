@@ -8,6 +8,10 @@
 
 #include "lexicon/byte_sink.h"
 
+namespace lexicon {
+class MemoryFiles;  // memory.h
+}
+
 namespace mervik {
 
 class TextMeasurer;  // fit_check.h
@@ -74,6 +78,10 @@ public:
     // Measures dialog texts with their fonts for the fit check; none where the system
     // has no fonts to measure with.
     virtual TextMeasurer* text_measurer() { return nullptr; }
+
+    // The folders and files of a translation memory; none where a test keeps its files
+    // in memory.
+    virtual lexicon::MemoryFiles* memory_files() { return nullptr; }
 };
 
 }  // namespace mervik

@@ -1,0 +1,49 @@
+#pragma once
+// The translation memory's view of a text: an original reduced to what decides its
+// translation, the distance between two of them, and a stored translation fitted to a
+// new original.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexicon::memory {
+
+// A character of a normalised text: ASCII as its lower-case byte, a GBK double-byte
+// character as lead * 256 + trail (never below 0x8140), and the tokens below.
+using Unit = char16_t;
+constexpr Unit number_token = 1;       // a number: 12, 2.1, 1,024
+constexpr Unit placeholder_token = 2;  // %s, %1, %2!d!, {0}
+
+// An original as the memory compares it. Access keys are left out ("&Save", "Sa&ve" and
+// "Save(&S)" are the same text), every number and every placeholder is one token, ASCII
+// letters are compared without case, and runs of blanks are one blank, none at the ends.
+// The views point into the text that was normalised.
+struct Normalised {
+    std::u16string units;
+    std::vector<std::string_view> numbers;       // in the order of the text
+    std::vector<std::string_view> placeholders;  // likewise
+    char access_key = 0;                         // the letter after '&', 0 when none
+};
+Normalised normalise(std::string_view gbk);
+// Only the units, for the index.
+void normalise_units(std::string_view gbk, std::u16string& units);
+
+// The edit distance (insert, delete, replace one unit) between a and b, or limit + 1
+// when it is more than `limit`.
+std::size_t edit_distance(std::u16string_view a, std::u16string_view b, std::size_t limit);
+
+// The share of characters that a and b have in common, in percent: 100 - distance * 100
+// / the longer length, rounded down; 100 for two empty texts.
+int score(std::size_t distance, std::size_t length_a, std::size_t length_b);
+// The largest distance that still gives `min_score` for these lengths.
+std::size_t max_distance(int min_score, std::size_t length_a, std::size_t length_b);
+
+// The stored translation of `matched` made to fit `query`: where the translation repeats
+// a number or a placeholder of the matched original, the query's own in the same place
+// of the original goes in instead ("Version 2.0" = "版本 2.0" asked for "Version 2.1"
+// gives "版本 2.1"), and its access key "(&X)" takes the query's letter, or goes when the
+// query has none.
+std::string adapt_translation(const Normalised& query, const Normalised& matched, std::string_view translation);
+
+}  // namespace lexicon::memory

@@ -1,0 +1,463 @@
+#include "mervik/memory_command.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "lexicon/entry_checks.h"
+#include "lexicon/gbk.h"
+#include "lexicon/word_list.h"
+#include "mervik/driver.h"
+
+namespace mervik {
+using namespace lexicon;  // the compiler is built on the shared lexicon library
+
+namespace {
+
+constexpr const char* crlf = "\r\n";
+constexpr int suggest_min_score = 50;
+constexpr int pretranslate_min_score = 70;
+// The comment line that marks a filled-in translation for review.
+constexpr std::string_view review_mark = ";@review";
+
+const char* usage(Request::Mode mode) {
+    switch (mode) {
+    case Request::Mode::Suggest:
+        return "用法：Mervik --suggest \"原文\" --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...";
+    case Request::Mode::SuggestFile:
+        return "用法：Mervik --suggest-file 查询.txt --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...";
+    case Request::Mode::Pretranslate:
+        return "用法：Mervik --pretranslate 词表.trs [--memory 文件夹] -o 结果.trs [--min 分数] [--memory-file "
+               "文件]...";
+    default:
+        return "用法：Mervik --consistency 文件夹 [--memory-file 文件]...";
+    }
+}
+
+bool parse_number(const std::string& word, int low, int high, int& value) {
+    if (word.empty() || word.size() > 6) return false;
+    int n = 0;
+    for (const char c : word) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high) return false;
+    value = n;
+    return true;
+}
+
+std::string milliseconds(double ms) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", ms);
+    return buffer;
+}
+
+// One suggestion as a line: score, translation, file, stored original, tab-separated,
+// the texts written as a word list writes them.
+std::string suggestion_line(const MemorySuggestion& s) {
+    return cat(s.score, "%\t", escape_text(s.translation, EscapeFor::Translation), "\t", s.source, "\t",
+               escape_text(s.original, EscapeFor::Original), crlf);
+}
+
+void print_messages(const Diagnostics& diagnostics, std::string_view source, Platform& platform, std::size_t& shown) {
+    for (; shown < diagnostics.listed().size(); ++shown) {
+        platform.print_error(cat(format_message(diagnostics.listed()[shown], source), crlf));
+    }
+}
+
+class MemoryRun {
+public:
+    MemoryRun(const Request& request, Platform& platform, Diagnostics& diagnostics)
+        : platform_(platform), diagnostics_(diagnostics) {
+        files_ = platform.memory_files();
+        if (files_ == nullptr) return;
+        memory_.emplace(*files_);
+        if (!request.memory_folder.empty()) memory_->set_folder(platform.native_path(request.memory_folder));
+        for (const std::string& f : request.memory_files) memory_->add_file(platform.native_path(f));
+    }
+
+    // False when this system cannot read a memory at all.
+    bool ready() {
+        if (files_ != nullptr) return true;
+        diagnostics_.add(Code::MemoryFolderUnreadable, 0, "这个系统上不能读取记忆库的文件夹");
+        return false;
+    }
+
+    // The first refresh, timed, with W251 for a memory without entries.
+    double open() {
+        const double start = monotonic_ms();
+        memory_->refresh(diagnostics_);
+        const double ms = elapsed(start);
+        if (memory_->entries() == 0) {
+            diagnostics_.add(Code::MemoryEmpty, 0, "记忆库里没有条目，查找不会有结果");
+        }
+        return ms;
+    }
+
+    Memory& memory() { return *memory_; }
+
+    static double elapsed(double since) { return monotonic_ms() - since; }
+
+private:
+    Platform& platform_;
+    Diagnostics& diagnostics_;
+    MemoryFiles* files_ = nullptr;
+    std::optional<Memory> memory_;
+};
+
+// The lines of a text without their line ends, and each line's end.
+struct Lines {
+    std::vector<std::string_view> text;
+    std::vector<std::string_view> end;
+};
+Lines split_lines(std::string_view all) {
+    Lines lines;
+    std::size_t at = 0;
+    while (at < all.size()) {
+        std::size_t stop = at;
+        while (stop < all.size() && all[stop] != '\r' && all[stop] != '\n') ++stop;
+        std::size_t next = stop;
+        if (next < all.size() && all[next] == '\r') ++next;
+        if (next < all.size() && all[next] == '\n' && (next == stop || all[next - 1] == '\r')) ++next;
+        if (next == stop && next < all.size()) ++next;
+        lines.text.push_back(all.substr(at, stop - at));
+        lines.end.push_back(all.substr(stop, next - stop));
+        at = next;
+    }
+    return lines;
+}
+
+int suggest_one(const Request& request, Platform& platform) {
+    Diagnostics diagnostics;
+    std::size_t shown = 0;
+    MemoryRun run(request, platform, diagnostics);
+    std::string original;
+    if (!platform.description_to_gbk(request.source, original) || gbk::find_invalid(original) != std::string::npos) {
+        diagnostics.add(Code::BadArguments, 0, "要查找的原文不能转换为 GBK 文字");
+    } else if (run.ready()) {
+        run.open();
+        MemoryQuery query{request.top, request.min_score == 0 ? suggest_min_score : request.min_score};
+        std::string out;
+        for (const MemorySuggestion& s : run.memory().suggest(original, query)) out += suggestion_line(s);
+        platform.write_stdout(out);
+    }
+    print_messages(diagnostics, "Mervik", platform, shown);
+    return diagnostics.errors() > 0 ? exit_failed : exit_written;
+}
+
+int suggest_file(const Request& request, Platform& platform) {
+    Diagnostics diagnostics;
+    std::size_t shown = 0;
+    const std::string path = platform.native_path(request.source);
+    std::string queries;
+    IoError io;
+    MemoryRun run(request, platform, diagnostics);
+    if (!platform.read_file(path, max_source_bytes, queries, io)) {
+        diagnostics.add(Code::QueriesUnreadable, 0, cat("无法读取查询文件“", path, "”：", describe(io)));
+        print_messages(diagnostics, "Mervik", platform, shown);
+        return exit_failed;
+    }
+    if (!run.ready()) {
+        print_messages(diagnostics, "Mervik", platform, shown);
+        return exit_failed;
+    }
+    const double build_ms = run.open();
+    print_messages(diagnostics, "Mervik", platform, shown);
+    const MemoryQuery query{request.top, request.min_score == 0 ? suggest_min_score : request.min_score};
+    const Lines lines = split_lines(queries);
+    std::vector<double> times;
+    std::string out;
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        const std::string_view line = lines.text[i];
+        if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+        const auto number = static_cast<std::uint32_t>(i + 1);
+        if (const std::size_t bad = gbk::find_invalid(line); bad != std::string_view::npos) {
+            diagnostics.add(Code::QueryNotGbk, number,
+                            cat("第 ", bad + 1, " 个字节 0x", "0123456789ABCDEF"[(line[bad] >> 4) & 0xF],
+                                "0123456789ABCDEF"[line[bad] & 0xF], " 不是合法的 GBK 字符，这一行不查找"));
+            print_messages(diagnostics, request.source, platform, shown);
+            continue;
+        }
+        // A look-up sees a library that changed since the last one, as KORVEX's pane does.
+        const double start = monotonic_ms();
+        run.memory().refresh(diagnostics);
+        const std::vector<MemorySuggestion> found = run.memory().suggest(line, query);
+        times.push_back(MemoryRun::elapsed(start));
+        print_messages(diagnostics, "Mervik", platform, shown);
+        out += cat("#", number, "\t", escape_text(line, EscapeFor::Original), crlf);
+        for (const MemorySuggestion& s : found) out += suggestion_line(s);
+        out += crlf;
+        if (out.size() > 1 << 16) {
+            platform.write_stdout(out);
+            out.clear();
+        }
+    }
+    std::sort(times.begin(), times.end());
+    auto at = [&](double share) {
+        if (times.empty()) return 0.0;
+        const std::size_t rank = static_cast<std::size_t>(share * static_cast<double>(times.size()) + 0.999999);
+        return times[std::min(times.size(), std::max<std::size_t>(rank, 1)) - 1];
+    };
+    out += cat("; 记忆库：", run.memory().files(), " 个文件，", run.memory().entries(), " 个条目；建立索引用时 ",
+               milliseconds(build_ms), " 毫秒", crlf);
+    out += cat("; 查找 ", times.size(), " 次：中位数 ", milliseconds(at(0.5)), " 毫秒，95% ", milliseconds(at(0.95)),
+               " 毫秒，最长 ", milliseconds(times.empty() ? 0.0 : times.back()), " 毫秒", crlf);
+    platform.write_stdout(out);
+    return diagnostics.errors() > 0 ? exit_failed : exit_written;
+}
+
+void write_items(const std::vector<ConsistencyItem>& items, const char* heading, const char* what, EscapeFor key,
+                 EscapeFor variant, std::string& out) {
+    out += cat("; ", heading, "：", items.size(), " 处", crlf);
+    for (const ConsistencyItem& item : items) {
+        out += cat(what, "“", escape_text(item.text, key), "”：", item.count, " 个条目", crlf);
+        for (const ConsistencyVariant& v : item.variants) {
+            std::string sources;
+            for (const std::string& s : v.sources) sources += cat(sources.empty() ? "" : "、", s);
+            out += cat("    ", escape_text(v.text, variant), "\t", v.count, " 个\t", sources, crlf);
+        }
+    }
+    out += crlf;
+}
+
+int consistency(const Request& request, Platform& platform) {
+    Diagnostics diagnostics;
+    std::size_t shown = 0;
+    MemoryRun run(request, platform, diagnostics);
+    if (run.ready()) {
+        run.open();
+        const ConsistencyReport report = check_consistency(run.memory());
+        std::string out;
+        write_items(report.translations_differ, "同一原文的不同译文", "原文", EscapeFor::Original,
+                    EscapeFor::Translation, out);
+        write_items(report.originals_share, "不同原文的相同译文", "译文", EscapeFor::Translation, EscapeFor::Original,
+                    out);
+        platform.write_stdout(out);
+    }
+    print_messages(diagnostics, "Mervik", platform, shown);
+    return diagnostics.errors() > 0 ? exit_failed : exit_written;
+}
+
+// The output list written under a temporary name and renamed into place.
+bool write_list(Platform& platform, const std::string& path, const std::string& text, Diagnostics& diagnostics) {
+    if (const std::string refusal = file_name_refusal(path); !refusal.empty()) {
+        diagnostics.add(Code::InvalidFileName, 0, cat("“", path, "”不是合法的文件名：", refusal));
+        return false;
+    }
+    IoError io;
+    if (const std::string_view dir = directory_of(path);
+        !dir.empty() && !platform.make_directories(std::string(dir), io)) {
+        diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
+        return false;
+    }
+    const auto file = platform.create_atomic(path, io);
+    bool ok = file != nullptr;
+    if (ok && !file->write(text.data(), text.size())) {
+        io = file->write_error();
+        ok = false;
+    }
+    if (ok) ok = file->commit(io);
+    if (!ok) diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库源文件“", path, "”：", describe(io)));
+    return ok;
+}
+
+// The review comment: the score and file of what went in, and the other candidates.
+std::string review_comment(const MemorySuggestion& chosen, const std::vector<MemorySuggestion>& found) {
+    std::string line = cat(review_mark, " ", chosen.score, "% 原文“", escape_text(chosen.original, EscapeFor::Original),
+                           "”（", chosen.source, "）");
+    std::string others;
+    for (const MemorySuggestion& s : found) {
+        if (&s == &chosen) continue;
+        others += cat(others.empty() ? "" : "；", "“", escape_text(s.translation, EscapeFor::Translation), "”", s.score,
+                      "%（", s.source, "）");
+    }
+    if (!others.empty()) line += cat("；其他：", others);
+    return line;
+}
+
+}  // namespace
+
+bool is_memory_command(std::string_view word) {
+    return word == "--suggest" || word == "--suggest-file" || word == "--pretranslate" || word == "--consistency";
+}
+
+std::optional<Request> parse_memory_arguments(const std::vector<std::string>& words, std::string& error) {
+    Request request;
+    const std::string& command = words[0];
+    request.mode = command == "--suggest"        ? Request::Mode::Suggest
+                   : command == "--suggest-file" ? Request::Mode::SuggestFile
+                   : command == "--pretranslate" ? Request::Mode::Pretranslate
+                                                 : Request::Mode::Consistency;
+    const char* const use = usage(request.mode);
+    if (words.size() < 2 || words[1].empty() || (request.mode != Request::Mode::Suggest && words[1][0] == '-')) {
+        error = use;
+        return std::nullopt;
+    }
+    if (request.mode == Request::Mode::Consistency) {
+        request.memory_folder = words[1];
+    } else {
+        request.source = words[1];
+    }
+    for (std::size_t i = 2; i < words.size(); i += 2) {
+        const std::string& option = words[i];
+        if (i + 1 >= words.size() || words[i + 1].empty()) {
+            error = cat("选项“", option, "”后面缺少值；", use);
+            return std::nullopt;
+        }
+        const std::string& value = words[i + 1];
+        int number = 0;
+        const bool lists = request.mode != Request::Mode::Consistency;
+        if (option == "--memory" && lists) {
+            request.memory_folder = value;
+        } else if (option == "--memory-file") {
+            request.memory_files.push_back(value);
+        } else if (option == "--top" &&
+                   (request.mode == Request::Mode::Suggest || request.mode == Request::Mode::SuggestFile)) {
+            if (!parse_number(value, 1, 100, number)) {
+                error = cat("--top 后面要写 1 到 100 的数，不是“", value, "”");
+                return std::nullopt;
+            }
+            request.top = static_cast<std::size_t>(number);
+        } else if (option == "--min" && lists) {
+            if (!parse_number(value, 1, 100, number)) {
+                error = cat("--min 后面要写 1 到 100 的分数，不是“", value, "”");
+                return std::nullopt;
+            }
+            request.min_score = number;
+        } else if (option == "-o" && request.mode == Request::Mode::Pretranslate) {
+            request.output = value;
+        } else {
+            error = cat("不认识的选项“", option, "”；", use);
+            return std::nullopt;
+        }
+    }
+    if (request.mode == Request::Mode::Pretranslate && request.output.empty()) {
+        error = cat("缺少 -o 结果文件；", use);
+        return std::nullopt;
+    }
+    if ((request.mode == Request::Mode::Suggest || request.mode == Request::Mode::SuggestFile) &&
+        request.memory_folder.empty() && request.memory_files.empty()) {
+        error = cat("缺少 --memory 文件夹；", use);
+        return std::nullopt;
+    }
+    return request;
+}
+
+int report_from_memory(const Request& request, Platform& platform) {
+    try {
+        switch (request.mode) {
+        case Request::Mode::Suggest:
+            return suggest_one(request, platform);
+        case Request::Mode::SuggestFile:
+            return suggest_file(request, platform);
+        default:
+            return consistency(request, platform);
+        }
+    } catch (const std::bad_alloc&) {
+        platform.print_error(cat("Mervik: 错误 E007: 内存不足，记忆库放不下", crlf));
+        return exit_failed;
+    }
+}
+
+void pretranslate(const Request& request, Platform& platform, Diagnostics& diagnostics, std::string& result,
+                  int& exit_code) {
+    result = "未生成词库源文件。";
+    const std::string path = platform.native_path(request.source);
+    std::string source;
+    IoError io;
+    if (!platform.read_file(path, max_source_bytes, source, io)) {
+        diagnostics.add(io.failure == IoFailure::TooLarge ? Code::SourceTooLarge : Code::QueriesUnreadable, 0,
+                        cat("无法读取词表“", path, "”：", describe(io)));
+        return;
+    }
+    // The list's own warnings (every empty translation is one) are not this run's news;
+    // its errors are.
+    Diagnostics own;
+    const WordList list = compile_word_list(source, own);
+    if (own.errors() > 0) {
+        for (const Diagnostic& d : own.listed()) {
+            if (!is_warning(d.code)) diagnostics.add(d.code, d.line, d.text);
+        }
+        result = "词表有错误，未预翻译；请先改正错误。";
+        exit_code = exit_source_errors;
+        return;
+    }
+
+    Request with_folder = request;
+    if (with_folder.memory_folder.empty()) {
+        // The LIB folder beside the list, where the editor writes the libraries.
+        const std::string_view dir = directory_of(path);
+        with_folder.memory_folder = dir.empty() ? std::string("LIB") : cat(dir, path[dir.size()], "LIB");
+    }
+    MemoryRun run(with_folder, platform, diagnostics);
+    if (!run.ready()) return;
+    run.open();
+    if (diagnostics.errors() > 0 && run.memory().entries() == 0) return;
+
+    const int min_score = request.min_score == 0 ? pretranslate_min_score : request.min_score;
+    const Lines lines = split_lines(source);
+    std::vector<std::string> replaced(lines.text.size());
+    std::vector<std::string> comment(lines.text.size());
+    std::vector<bool> has_replacement(lines.text.size(), false);
+    std::size_t filled = 0, marked = 0, missing = 0;
+    for (const Entry& e : list.untranslated()) {
+        const std::string_view original = list.original(e);
+        const std::vector<MemorySuggestion> found = run.memory().suggest(original, {5, min_score});
+        const MemorySuggestion* chosen = nullptr;
+        for (const MemorySuggestion& s : found) {
+            // What goes in must compile: the same placeholders, a length the list allows.
+            if (!s.translation.empty() && s.translation.size() <= max_text_bytes &&
+                placeholders_match(original, s.translation)) {
+                chosen = &s;
+                break;
+            }
+        }
+        const std::size_t at = e.line - 1;
+        if (chosen == nullptr || at >= lines.text.size()) {
+            ++missing;
+            continue;
+        }
+        ++filled;
+        replaced[at] = cat(escape_text(original, EscapeFor::Original), "=",
+                           escape_text(chosen->translation, EscapeFor::Translation));
+        has_replacement[at] = true;
+        const bool other_exact = std::any_of(found.begin(), found.end(), [&](const MemorySuggestion& s) {
+            return &s != chosen && s.exact && s.translation != chosen->translation;
+        });
+        if (!chosen->exact || other_exact) {
+            ++marked;
+            // Before the placeholder opt-out of the entry, which must stay right above it.
+            const std::size_t where = at > 0 && lines.text[at - 1] == placeholder_opt_out ? at - 1 : at;
+            comment[where] = review_comment(*chosen, found);
+        }
+    }
+
+    std::string out;
+    out.reserve(source.size() + filled * 32);
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        const std::string_view end = lines.end[i].empty() ? std::string_view(crlf) : lines.end[i];
+        if (!comment[i].empty()) out += cat(comment[i], end);
+        out += has_replacement[i] ? std::string_view(replaced[i]) : lines.text[i];
+        out += lines.end[i];
+    }
+    // The result has to compile like the list did; checked rather than trusted.
+    Diagnostics check;
+    compile_word_list(out, check);
+    if (check.errors() > 0) {
+        for (const Diagnostic& d : check.listed()) {
+            if (!is_warning(d.code)) diagnostics.add(d.code, d.line, cat("（预翻译的结果）", d.text));
+        }
+        result = "预翻译的结果不能编译，未写出；原有的同名文件保持不变。";
+        return;
+    }
+    const std::string out_path = platform.native_path(request.output);
+    if (!write_list(platform, out_path, out, diagnostics)) return;
+    if (missing > 0) {
+        diagnostics.add(Code::PretranslateNotFound, 0,
+                        cat("有 ", missing, " 个条目没有找到 ", min_score, "% 以上的译文，仍然留空"));
+    }
+    result = cat("已生成词库源文件“", out_path, "”：填入 ", filled, " 个译文，其中 ", marked, " 个待审（", review_mark,
+                 "）；", missing, " 个仍为空。");
+    exit_code = exit_written;
+}
+
+}  // namespace mervik

@@ -1,0 +1,36 @@
+#pragma once
+// Mervik's translation-memory commands: --suggest, --suggest-file, --pretranslate and
+// --consistency.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lexicon/diagnostics.h"
+#include "lexicon/memory.h"
+#include "mervik/command_line.h"
+#include "mervik/platform.h"
+
+namespace mervik {
+
+// True when `word` starts one of the memory commands.
+bool is_memory_command(std::string_view word);
+
+std::optional<Request> parse_memory_arguments(const std::vector<std::string>& words, std::string& error);
+
+// --suggest, --suggest-file and --consistency: the answer on standard output (GBK), the
+// messages on standard error. The exit code.
+int report_from_memory(const Request& request, Platform& platform);
+
+// --pretranslate: writes the output list; its messages go to Mervik.ERR like a compile's.
+void pretranslate(const Request& request, Platform& platform, lexicon::Diagnostics& diagnostics, std::string& result,
+                  int& exit_code);
+
+// The files of the memory on this system (memory_files_posix.cpp, memory_files_windows.cpp).
+std::unique_ptr<lexicon::MemoryFiles> make_memory_files();
+// A monotonic clock in milliseconds, for the look-up times (<chrono> does not compile
+// with the GBK execution character set).
+double monotonic_ms();
+
+}  // namespace mervik
