@@ -105,7 +105,11 @@ protected:
 
     // Runs Mervik in `work` with the arguments (no quotes inside them).
     Result run(const std::vector<std::string>& args) const {
-        const fs::path out = root / "stdout.txt", err = root / "stderr.txt";
+        // Files of their own for every run: Wine may close a finished child's inherited
+        // handles a moment later than the child ends.
+        ++runs_;
+        const fs::path out = root / ("stdout" + std::to_string(runs_) + ".txt");
+        const fs::path err = root / ("stderr" + std::to_string(runs_) + ".txt");
         const fs::path exe = program / fs::path(mervik_exe()).filename();
         Result r;
 #ifdef _WIN32
@@ -147,6 +151,8 @@ protected:
         r.err = read_file(err);
         return r;
     }
+
+    mutable int runs_ = 0;
 
     // The LIB folder's files and bytes, to show that nothing was written there.
     std::map<std::string, std::string> folder() const {
@@ -253,7 +259,7 @@ TEST_F(MemoryCommand, PretranslateFillsEmptyTranslationsAndMarksWhatNeedsReview)
     write_file(work / "broken.trs", "Print=\r\nno equals sign\r\n");
     const Result broken = run({"--pretranslate", "broken.trs", "-o", "b.trs"});
     EXPECT_EQ(broken.exit_code, 1);
-    EXPECT_NE(broken.err.find("E101"), std::string::npos);
+    EXPECT_NE(broken.err.find("E101"), std::string::npos) << broken.err;
     EXPECT_FALSE(fs::exists(work / "b.trs"));
 }
 
