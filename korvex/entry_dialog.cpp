@@ -42,6 +42,13 @@ void TEntryDialog::OnInit(HWND dialog) {
     }
     SetGbkField(dialog, IDC_ORIGINAL, lexicon::field_lines(original_));
     SetGbkField(dialog, IDC_TRANSLATION, lexicon::field_lines(translation_));
+    // A long text opens at its first line, the caret there: the dialog manager selects
+    // the whole of the field it focuses, which scrolls a text of many lines to its end.
+    // Posted, so that this comes after the focus.
+    for (const int id : {IDC_ORIGINAL, IDC_TRANSLATION}) {
+        ::PostMessageW(::GetDlgItem(dialog, id), EM_SETSEL, 0, 0);
+        ::PostMessageW(::GetDlgItem(dialog, id), EM_SCROLLCARET, 0, 0);
+    }
 
     RECT client;
     ::GetClientRect(dialog, &client);

@@ -360,17 +360,25 @@ TEST_F(KorvexWindowTest, TheEntryDialogEditsALongTextOfManyLinesAndGrows) {
     EXPECT_EQ(form.Table().at(5).translation, translation);
 
     ListView_SetItemState(form.List(), 5, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    LRESULT lines = 0;
+    LRESULT lines = 0, first_visible = -1;
+    DWORD selection_start = 1, selection_end = 1;
     std::string shown;
     {
         ModalAnswerer answer;
         answer.Then([&](HWND dialog) {
+            // The focused original opens at its first line, not selected to its end.
+            first_visible = ::SendDlgItemMessageW(dialog, IDC_ORIGINAL, EM_GETFIRSTVISIBLELINE, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDC_ORIGINAL, EM_GETSEL, reinterpret_cast<WPARAM>(&selection_start),
+                                  reinterpret_cast<LPARAM>(&selection_end));
             lines = ::SendDlgItemMessageW(dialog, IDC_TRANSLATION, EM_GETLINECOUNT, 0, 0);
             shown = harness::WindowText(::GetDlgItem(dialog, IDC_TRANSLATION));
             ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
         Command(IDM_CHANGE);
     }
+    EXPECT_EQ(first_visible, 0);
+    EXPECT_EQ(selection_start, 0u);
+    EXPECT_EQ(selection_end, 0u);
     EXPECT_GE(lines, 55);
     EXPECT_EQ(shown.substr(0, shown.find("\r\n", shown.find("\r\n") + 1)),
               "帮助文字第 1 行：--option-1 只做好一件事。\\n\r\n帮助文字第 2 行：--option-2 只做好一件事。\\n");
