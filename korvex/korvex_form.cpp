@@ -30,6 +30,8 @@ namespace {
 constexpr int kFilterId = 10;
 constexpr int kListId = 11;
 constexpr int kStatusId = 12;
+constexpr int kSuggestionsId = 13;
+constexpr int kSuggestionsHeight = 120;
 constexpr std::size_t kMessagesShown = 20;
 
 std::string Quoted(std::string_view text) { return "“" + std::string(lexicon::shown(text)) + "”"; }
@@ -169,6 +171,8 @@ void TKorvexForm::OnCreate() {
         column.iSubItem = i;
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
+    suggestions_ = std::make_unique<SuggestionPane>(hwnd(), kSuggestionsId, font_,
+                                                    [this](const std::string& t) { PutSuggestion(t); });
     const int parts[] = {160, 320, -1};
     ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     ShowTable();
@@ -184,7 +188,10 @@ void TKorvexForm::OnSize(int width, int height) {
     ::MoveWindow(filter_, margin + labelWidth, margin, std::max(40, width - labelWidth - 2 * margin), rowHeight, TRUE);
     const int listTop = margin * 2 + rowHeight;
     const int listWidth = std::max(0, width - 2 * margin);
-    ::MoveWindow(list_, margin, listTop, listWidth, std::max(0, height - listTop - statusHeight - margin), TRUE);
+    const int below = std::max(0, height - listTop - statusHeight - margin);
+    const int pane = std::min(kSuggestionsHeight, below / 3);
+    ::MoveWindow(list_, margin, listTop, listWidth, std::max(0, below - pane - margin), TRUE);
+    suggestions_->Move(margin, listTop + below - pane, listWidth, pane);
     // The two columns share the width.
     const int column = std::max(80, (listWidth - ::GetSystemMetrics(SM_CXVSCROLL) - 4) / 2);
     ListView_SetColumnWidth(list_, 0, column);
@@ -207,6 +214,7 @@ void TKorvexForm::OnCommand(int id, int code, HWND control) {
     // Enter in the list, as the window's dialog navigation reports it.
     case IDOK:
         if (::GetFocus() == list_) ChangeClick();
+        if (::GetFocus() == suggestions_->List()) suggestions_->ApplySelected();
         break;
     case IDM_NEW:
         NewClick();
@@ -257,8 +265,16 @@ void TKorvexForm::OnCommand(int id, int code, HWND control) {
 }
 
 LRESULT TKorvexForm::OnNotify(NMHDR* header) {
+    if (suggestions_ && suggestions_->OnNotify(header)) return 0;
     if (header->hwndFrom != list_) return 0;
     switch (header->code) {
+    case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)) {
+            ShowSuggestions();
+        }
+        return 0;
+    }
     case LVN_GETDISPINFOA: {
         auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
         if (!(info->item.mask & LVIF_TEXT) || info->item.iItem < 0 ||
@@ -339,6 +355,30 @@ void TKorvexForm::ShowStatus() {
     ::SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(total.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(shown.c_str()));
     ::SendMessageA(status_, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(table_->Modified() ? "已修改" : ""));
+}
+
+void TKorvexForm::ShowSuggestions() {
+    const int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    if (item < 0 || ListView_GetSelectedCount(list_) != 1 || static_cast<std::size_t>(item) >= view_->size()) {
+        suggestions_->Clear();
+        return;
+    }
+    suggestedEntry_ = view_->EntryAt(static_cast<std::size_t>(item));
+    if (suggestedEntry_ >= table_->size()) return;
+    // The libraries beside the open one, or the LIB folder of the current folder.
+    suggestions_->SetFolder(path_.empty() ? LibraryFolder() : FolderOf(path_));
+    const TextPair& entry = table_->at(suggestedEntry_);
+    suggestions_->Show(entry.original, entry.translation, path_.empty() ? std::string() : FileName());
+}
+
+void TKorvexForm::PutSuggestion(const std::string& translation) {
+    if (suggestedEntry_ >= table_->size()) return;
+    const std::string original(table_->at(suggestedEntry_).original);
+    std::size_t conflict = 0;
+    const std::size_t entry = suggestedEntry_;
+    if (!table_->Change(entry, original, translation, conflict)) return;
+    ShowTable();
+    SelectEntry(entry);
 }
 
 void TKorvexForm::SelectEntry(std::size_t entry) {

@@ -10,6 +10,7 @@
 
 #include "korvex/entry_table.h"
 #include "korvex/entry_view.h"
+#include "korvex/suggestion_pane.h"
 #include "win/window.h"
 
 namespace korvex {
@@ -37,6 +38,8 @@ public:
     const std::string& Path() const { return path_; }
     // The dialog preview that 从程序提取 opened last, or null.
     TDialogPreview* Preview() const { return preview_.get(); }
+    // The translation memory's suggestions for the selected entry.
+    SuggestionPane& Suggestions() const { return *suggestions_; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -76,6 +79,10 @@ private:
     void ShowStatus();
     void SelectEntry(std::size_t entry);
     std::string FileName() const;
+    // The suggestion pane: filled for the one selected entry; a chosen suggestion goes
+    // into that entry as one undoable change.
+    void ShowSuggestions();
+    void PutSuggestion(const std::string& translation);
 
     std::unique_ptr<EntryTable> table_;
     std::unique_ptr<EntryView> view_;
@@ -87,6 +94,8 @@ private:
     HWND status_ = nullptr;
     HFONT font_ = nullptr;
     std::unique_ptr<TDialogPreview> preview_;
+    std::unique_ptr<SuggestionPane> suggestions_;
+    std::size_t suggestedEntry_ = 0;
 };
 
 }  // namespace korvex

@@ -21,6 +21,8 @@ constexpr Unit end_unit = 4;
 
 using Gram = std::uint32_t;
 
+constexpr std::size_t max_fuzzy_units = 2000;
+
 // The distinct pairs of neighbouring units of a text, with a start and an end mark.
 void grams_of(std::u16string_view units, std::vector<Gram>& grams) {
     grams.clear();
@@ -416,7 +418,9 @@ std::vector<MemorySuggestion> Memory::suggest(std::string_view original, const M
     memory::normalise_units(original, asked);
     if (query.top == 0) return {};
     const std::size_t lq = asked.size();
-    const int min_score = std::clamp(query.min_score, 1, 100);
+    // A text of many thousand characters (a program's --help) is found only when equal:
+    // the distance to others like it would cost seconds.
+    const int min_score = lq > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
     std::vector<Gram> grams;
     grams_of(asked, grams);
     const std::size_t bq = grams.size();
@@ -481,7 +485,7 @@ std::vector<MemorySuggestion> Memory::suggest(std::string_view original, const M
 std::vector<MemorySuggestion> Memory::suggest_by_scan(std::string_view original, const MemoryQuery& query) const {
     std::u16string asked;
     memory::normalise_units(original, asked);
-    const int min_score = std::clamp(query.min_score, 1, 100);
+    const int min_score = asked.size() > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
     std::vector<Impl::Found> found;
     for (const auto& segment : impl_->segments) {
         const Segment& s = *segment;

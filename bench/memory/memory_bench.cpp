@@ -179,7 +179,7 @@ void compare(const Memory& memory, const std::vector<std::string>& queries, std:
     print_times("index look-up:", indexed_times);
     print_times("brute force (every entry):", scan_times);
     const double ratio = percentile(scan_times, 0.5) / std::max(percentile(indexed_times, 0.5), 1e-6);
-    std::printf("brute force / index (medians): %.0f x\n", ratio);
+    std::printf("brute force / index (medians): %.2f x\n", ratio);
 }
 
 int real(const char* folder, const char* queries_path, std::size_t count) {

@@ -54,7 +54,8 @@ tail -n 2 "$work/suggest.out" | iconv -f GBK -t UTF-8
 
 echo
 echo "== 4. msgmerge with a compendium of the same memory, the same queries"
-msgcat --use-first -o "$work/compendium.po" "$work"/po/*.po 2>/dev/null
+msgcat --use-first --to-code=UTF-8 -o "$work/compendium.po" "$work"/po/*.po 2>/dev/null || true
+[ -s "$work/compendium.po" ] || { echo "msgcat could not make the compendium" >&2; exit 2; }
 python3 - "$work/queries.txt" "$work/queries.pot" <<'PY'
 import sys
 with open(sys.argv[1], encoding="gbk") as f, open(sys.argv[2], "w", encoding="utf-8") as out:

@@ -1,0 +1,107 @@
+#include "korvex/suggestion_pane.h"
+
+#include "korvex/memory_files.h"
+#include "lexicon/diagnostics.h"
+#include "lexicon/word_list.h"
+#include "win/gbk.h"
+
+namespace korvex {
+
+SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, Apply apply)
+    : apply_(std::move(apply)), files_(MakeMemoryFiles()) {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    list_ = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0,
+        0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+    const wchar_t* titles[] = {L"得分", L"记忆库中的译文", L"词库", L"记忆库中的原文"};
+    const int widths[] = {52, 260, 120, 260};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(titles[i]);
+        column.cx = widths[i];
+        column.iSubItem = i;
+        ::SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void SuggestionPane::Move(int x, int y, int width, int height) { ::MoveWindow(list_, x, y, width, height, TRUE); }
+
+void SuggestionPane::SetFolder(const std::string& folder) {
+    if (memory_ && folder == folder_) return;
+    folder_ = folder;
+    memory_ = std::make_unique<lexicon::Memory>(*files_);
+    memory_->set_folder(folder);
+}
+
+void SuggestionPane::Clear() {
+    rows_.clear();
+    ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void SuggestionPane::Show(std::string_view original, std::string_view translation, const std::string& self) {
+    Clear();
+    if (!memory_ || folder_.empty()) return;
+    LARGE_INTEGER frequency{}, begin{}, end{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&begin);
+    // A library that cannot be read now is simply not asked: the pane has no room for
+    // messages, and the next selection tries again.
+    lexicon::Diagnostics ignored;
+    memory_->refresh(ignored);
+    for (lexicon::MemorySuggestion& s : memory_->suggest(original, {6, 50})) {
+        // The entry itself, as the library on disk holds it, tells nothing new.
+        if (s.exact && s.count == 1 && s.source == self && s.stored_translation == translation) continue;
+        if (rows_.size() < 5) rows_.push_back(std::move(s));
+    }
+    ::QueryPerformanceCounter(&end);
+    lastMs_ = static_cast<double>(end.QuadPart - begin.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const lexicon::MemorySuggestion& s = rows_[i];
+        const std::wstring cells[] = {
+            win::GbkToWide(lexicon::cat(s.score, "%")),
+            win::GbkToWide(lexicon::escape_text(s.translation, lexicon::EscapeFor::Translation)),
+            win::GbkToWide(s.source),
+            win::GbkToWide(lexicon::escape_text(s.original, lexicon::EscapeFor::Translation)),
+        };
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<wchar_t*>(cells[0].c_str());
+        ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        for (int column = 1; column < 4; ++column) {
+            item.iSubItem = column;
+            item.pszText = const_cast<wchar_t*>(cells[column].c_str());
+            ::SendMessageW(list_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    if (!rows_.empty()) ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool SuggestionPane::ApplySelected() {
+    const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
+    // A copy: putting it in changes the entry, and the pane shows the entry anew.
+    const std::string translation = rows_[static_cast<std::size_t>(row)].translation;
+    apply_(translation);
+    return true;
+}
+
+bool SuggestionPane::OnNotify(NMHDR* header) {
+    if (header->hwndFrom != list_) return false;
+    switch (header->code) {
+    case NM_DBLCLK:
+    case NM_RETURN:
+        ApplySelected();
+        return true;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_RETURN) ApplySelected();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace korvex

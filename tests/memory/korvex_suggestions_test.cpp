@@ -1,0 +1,164 @@
+// KORVEX's suggestion pane under Wine: the memory's best matches for the selected entry,
+// Enter and a double-click putting one into the entry (undoable), and a library saved
+// by someone else seen at the next selection.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "korvex/korvex_form.h"
+#include "korvex/resource_ids.h"
+#include "lexicon/byte_sink.h"
+#include "lexicon/library_writer.h"
+#include "lexicon/word_list.h"
+#include "win/gbk.h"
+
+namespace korvex {
+namespace {
+
+void Pump(int ms = 0) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
+    MSG msg;
+    do {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
+}
+
+void WriteLibrary(const std::string& path, const std::string& source) {
+    lexicon::Diagnostics diagnostics;
+    const lexicon::WordList list = lexicon::compile_word_list(source, diagnostics);
+    lexicon::StringSink sink;
+    lexicon::write_library(list, "test", sink);
+    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ::WriteFile(file, sink.bytes.data(), static_cast<DWORD>(sink.bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+std::string Cell(HWND list, int row, int column) {
+    wchar_t text[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return win::WideToGbk(text);
+}
+
+// Each row of a list as "cell|cell|...".
+std::vector<std::string> Rows(HWND list, int columns) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+        std::string row;
+        for (int c = 0; c < columns; ++c) row += (c ? "|" : "") + Cell(list, i, c);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+class KorvexSuggestions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "korvex_memory_" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        mine = folder + "\\我的词库.LIB";
+        other = folder + "\\通用.LIB";
+        WriteLibrary(mine, "Close=合上\r\nVersion 2.1=版本\r\nSave &As...=另存\r\n");
+        WriteLibrary(other, "Close=关闭\r\nVersion 2.0=版本 2.0\r\nSa&ve As...=另存为(&V)...\r\nSave=保存\r\n");
+        form.Create();
+        ::ShowWindow(form.hwnd(), SW_SHOW);
+        Pump(20);
+        ASSERT_TRUE(form.OpenFile(mine));
+        Pump(20);
+    }
+    void TearDown() override {
+        if (::IsWindow(form.hwnd())) ::DestroyWindow(form.hwnd());
+        Pump();
+        for (const std::string& name : {mine, other}) ::DeleteFileW(win::GbkToWide(name).c_str());
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    void Select(int row) {
+        ListView_SetItemState(form.List(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemState(form.List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Pump(20);
+    }
+    std::string Translation(int row) { return Cell(form.List(), row, 1); }
+
+    std::string folder, mine, other;
+    TKorvexForm form;
+};
+
+TEST_F(KorvexSuggestions, TheSelectedEntryShowsTheMemorysBestMatchesWithScores) {
+    HWND pane = form.Suggestions().List();
+    ASSERT_TRUE(::IsWindowVisible(pane));
+    Select(1);  // Version 2.1=版本
+    EXPECT_EQ(Rows(pane, 3), (std::vector<std::string>{"100%|版本 2.1|通用.LIB"}));
+    std::printf("suggestion pane look-up: %.2f ms\n", form.Suggestions().LastLookupMs());
+
+    Select(2);  // Save &As...=另存
+    // The open library's own entry is no suggestion; "Save" scores 40%, under the pane's 50%.
+    EXPECT_EQ(Rows(pane, 4), (std::vector<std::string>{"100%|另存为(&A)...|通用.LIB|Sa&ve As..."}));
+    // The pane sits under the list, inside the window.
+    RECT list{}, below{};
+    ::GetWindowRect(form.List(), &list);
+    ::GetWindowRect(pane, &below);
+    EXPECT_GE(below.top, list.bottom);
+
+    // Two entries selected: no suggestions.
+    ListView_SetItemState(form.List(), 0, LVIS_SELECTED, LVIS_SELECTED);
+    Pump(20);
+    EXPECT_EQ(ListView_GetItemCount(pane), 0);
+}
+
+TEST_F(KorvexSuggestions, EnterOrADoubleClickPutsASuggestionInAndUndoTakesItBack) {
+    HWND pane = form.Suggestions().List();
+    Select(1);
+    ::SetFocus(pane);
+    // Enter in the pane, as the window's dialog navigation reports it.
+    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    Pump(20);
+    EXPECT_EQ(Translation(1), "版本 2.1");
+    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(IDM_UNDO, 0), 0);
+    Pump(20);
+    EXPECT_EQ(Translation(1), "版本");
+
+    Select(0);  // Close=合上: the memory's other translation
+    ASSERT_EQ(Rows(pane, 2), (std::vector<std::string>{"100%|关闭"}));
+    RECT row{};
+    ListView_GetItemRect(pane, 0, &row, LVIR_LABEL);
+    const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    ::SendMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(pane, WM_LBUTTONUP, 0, at);
+    ::SendMessageW(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ::SendMessageW(pane, WM_LBUTTONUP, 0, at);
+    Pump(20);
+    EXPECT_EQ(Translation(0), "关闭");
+    EXPECT_TRUE(form.Table().Modified());
+}
+
+TEST_F(KorvexSuggestions, ALibrarySavedMeanwhileIsSeenAtTheNextSelection) {
+    HWND pane = form.Suggestions().List();
+    Select(0);
+    EXPECT_EQ(Rows(pane, 2), (std::vector<std::string>{"100%|关闭"}));
+    // A colleague saves the library with another translation (and another size).
+    WriteLibrary(other, "Close=关掉窗口\r\n");
+    Select(1);
+    Select(0);
+    EXPECT_EQ(Rows(pane, 2), (std::vector<std::string>{"100%|关掉窗口"}));
+}
+
+}  // namespace
+}  // namespace korvex
