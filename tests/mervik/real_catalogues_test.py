@@ -118,9 +118,10 @@ def gbk_holds(text):
 
 
 def expected_entries(po_entries):
-    """{original: translation} that the library must give back, and the entries left
-    out, counted by reason."""
-    reasons = {"no GBK": 0, "plural": 0, "fuzzy": 0, "context": 0}
+    """{original: translation} that the library must give back, the entries it stands
+    for (one original may come from several contexts), and the entries left out, counted
+    by reason."""
+    reasons = {"no GBK": 0, "plural": 0, "fuzzy": 0, "context": 0, "untranslated": 0}
     held = []
     for ctx, original, plural, translations, flags in po_entries:
         if original == "" and ctx is None:
@@ -131,7 +132,9 @@ def expected_entries(po_entries):
             reasons["fuzzy"] += 1
         elif not (gbk_holds(original) and gbk_holds(translations[0])):
             reasons["no GBK"] += 1
-        elif translations[0]:
+        elif not translations[0]:
+            reasons["untranslated"] += 1
+        else:
             held.append((ctx, original, translations[0]))
     plain = {o: t for c, o, t in held if c is None}
     by_original = {}
@@ -139,6 +142,7 @@ def expected_entries(po_entries):
         if c is not None:
             by_original.setdefault(o, set()).add(t)
     expected = dict(plain)
+    kept = [(o, t) for c, o, t in held if c is None]
     for c, o, t in held:
         if c is None:
             continue
@@ -146,7 +150,8 @@ def expected_entries(po_entries):
             reasons["context"] += 1
         else:
             expected[o] = t
-    return expected, reasons
+            kept.append((o, t))
+    return expected, kept, reasons
 
 
 def list_line(line):
@@ -192,7 +197,7 @@ def check(mervik, mo, work, table, known, used):
     po = os.path.join(work, name + ".po")
     subprocess.run(["msgunfmt", "-o", po, mo], check=True, capture_output=True, env=ENV)
     with open(po, "rb") as f:
-        expected, reasons = expected_entries(read_po(f.read()))
+        expected, kept, reasons = expected_entries(read_po(f.read()))
     trs, lib, back = (os.path.join(work, name + ext) for ext in (".trs", ".LIB", ".back.po"))
 
     run = subprocess.run([mervik, "--import-po", po, "-o", trs], capture_output=True, env=ENV)
@@ -238,7 +243,8 @@ def check(mervik, mo, work, table, known, used):
 
     with open(back, "rb") as f:
         got = {original: translations[0] for _, original, _, translations, _ in read_po(f.read()) if original}
-    identical = sum(1 for o, t in expected.items() if got.get(o) == t)
+    identical = sum(1 for o, t in kept if got.get(o) == t)
+    faulty = sum(1 for o, _ in kept if o not in expected)
     for o, t in expected.items():
         if got.get(o) != t and len(failures) < 5:
             failures.append("%s: %r came back as %r, not %r" % (name, o, got.get(o), t))
@@ -246,8 +252,7 @@ def check(mervik, mo, work, table, known, used):
     if extra:
         failures.append("%s: %d entries came back that the catalogue does not hold, e.g. %r" %
                         (name, len(extra), extra[0]))
-    table.append((name, len(expected) + len(faults) + sum(reasons.values()), len(expected) + len(faults), identical,
-                  reasons, faults))
+    table.append((name, len(kept) + sum(reasons.values()), len(kept), identical, reasons, faulty, faults))
     return failures
 
 
@@ -279,15 +284,18 @@ def main():
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
+    print("entries: all but the header; GBK: those GBK can hold, contexts in conflict aside; back: of those,\n"
+          "came back byte-identical; no GBK, plural, context: left out, by reason; faults: placeholder faults,\n"
+          "left out here (the catalogue as it is gives no library)")
     print("%-24s %8s %8s %8s %8s %8s %8s %8s" %
           ("catalogue", "entries", "GBK", "back", "no GBK", "plural", "context", "faults"))
     total = [0] * 7
-    for name, entries, holdable, identical, reasons, faults in table:
-        row = [entries, holdable, identical, reasons["no GBK"], reasons["plural"], reasons["context"], len(faults)]
+    for name, entries, holdable, identical, reasons, faulty, _ in table:
+        row = [entries, holdable, identical, reasons["no GBK"], reasons["plural"], reasons["context"], faulty]
         total = [a + b for a, b in zip(total, row)]
         print("%-24s %8d %8d %8d %8d %8d %8d %8d" % ((name,) + tuple(row)))
     print("%-24s %8d %8d %8d %8d %8d %8d %8d" % (("total %d" % len(table),) + tuple(total)))
-    for name, _, _, _, _, faults in table:
+    for name, _, _, _, _, _, faults in table:
         for _, _, message in faults:
             print("no library until it is mended: %s: %s" % (name, message))
     for catalogue, text in known:
