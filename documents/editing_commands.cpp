@@ -21,7 +21,7 @@ void UndoEdit(Frame& frame) {
     if (TMdiChild* doc = frame.ActiveDocument()) {
         if (!::IsWindow(doc->Editor().hwnd())) return;
         doc->ForgetCaretPlace();  // undo may restore text anywhere
-        ::SendMessageA(doc->Editor().hwnd(), EM_UNDO, 0, 0);
+        doc->Editor().Undo();
     }
 }
 

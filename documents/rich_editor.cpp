@@ -142,6 +142,7 @@ void RichEditor::CreateControl(const RECT& bounds, bool visible) {
 // Emptying a control that holds a long text takes time quadratic in its lines
 // (Wine): a fresh control in its place is empty at once.
 void RichEditor::ReplaceControl() {
+    setAside_.clear();  // the fresh control has no undo history, nor anything before it
     RECT bounds;
     ::GetWindowRect(hwnd_, &bounds);
     ::MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&bounds), 2);
@@ -559,7 +560,7 @@ PARAFORMAT RichEditor::SelectionParagraphFormat() const {
 // text in place walks every paragraph behind each changed line (Wine), so ten
 // thousand changed lines cost minutes, while a fill of the whole text costs what
 // opening it does.
-void RichEditor::SetWholeText(std::string_view gbk) {
+void RichEditor::SetWholeText(std::string_view gbk, bool canUndo) {
     CHARFORMATA character{};
     character.cbSize = sizeof character;
     PARAFORMAT paragraph{};
@@ -572,9 +573,15 @@ void RichEditor::SetWholeText(std::string_view gbk) {
         // set and then added once more (Wine), and came back doubled.
         paragraph.dwMask &= ~static_cast<DWORD>(PFM_OFFSETINDENT);
     }
+    OwnedControl before;
     {
         LoadingScope loading(loading_);
-        ReplaceControl();
+        LoadingScope keeping(keepSetAside_);
+        if (canUndo) {
+            before = SetAsideControl();
+        } else {
+            ReplaceControl();
+        }
         ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
         if (!gbk.empty()) StreamInPlain(win::GbkToWide(gbk));
         CHARRANGE all{0, -1}, start{0, 0};
@@ -591,6 +598,7 @@ void RichEditor::SetWholeText(std::string_view gbk) {
         ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
     }
     SetModified(true);
+    KeepForUndo(std::move(before));
     NotifySelectionChange();
 }
 
@@ -617,8 +625,13 @@ bool RichEditor::HasOneFormat() const {
            (paragraph.dwMask & paragraphParts) == paragraphParts;
 }
 
-void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::string_view gbk) {
+void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::string_view gbk, bool canUndo) {
     if (stretches.empty()) return;
+    // Each replacement is a change the control cannot undo; to make them one step they
+    // are made in a copy, and the control as it was is kept.
+    OwnedControl before = canUndo ? CopyIntoFreshControl() : OwnedControl();
+    if (!before) setAside_.clear();
+    LoadingScope keeping(keepSetAside_);
     // Control positions of every stretch, from one read of the text.
     std::string text = Text();
     std::vector<CHARRANGE> ranges;
@@ -662,8 +675,113 @@ void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::strin
     CHARRANGE caret{end, end};
     ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, static_cast<LPARAM>(events));
+    KeepForUndo(std::move(before));
     NotifySelectionChange();
 }
+
+// ---- undoing whole-text steps -------------------------------------------------------
+// A whole new text cannot be recorded by the control's own undo in reasonable time
+// (in place it walks every paragraph behind each changed line, minutes for ten
+// thousand lines under Wine). So the new text goes into a fresh control, and the old
+// control is kept, hidden, exactly as it was: bringing it back costs nothing, and its
+// own undo history goes on from there.
+
+bool RichEditor::EndsUndo(UINT msg, WPARAM wParam) {
+    switch (msg) {
+    case EM_REPLACESEL:
+        return wParam == FALSE;  // the control empties its undo history (Wine)
+    case WM_SETTEXT:
+    case EM_SETTEXTEX:
+    case EM_STREAMIN:
+    case EM_EMPTYUNDOBUFFER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+RichEditor::OwnedControl RichEditor::SetAsideControl() {
+    RECT bounds;
+    ::GetWindowRect(hwnd_, &bounds);
+    ::MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&bounds), 2);
+    bool visible = (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool focused = ::GetFocus() == hwnd_;
+    OwnedControl before(hwnd_);
+    ::RemoveWindowSubclass(hwnd_, ControlProc, kControlSubclass);
+    // Hidden it tells its window nothing, and the id finds only the control in use.
+    ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, 0);
+    ::SetWindowLongPtrA(hwnd_, GWLP_ID, 0);
+    hwnd_ = nullptr;
+    CreateControl(bounds, visible);
+    ::ShowWindow(before.get(), SW_HIDE);
+    if (focused) ::SetFocus(hwnd_);
+    if (controlReplaced_) controlReplaced_();
+    return before;
+}
+
+RichEditor::OwnedControl RichEditor::CopyIntoFreshControl() {
+    std::string bytes = SavedBytes();  // RTF in rich text mode: the formats come along
+    CHARRANGE selection{};
+    ::SendMessageA(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    int units = UnitCount();
+    LoadingScope keeping(keepSetAside_);
+    OwnedControl before = SetAsideControl();
+    bool copied = false;
+    {
+        LoadingScope loading(loading_);
+        ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, kLoadLimit);
+        copied = mode_ == TextMode::Rich ? StreamInRtf(bytes) : StreamInPlain(win::GbkToWide(bytes));
+        ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
+        ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+        ::SendMessageA(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    }
+    // The caller's positions hold only in the same text.
+    if (!copied || UnitCount() != units) {
+        BringBack(std::move(before));
+        return {};
+    }
+    return before;
+}
+
+void RichEditor::KeepForUndo(OwnedControl before) {
+    if (!before) return;
+    setAside_.push_back(std::move(before));
+    if (setAside_.size() > kSetAsideLimit) setAside_.erase(setAside_.begin());
+}
+
+void RichEditor::BringBack(OwnedControl before) {
+    RECT bounds;
+    ::GetWindowRect(hwnd_, &bounds);
+    ::MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&bounds), 2);
+    bool visible = (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool focused = ::GetFocus() == hwnd_;
+    OwnedControl current(hwnd_);
+    ::RemoveWindowSubclass(hwnd_, ControlProc, kControlSubclass);
+    hwnd_ = before.release();
+    ForgetText();
+    ::SetWindowLongPtrA(hwnd_, GWLP_ID, id_);
+    if (updateLevel_ > 0) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ::SetWindowPos(hwnd_, HWND_TOP, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                   SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
+    ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, kEventMask);
+    ::SetWindowSubclass(hwnd_, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(this));
+    if (focused) ::SetFocus(hwnd_);
+    current.reset();
+    if (controlReplaced_) controlReplaced_();
+    NotifySelectionChange();
+}
+
+void RichEditor::Undo() {
+    if (!setAside_.empty() && ::SendMessageA(hwnd_, EM_CANUNDO, 0, 0) == 0) {
+        OwnedControl before = std::move(setAside_.back());
+        setAside_.pop_back();
+        BringBack(std::move(before));
+        return;
+    }
+    ::SendMessageA(hwnd_, EM_UNDO, 0, 0);
+}
+
+bool RichEditor::CanUndo() const { return !setAside_.empty() || ::SendMessageA(hwnd_, EM_CANUNDO, 0, 0) != 0; }
 
 // ---- modified flag --------------------------------------------------------------
 // The control sets its flag for typing and pasting, but under Wine cut, clear and
@@ -671,7 +789,12 @@ void RichEditor::ReplaceEach(const std::vector<ByteRange>& stretches, std::strin
 // load sets the flag (ParentCommand).
 
 bool RichEditor::IsModified() const { return ::SendMessageA(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
-void RichEditor::SetModified(bool modified) { ::SendMessageA(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
+void RichEditor::SetModified(bool modified) {
+    ::SendMessageA(hwnd_, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    // Saved: every text from before differs from the file now.
+    if (!modified)
+        for (const OwnedControl& before : setAside_) ::SendMessageA(before.get(), EM_SETMODIFY, TRUE, 0);
+}
 
 // ---- loading and saving -----------------------------------------------------------
 
@@ -886,6 +1009,7 @@ bool RichEditor::RefusesInput(UINT msg, WPARAM wParam) {
 
 LRESULT CALLBACK RichEditor::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<RichEditor*>(data);
+    if (!self->keepSetAside_ && !self->setAside_.empty() && EndsUndo(msg, wParam)) self->setAside_.clear();
     if (KeepsText(msg, wParam)) return ::DefSubclassProc(hwnd, msg, wParam, lParam);
     if (!self->followEdits_ || msg == WM_DESTROY || msg == WM_NCDESTROY) {
         self->ForgetText();

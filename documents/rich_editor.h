@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "documents/text_byte_count.h"
+#include "win/handles.h"
 
 namespace documents {
 
@@ -75,16 +76,25 @@ public:
     int Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const;
     // Empties the text in one step (a change: the modified flag is set).
     void Clear();
-    // Puts `gbk` in place of the whole text in one step that is not recorded for undo
-    // (a change: the modified flag is set), the caret at the start. Character and
-    // paragraph formats that were the same throughout the text stay so.
-    void SetWholeText(std::string_view gbk);
+    // Puts `gbk` in place of the whole text in one step (a change: the modified flag is
+    // set), the caret at the start. Character and paragraph formats that were the same
+    // throughout the text stay so. With `canUndo` Undo brings the text before back,
+    // else the step is not recorded for undo.
+    void SetWholeText(std::string_view gbk, bool canUndo = false);
     // Whether every character and paragraph has the same format.
     bool HasOneFormat() const;
     // Replaces each of `stretches` (byte ranges of Text(), in text order, not
-    // overlapping) by `gbk` in place, each taking the format of the text it replaces;
-    // not recorded for undo. The caret ends behind the last replacement.
-    void ReplaceEach(const std::vector<ByteRange>& stretches, std::string_view gbk);
+    // overlapping) by `gbk` in place, each taking the format of the text it replaces.
+    // The caret ends behind the last replacement. With `canUndo` one Undo takes all of
+    // them back, else they are not recorded for undo.
+    void ReplaceEach(const std::vector<ByteRange>& stretches, std::string_view gbk, bool canUndo = false);
+
+    // Undo: the control's own, for the changes it recorded; once it has none left, the
+    // last whole-text step made with `canUndo` is taken back: the text, its formats,
+    // the selection and the modified flag as they were before it, and the control's
+    // undo history from before it.
+    void Undo();
+    bool CanUndo() const;
 
     // Set by every change of the text except loading; cleared only by SetModified.
     bool IsModified() const;
@@ -124,8 +134,27 @@ public:
     void EndUpdate();
 
 private:
+    struct ControlTraits {
+        static HWND invalid() { return nullptr; }
+        static void close(HWND hwnd) {
+            if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+        }
+    };
+    using OwnedControl = win::Unique<HWND, ControlTraits>;
+
     void CreateControl(const RECT& bounds, bool visible);
     void ReplaceControl();
+    // ---- undoing whole-text steps ----
+    // Such a step goes into a fresh control; the one before is kept hidden, as it was,
+    // and brought back by Undo.
+    OwnedControl SetAsideControl();
+    // A fresh control holding the same text and formats, the current one set aside; an
+    // empty result when the copy is not exact (the current control stays then).
+    OwnedControl CopyIntoFreshControl();
+    void KeepForUndo(OwnedControl before);
+    void BringBack(OwnedControl before);
+    // A change the control cannot undo ends what Undo can reach.
+    static bool EndsUndo(UINT msg, WPARAM wParam);
     void NotifySelectionChange();
     LoadReport LoadWhole(const std::string& path, const Utf8Question& convertUtf8);
     std::wstring WideText(int maxUnits = -1) const;
@@ -200,6 +229,11 @@ private:
     int messageDepth_ = 0;
     bool changeSeen_ = false;  // EN_CHANGE during the message in hand
     bool followEdits_ = true;  // off while the editor edits in bulk
+    // Controls set aside by whole-text steps, the latest last; each holds the text from
+    // before the step after it. Few: each holds a whole text.
+    std::vector<OwnedControl> setAside_;
+    bool keepSetAside_ = false;  // during a step of the editor's own that may be undone
+    static constexpr std::size_t kSetAsideLimit = 3;
 };
 
 }  // namespace documents

@@ -157,7 +157,9 @@ void FindReplace::ReplaceDialog1Replace(bool all) {
 }
 
 // Every occurrence from the start of the text to its end, set into the editor in
-// one step that is not recorded for undo; the caret ends behind the last replacement.
+// one step that Undo takes back; the caret ends behind the last replacement. The
+// command states are refreshed afterwards, so that Undo is offered at once (the
+// dialog's presses change no activation that would refresh them).
 void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
     win::WaitCursor waiting;
     documents::RichEditor& editor = document.Editor();
@@ -174,7 +176,8 @@ void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
     if (ReplaceInPlace(LineBreaks(old.substr(change.start, change.oldLength)), LineBreaks(old))) {
         // Only the changed stretch is touched: the text around it keeps its formatting.
         editor.SetSelection(static_cast<int>(change.start), static_cast<int>(change.oldLength));
-        editor.ReplaceSelection(change.newText, false);
+        editor.ReplaceSelection(change.newText, true);
+        frame_.RefreshSoon();
         return;
     }
     // A rich text whose formatting varies is edited where it changes, which keeps its
@@ -184,7 +187,8 @@ void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
         stretches.reserve(change.hits.size());
         for (const auto& hit : change.hits)
             stretches.push_back({static_cast<int>(hit.at), static_cast<int>(hit.length)});
-        editor.ReplaceEach(stretches, replaceDialog1_.ReplaceWith());
+        editor.ReplaceEach(stretches, replaceDialog1_.ReplaceWith(), true);
+        frame_.RefreshSoon();
         return;
     }
     std::string rebuilt;
@@ -192,8 +196,9 @@ void FindReplace::ReplaceEverywhere(documents::TMdiChild& document) {
     rebuilt.append(old.substr(0, change.start))
         .append(change.newText)
         .append(old.substr(change.start + change.oldLength));
-    editor.SetWholeText(rebuilt);
+    editor.SetWholeText(rebuilt, true);
     editor.SetSelection(static_cast<int>(change.start + change.newText.size()));
+    frame_.RefreshSoon();
 }
 
 void FindReplace::ShowNotFound(const std::string& findText) {

@@ -371,22 +371,165 @@ INSTANTIATE_TEST_SUITE_P(
             {{Act::ReplaceAll, "x x", 3, 0, 0}, {Act::Select, "x x", 0, 1, 0, 0, 1}, {Act::Replace, "x x", 3, 0, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Replace is a change Undo cannot take back, and it ends what Undo can reach: a
+// Replace All before it stays too.
 TEST_F(FindReplaceTest, ReplaceIsAChangeThatUndoCannotTakeBack) {
-    auto* doc = NewDocument("one two one");
+    for (bool replaceAllFirst : {false, true}) {
+        SCOPED_TRACE(replaceAllFirst ? "after Replace All" : "alone");
+        auto* doc = NewDocument("one two one one");
+        doc->Editor().SetModified(false);
+        HWND dialog = OpenReplace();
+        Fill(dialog, "one", false, false, "1");
+        if (replaceAllFirst) {
+            Press(dialog, kReplaceAllButton);
+            Fill(dialog, "two", false, false, "2");
+            doc->Editor().SetSelection(2, 3);  // "two": Replace takes the selection
+        }
+        Press(dialog, kReplaceButton);
+        EXPECT_EQ(doc->Editor().Text(), replaceAllFirst ? "1 2 1 1" : "1 two one one");
+        EXPECT_TRUE(doc->Editor().IsModified());
+        EXPECT_FALSE(doc->Editor().CanUndo());
+        Main().Undo1Click();
+        Pump();
+        EXPECT_EQ(doc->Editor().Text(), replaceAllFirst ? "1 2 1 1" : "1 two one one");
+        ::SendMessageA(dialog, WM_CLOSE, 0, 0);
+        Pump();
+    }
+}
+
+// ---- undoing Replace All ---------------------------------------------------------------
+// One Undo takes back the whole of a Replace All, pressed as the user does: Ctrl+Z in
+// the editor right after it, which reaches the editor only while the menu's Undo is
+// enabled. A change of a few lines is made in place and undone by the control itself;
+// a change over many lines goes in as a fresh text, and its Undo brings back the text
+// from before it as it was, with its selection and its modified flag.
+
+struct UndoCase {
+    const char* name;
+    std::string text;
+    std::string find, replace;
+    bool setAnew;  // over many lines
+};
+
+std::string ManyLines(const char* word) {
+    std::string text = "头\r\n";
+    for (int i = 0; i < 2500; ++i) text += "词条 " + std::string(word) + std::to_string(i) + "\r\n";
+    return text + "尾";
+}
+
+std::string Replaced(std::string text, const std::string& find, const std::string& replace) {
+    for (std::size_t at = text.find(find); at != std::string::npos; at = text.find(find, at + replace.size()))
+        text.replace(at, find.size(), replace);
+    return text;
+}
+
+class UndoReplaceAllTest : public FindReplaceTest, public ::testing::WithParamInterface<UndoCase> {
+protected:
+    void CtrlZ(documents::TMdiChild* doc) {
+        ::SetFocus(doc->Editor().hwnd());
+        harness::TypeKey(App(), 'Z', true);
+        Pump();
+    }
+};
+
+TEST_P(UndoReplaceAllTest, OneUndoBringsBackTheTextBefore) {
+    const UndoCase& c = GetParam();
+    const std::string expected = Replaced(c.text, c.find, c.replace);
+    ASSERT_NE(expected, c.text);
+    auto* doc = NewDocument(c.text, 4, 4);
     doc->Editor().SetModified(false);
     HWND dialog = OpenReplace();
-    Fill(dialog, "one", false, false, "1");
-    Press(dialog, kReplaceButton);
-    EXPECT_EQ(doc->Editor().Text(), "1 two one");
+    Fill(dialog, c.find, false, true, c.replace.c_str());
+    EXPECT_TRUE(Press(dialog, kReplaceAllButton).empty());
+    ASSERT_EQ(doc->Editor().Text(), expected);
     EXPECT_TRUE(doc->Editor().IsModified());
-    EXPECT_EQ(::SendMessageA(doc->Editor().hwnd(), EM_CANUNDO, 0, 0), 0);
+    EXPECT_TRUE(MenuEnabled(app::Element::Undo1));
 
-    doc->Editor().SetModified(false);
-    Press(dialog, kReplaceAllButton);
-    EXPECT_EQ(doc->Editor().Text(), "1 two 1");
-    EXPECT_TRUE(doc->Editor().IsModified());
-    EXPECT_EQ(::SendMessageA(doc->Editor().hwnd(), EM_CANUNDO, 0, 0), 0);
+    CtrlZ(doc);
+    EXPECT_EQ(doc->Editor().Text(), c.text);
+    if (c.setAnew) {
+        EXPECT_FALSE(doc->Editor().IsModified());
+        EXPECT_EQ(doc->Editor().Selection().start, 4);
+        EXPECT_EQ(doc->Editor().Selection().length, 4);
+    }
+    // Nothing was recorded before the Replace All: a second Undo changes nothing.
+    Main().Undo1Click();
+    Pump();
+    EXPECT_EQ(doc->Editor().Text(), c.text);
+    EXPECT_FALSE(doc->Editor().CanUndo());
+
+    // The editor goes on working: typing, its own Undo, and Replace All again.
+    doc->Editor().SetSelection(0);
+    ::SetFocus(doc->Editor().hwnd());
+    harness::TypeKey(App(), 'X');
+    Pump();
+    EXPECT_EQ(doc->Editor().Text(), "x" + c.text);
+    EXPECT_TRUE(Press(dialog, kReplaceAllButton).empty());
+    EXPECT_EQ(doc->Editor().Text(), "x" + expected);
+    Main().Undo1Click();
+    Pump();
+    EXPECT_EQ(doc->Editor().Text(), "x" + c.text);
+    Main().Undo1Click();
+    Pump();
+    EXPECT_EQ(doc->Editor().Text(), c.text);
 }
+
+// Steps after a Replace All are undone first, then the Replace All, then what came
+// before it, one step each, as far back as the editor recorded.
+TEST_P(UndoReplaceAllTest, UndoWalksBackThroughItStepByStep) {
+    const UndoCase& c = GetParam();
+    auto* doc = NewDocument(c.text);
+    doc->Editor().SetModified(false);
+    std::vector<std::string> states{c.text};
+    auto typeAtStart = [&](UINT key) {
+        doc->Editor().SetSelection(0);
+        ::SetFocus(doc->Editor().hwnd());
+        harness::TypeKey(App(), key);
+        Pump();
+        states.push_back(doc->Editor().Text());
+    };
+    HWND dialog = OpenReplace();
+    auto replaceAll = [&](const std::string& find, const std::string& replace) {
+        Fill(dialog, find, false, true, replace.c_str());
+        EXPECT_TRUE(Press(dialog, kReplaceAllButton).empty());
+        states.push_back(doc->Editor().Text());
+        EXPECT_EQ(states.back(), Replaced(states[states.size() - 2], find, replace));
+    };
+    typeAtStart('A');
+    replaceAll(c.find, c.replace);
+    typeAtStart('B');
+    replaceAll(c.replace, c.find);  // back again: a second one in a row
+    replaceAll("词条", "条目");
+    for (std::size_t i = states.size() - 1; i-- > 0;) {
+        SCOPED_TRACE("undo to state " + std::to_string(i));
+        ASSERT_TRUE(doc->Editor().CanUndo());
+        Main().Undo1Click();
+        Pump();
+        EXPECT_EQ(doc->Editor().Text(), states[i]);
+    }
+}
+
+// Saved after a Replace All, the document's file holds the replaced text: the text
+// Undo brings back is a change to it.
+TEST_P(UndoReplaceAllTest, TheTextBroughtBackAfterASaveIsModified) {
+    const UndoCase& c = GetParam();
+    auto* doc = NewDocument(c.text);
+    doc->Editor().SetModified(false);
+    HWND dialog = OpenReplace();
+    Fill(dialog, c.find, false, true, c.replace.c_str());
+    Press(dialog, kReplaceAllButton);
+    doc->Editor().SetModified(false);  // what saving does
+    Main().Undo1Click();
+    Pump();
+    EXPECT_EQ(doc->Editor().Text(), c.text);
+    EXPECT_TRUE(doc->Editor().IsModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(FindReplace, UndoReplaceAllTest,
+                         ::testing::Values(UndoCase{"AFewLinesInPlace", "词条 old one\r\n词条 two old\r\nthree", "old",
+                                                    "新的", false},
+                                           UndoCase{"ManyLinesSetAnew", ManyLines("old"), "old", "新的", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Over many lines Replace All puts the text into the editor in one piece: the same
 // result, the caret behind the last replacement, the document modified, and an
@@ -411,7 +554,7 @@ TEST_F(FindReplaceTest, ReplaceAllOverALongText) {
     EXPECT_EQ(sel.start, static_cast<int>(expected.size() - 5));
     EXPECT_EQ(sel.length, 0);
     EXPECT_TRUE(doc->Editor().IsModified());
-    EXPECT_EQ(::SendMessageA(doc->Editor().hwnd(), EM_CANUNDO, 0, 0), 0);
+    EXPECT_TRUE(doc->Editor().CanUndo());
     EXPECT_TRUE(::IsWindowVisible(doc->Editor().hwnd()));
     // Find Next goes on from the caret.
     Fill(dialog, "end");
@@ -572,6 +715,17 @@ TEST_P(RichReplaceAllTest, FormattingSurvives) {
         EXPECT_GT(indentBefore, 0);
         EXPECT_EQ(indent(), indentBefore);
     }
+
+    // Undo brings back the text before, formats and all.
+    Main().Undo1Click();
+    Pump();
+    ASSERT_EQ(doc->Editor().Text(), before);
+    std::size_t word = before.find("旧词");
+    EXPECT_EQ(Bold(doc, word, 4), c.mixed ? 0 : 1);
+    if (c.mixed) {
+        EXPECT_EQ(Bold(doc, word + 5, 4 + 4), 1);  // 粗体旧词
+    }
+    EXPECT_EQ(indent(), indentBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rich, RichReplaceAllTest,
