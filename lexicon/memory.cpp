@@ -115,14 +115,17 @@ struct Segment {
     std::vector<Pair> entries;                // grouped by normalised original, shortest first
     std::vector<std::uint32_t> key_begin;     // key k's entries: [key_begin[k], key_begin[k + 1])
     std::vector<std::uint16_t> key_length;    // in units
+    std::u16string key_units;                 // every key normalised, one after the other
+    std::vector<std::uint32_t> key_at;        // where each key starts in key_units
     std::vector<std::uint32_t> length_start;  // the first key of each length (one past the longest at the end)
     GramTable grams;
     std::vector<std::uint32_t> gram_begin;  // gram g's keys: postings[gram_begin[g] .. gram_begin[g + 1])
     std::vector<std::uint32_t> postings;
-    // Every key normalised, made by the first look-up that compares with every entry.
-    mutable std::vector<std::u16string> scan_keys;
 
     std::size_t keys() const { return key_length.size(); }
+    std::u16string_view key(std::uint32_t k) const {
+        return std::u16string_view(key_units).substr(key_at[k], key_length[k]);
+    }
     void build(std::vector<Pair> pairs);
     // Keys with a length in [shortest, longest].
     std::pair<std::uint32_t, std::uint32_t> keys_of_length(std::size_t shortest, std::size_t longest) const {
@@ -167,6 +170,16 @@ void Segment::build(std::vector<Pair> pairs) {
     pairs = std::vector<Pair>();
     order = std::vector<std::uint32_t>();
 
+    // The keys alone, in their order, replace the pool of every original.
+    key_at.reserve(representative.size());
+    std::size_t total = 0;
+    for (const std::uint32_t r : representative) total += key(r).size();
+    key_units.reserve(total);
+    for (const std::uint32_t r : representative) {
+        key_at.push_back(static_cast<std::uint32_t>(key_units.size()));
+        key_units += key(r);
+    }
+
     const std::size_t longest = key_length.empty() ? 0 : key_length.back();
     length_start.assign(longest + 2, 0);
     for (std::size_t length = 0, k = 0; length <= longest + 1; ++length) {
@@ -175,10 +188,12 @@ void Segment::build(std::vector<Pair> pairs) {
     }
 
     // Two passes over the pairs of every key: count, then fill.
+    pool = std::u16string();
+    at = std::vector<std::uint32_t>();
     std::vector<std::uint32_t> counts;
     std::vector<Gram> g;
-    for (const std::uint32_t r : representative) {
-        grams_of(key(r), g);
+    for (std::uint32_t k = 0; k < representative.size(); ++k) {
+        grams_of(this->key(k), g);
         for (const Gram x : g) {
             const std::uint32_t id = grams.insert(x);
             if (id == counts.size()) counts.push_back(0);
@@ -190,7 +205,7 @@ void Segment::build(std::vector<Pair> pairs) {
     postings.resize(gram_begin.back());
     std::vector<std::uint32_t> fill(gram_begin.begin(), gram_begin.end() - 1);
     for (std::uint32_t k = 0; k < representative.size(); ++k) {
-        grams_of(key(representative[k]), g);
+        grams_of(this->key(k), g);
         for (const Gram x : g) postings[fill[grams.find(x)]++] = k;
     }
 }
@@ -461,17 +476,17 @@ std::vector<MemorySuggestion> Memory::suggest(std::string_view original, const M
     constexpr std::size_t max_checked = 20000;
     std::vector<Impl::Found> found;
     std::vector<int> best;  // the scores found, highest first, at most `want`
-    std::u16string units;
+    const memory::DistanceTo distance_to(asked);
     std::size_t checked = 0;
     for (int bound = 100; bound >= min_score && checked < max_checked; --bound) {
         if (best.size() >= want && best.back() >= bound) break;
         for (const Impl::Found& c : by_bound[static_cast<std::size_t>(bound)]) {
             if (++checked > max_checked) break;
             const Segment& s = *c.segment;
-            memory::normalise_units(s.entries[s.key_begin[c.key]].original, units);
+            const std::u16string_view units = s.key(c.key);
             const int floor = best.size() >= want ? std::max(min_score, best.back()) : min_score;
             const std::size_t limit = memory::max_distance(floor, asked.size(), units.size());
-            const std::size_t d = memory::edit_distance(asked, units, limit);
+            const std::size_t d = distance_to(units, limit);
             if (d > limit) continue;
             const int sc = memory::score(d, asked.size(), units.size());
             found.push_back({sc, &s, c.key});
@@ -486,19 +501,14 @@ std::vector<MemorySuggestion> Memory::suggest_by_scan(std::string_view original,
     std::u16string asked;
     memory::normalise_units(original, asked);
     const int min_score = asked.size() > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
+    const memory::DistanceTo distance_to(asked);
     std::vector<Impl::Found> found;
     for (const auto& segment : impl_->segments) {
         const Segment& s = *segment;
-        if (s.scan_keys.size() != s.keys()) {
-            s.scan_keys.resize(s.keys());
-            for (std::uint32_t k = 0; k < s.keys(); ++k) {
-                memory::normalise_units(s.entries[s.key_begin[k]].original, s.scan_keys[k]);
-            }
-        }
         for (std::uint32_t k = 0; k < s.keys(); ++k) {
-            const std::u16string& units = s.scan_keys[k];
+            const std::u16string_view units = s.key(k);
             const std::size_t limit = memory::max_distance(min_score, asked.size(), units.size());
-            const std::size_t d = memory::edit_distance(asked, units, limit);
+            const std::size_t d = distance_to(units, limit);
             if (d <= limit) found.push_back({memory::score(d, asked.size(), units.size()), &s, k});
         }
     }

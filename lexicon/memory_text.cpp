@@ -184,6 +184,55 @@ std::size_t edit_distance(std::u16string_view a, std::u16string_view b, std::siz
     return std::min(row[b.size()], big);
 }
 
+DistanceTo::DistanceTo(std::u16string_view pattern) : pattern_(pattern) {
+    if (pattern_.size() > 64) return;
+    for (std::size_t i = 0; i < pattern_.size(); ++i) {
+        const Unit u = pattern_[i];
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        if (u < 128) {
+            ascii_[u] |= bit;
+            continue;
+        }
+        auto it = std::lower_bound(others_.begin(), others_.end(), u,
+                                   [](const std::pair<Unit, std::uint64_t>& e, Unit v) { return e.first < v; });
+        if (it == others_.end() || it->first != u) it = others_.insert(it, {u, 0});
+        it->second |= bit;
+    }
+}
+
+std::uint64_t DistanceTo::bits_of(Unit u) const {
+    if (u < 128) return ascii_[u];
+    const auto it = std::lower_bound(others_.begin(), others_.end(), u,
+                                     [](const std::pair<Unit, std::uint64_t>& e, Unit v) { return e.first < v; });
+    return it != others_.end() && it->first == u ? it->second : 0;
+}
+
+std::size_t DistanceTo::operator()(std::u16string_view text, std::size_t limit) const {
+    const std::size_t m = pattern_.size();
+    if (m == 0 || m > 64) return edit_distance(pattern_, text, limit);
+    const std::size_t n = text.size();
+    if ((m > n ? m - n : n - m) > limit) return limit + 1;
+    std::uint64_t vp = ~std::uint64_t{0};
+    std::uint64_t vn = 0;
+    const std::uint64_t last = std::uint64_t{1} << (m - 1);
+    std::size_t distance = m;
+    for (std::size_t j = 0; j < n; ++j) {
+        const std::uint64_t x = bits_of(text[j]);
+        const std::uint64_t d0 = (((x & vp) + vp) ^ vp) | x | vn;
+        std::uint64_t hp = vn | ~(d0 | vp);
+        std::uint64_t hn = d0 & vp;
+        if (hp & last) ++distance;
+        if (hn & last) --distance;
+        // Each column lowers the distance by one at most.
+        if (distance > limit + (n - j - 1)) return limit + 1;
+        hp = (hp << 1) | 1;
+        hn <<= 1;
+        vp = hn | ~(d0 | hp);
+        vn = hp & d0;
+    }
+    return distance <= limit ? distance : limit + 1;
+}
+
 int score(std::size_t distance, std::size_t length_a, std::size_t length_b) {
     const std::size_t longer = std::max(length_a, length_b);
     if (longer == 0) return 100;

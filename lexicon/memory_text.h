@@ -3,8 +3,10 @@
 // translation, the distance between two of them, and a stored translation fitted to a
 // new original.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lexicon::memory {
@@ -32,6 +34,21 @@ void normalise_units(std::string_view gbk, std::u16string& units);
 // The edit distance (insert, delete, replace one unit) between a and b, or limit + 1
 // when it is more than `limit`.
 std::size_t edit_distance(std::u16string_view a, std::u16string_view b, std::size_t limit);
+
+// One text compared with many: the edit distance in the bit-parallel form of Myers and
+// Hyyro (a machine word per column of the table) when the text has at most 64 units,
+// the banded table above otherwise. The same results as edit_distance.
+class DistanceTo {
+public:
+    explicit DistanceTo(std::u16string_view pattern);
+    std::size_t operator()(std::u16string_view text, std::size_t limit) const;
+
+private:
+    std::uint64_t bits_of(Unit u) const;
+    std::u16string pattern_;
+    std::uint64_t ascii_[128] = {};
+    std::vector<std::pair<Unit, std::uint64_t>> others_;  // sorted by unit
+};
 
 // The share of characters that a and b have in common, in percent: 100 - distance * 100
 // / the longer length, rounded down; 100 for two empty texts.

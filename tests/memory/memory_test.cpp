@@ -102,6 +102,25 @@ TEST(MemoryDistance, EditDistanceWithinALimit) {
     for (const DistanceCase& c : cases) {
         EXPECT_EQ(memory::edit_distance(c.a, c.b, c.limit), c.distance);
         EXPECT_EQ(memory::edit_distance(c.b, c.a, c.limit), c.distance);
+        EXPECT_EQ(memory::DistanceTo(c.a)(c.b, c.limit), c.distance);
+        EXPECT_EQ(memory::DistanceTo(c.b)(c.a, c.limit), c.distance);
+    }
+}
+
+// The bit-parallel form against the table, on texts around its 64-unit word, with
+// double-byte units and repeated characters.
+TEST(MemoryDistance, TheBitParallelFormAgreesWithTheTable) {
+    const char16_t alphabet[] = {u'a', u'b', u' ', 0xB4F2, 0xBFAA, 0xB4F3, memory::number_token};
+    std::uint32_t seed = 11;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string a, b;
+        const std::size_t la = next() % 70, lb = next() % 70;
+        for (std::size_t i = 0; i < la; ++i) a += alphabet[next() % std::size(alphabet)];
+        for (std::size_t i = 0; i < lb; ++i) b += alphabet[next() % std::size(alphabet)];
+        const std::size_t limit = next() % 40;
+        EXPECT_EQ(memory::DistanceTo(a)(b, limit), memory::edit_distance(a, b, limit))
+            << la << " " << lb << " " << limit;
     }
 }
 
