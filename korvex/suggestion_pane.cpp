@@ -52,7 +52,7 @@ void SuggestionPane::Show(std::string_view original, std::string_view translatio
     // messages, and the next selection tries again.
     lexicon::Diagnostics ignored;
     memory_->refresh(ignored);
-    for (lexicon::MemorySuggestion& s : memory_->suggest(original, {6, 50})) {
+    for (lexicon::MemorySuggestion& s : memory_->suggest(original, {6, 70})) {
         // The entry itself, as the library on disk holds it, tells nothing new.
         if (s.exact && s.count == 1 && s.source == self && s.stored_translation == translation) continue;
         if (rows_.size() < 5) rows_.push_back(std::move(s));

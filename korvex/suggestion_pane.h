@@ -1,7 +1,7 @@
 #pragma once
-// The suggestion pane under KORVEX's list: the translation memory's best matches for the
-// selected entry, with their scores and libraries. Enter or a double-click hands the
-// chosen translation to the owner, which puts it into the entry.
+// The suggestion pane under KORVEX's list: the translation memory's best matches (70 %
+// and up) for the selected entry, with their scores and libraries. Enter or a
+// double-click hands the chosen translation to the owner, which puts it into the entry.
 #include <windows.h>
 
 #include <commctrl.h>

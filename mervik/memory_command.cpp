@@ -14,7 +14,9 @@ using namespace lexicon;  // the compiler is built on the shared lexicon library
 namespace {
 
 constexpr const char* crlf = "\r\n";
-constexpr int suggest_min_score = 50;
+// Below 70 % a look-up in a large memory has to compare with many more texts, and
+// offers little a translator would take; --min asks for less.
+constexpr int suggest_min_score = 70;
 constexpr int pretranslate_min_score = 70;
 // The comment line that marks a filled-in translation for review.
 constexpr std::string_view review_mark = ";@review";
