@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/about.h"
 #include "app/program_dir.h"
@@ -13,6 +14,7 @@
 #include "documents/editing_commands.h"
 #include "documents/file_commands.h"
 #include "generation/generation_run.h"
+#include "generation/running_compiler.h"
 #include "search/find_replace.h"
 #include "widgets/clock.h"
 #include "widgets/panel.h"
@@ -448,7 +450,19 @@ void TMDIForm::RestoreAllClick() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         if (::IsWindow(*it) && (::IsIconic(*it) || ::IsZoomed(*it))) ::ShowWindow(*it, SW_RESTORE);
 }
-void TMDIForm::B1Click() { generation::RunGeneration(*this, properties_); }
+void TMDIForm::B1Click() {
+    // The close that stopped the compiler is carried out once the run has let go of
+    // its windows, however it ends.
+    struct CloseAfterRun {
+        TMDIForm& form;
+        ~CloseAfterRun() {
+            if (std::exchange(form.closeAfterRun_, false)) ::PostMessageA(form.hwnd(), WM_CLOSE, 0, 0);
+            HWND document = std::exchange(form.closeDocumentAfterRun_, nullptr);
+            if (document && ::IsWindow(document)) ::PostMessageA(document, WM_CLOSE, 0, 0);
+        }
+    } closeAfterRun{*this};
+    generation::RunGeneration(*this, properties_);
+}
 
 void TMDIForm::Contents1Click() {
     // The viewer looks for a bare file name in its own folder, the current folder, the
@@ -470,6 +484,20 @@ void TMDIForm::About1Click() {
 }
 
 // ---- close path -------------------------------------------------------------
+
+bool TMDIForm::StopCompilerFor(HWND document) {
+    generation::RunningCompiler* compiler = generation::RunningCompiler::Current();
+    if (!compiler->Stopped() && !generation::AskToStopCompiler(document == nullptr)) return false;
+    compiler->Stop();
+    return true;
+}
+
+bool TMDIForm::DocumentMayClose(HWND document) {
+    generation::RunningCompiler* compiler = generation::RunningCompiler::Current();
+    if (!compiler || compiler->Document() != document) return true;
+    if (StopCompilerFor(document)) closeDocumentAfterRun_ = document;
+    return false;
+}
 
 bool TMDIForm::CloseQueryAll() {
     // Most recently activated first; the first refusal cancels the whole close.
@@ -543,10 +571,35 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         return TRUE;  // the owner-drawn status panel shows nothing
     case WM_CLOSE:
+        // Never a program without windows waiting for its compiler: the close asks to
+        // stop it, and goes on once the run has ended.
+        if (generation::RunningCompiler::Current()) {
+            if (StopCompilerFor(nullptr)) closeAfterRun_ = true;
+            return 0;
+        }
+        if (generationRunning_) {
+            // The properties dialog is up: the close gives the run up as "放弃" does, and
+            // goes on once the run has let go of its document window.
+            closeAfterRun_ = true;
+            if (generation::TConfirm* dialog = properties_.Current(); dialog && dialog->hwnd())
+                ::PostMessageA(::GetDlgItem(dialog->hwnd(), generation::TConfirm::kButton2), BM_CLICK, 0, 0);
+            return 0;
+        }
         if (!CloseQueryAll()) return 0;
         FormClose();
         ::DestroyWindow(hwnd());
         return 0;
+    case WM_QUERYENDSESSION:
+        // Windows is ending: a running compiler is stopped, with the user's leave, before
+        // the session may end; No keeps the session.
+        if (generation::RunningCompiler::Current() && !StopCompilerFor(nullptr)) return FALSE;
+        break;
+    case WM_ENDSESSION:
+        // The process ends after this: a compiler still running (a forced end, which asks
+        // nothing) is stopped and its files are removed.
+        if (wParam)
+            if (generation::RunningCompiler* compiler = generation::RunningCompiler::Current()) compiler->Stop();
+        break;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;

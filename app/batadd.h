@@ -67,7 +67,13 @@ public:
     void OnEditorKeyPress(bool modified) override;
     void SetCaretPositionText(const std::string& text) override;
     // The generation button is off while a run goes on.
-    void OnGenerationRunning(bool running) override { SetElementEnabled(Element::BeginTransfer, !running); }
+    void OnGenerationRunning(bool running) override {
+        generationRunning_ = running;
+        SetElementEnabled(Element::BeginTransfer, !running);
+    }
+    // A document window running the compiler asks before it stops it; it closes once
+    // the run has ended.
+    bool DocumentMayClose(HWND document) override;
     // Sets one element's state outside the rules (the generation run's own button).
     void SetElementEnabled(Element e, bool enabled);
 
@@ -121,6 +127,8 @@ private:
     void Layout();
     void ApplyStates();
     bool CloseQueryAll();
+    // While the compiler runs: asks whether to stop it; true when it has been stopped.
+    bool StopCompilerFor(HWND document);
     void FormClose();
     bool TranslateShortcut(const MSG& msg);
     // The window that counts as active: the active document window, or the main window.
@@ -134,6 +142,11 @@ private:
     CommandStates applied_;
     bool refreshAttached_ = false;
     HWND activeForm_ = nullptr;  // the own window that last took the focus
+    // A close that stopped the compiler waits for the run to end: the run still uses
+    // its document window and the main window.
+    bool generationRunning_ = false;
+    bool closeAfterRun_ = false;
+    HWND closeDocumentAfterRun_ = nullptr;
 
     HWND client_ = nullptr;
     HWND statusBar_ = nullptr;

@@ -255,6 +255,7 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (reinterpret_cast<HWND>(lParam) == hwnd()) owner_.FormActivated(hwnd());
         break;
     case WM_CLOSE:
+        if (!owner_.DocumentMayClose(hwnd())) return 0;
         if (!CloseQuery()) return closeSaveFailed_ ? kCloseSaveFailed : 0;
         FormClose();
         break;  // DefMDIChildProc has the frame destroy the window

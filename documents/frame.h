@@ -45,6 +45,12 @@ public:
     virtual void SetCaretPositionText(const std::string& text) = 0;
     // A generation run starts (true) or has ended (false).
     virtual void OnGenerationRunning(bool running) = 0;
+    // Asked before a document window's own close query: false keeps the window (the
+    // frame may close it later itself, once a generation run for it has stopped).
+    virtual bool DocumentMayClose(HWND document) {
+        (void)document;
+        return true;
+    }
 
 protected:
     ~Frame() = default;

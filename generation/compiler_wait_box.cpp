@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "generation/modal_support.h"
+#include "generation/running_compiler.h"
 #include "win/dpi.h"
 #include "win/error_display.h"
 
@@ -14,8 +15,6 @@ const DWORD kStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_3DLOOK;
 const int kClientWidth = 300, kClientHeight = 110;
 const RECT kText{20, 18, 280, 44};
 const RECT kButton{105, 60, 195, 94};
-// How long a stopped compiler may take to go before the run moves on.
-const DWORD kStopGraceMs = 5000;
 
 RECT Scaled(const RECT& r) {
     return {win::Scale(r.left), win::Scale(r.top), win::Scale(r.right), win::Scale(r.bottom)};
@@ -82,13 +81,13 @@ INT_PTR CALLBACK CompilerWaitBox::DialogProc(HWND hwnd, UINT msg, WPARAM wParam,
     return FALSE;
 }
 
-CompilerEnd WaitForCompiler(HWND owner, HANDLE process) {
+CompilerEnd WaitForCompiler(HWND owner, RunningCompiler& compiler) {
+    HANDLE process = compiler.Process();
     ModalScope scope;
     const DWORD started = ::GetTickCount();
     std::unique_ptr<CompilerWaitBox> box;
     bool quit = false;
     int quitCode = 0;
-    CompilerEnd end = CompilerEnd::Finished;
     for (;;) {
         DWORD timeout = INFINITE;
         if (!box) {
@@ -114,17 +113,15 @@ CompilerEnd WaitForCompiler(HWND owner, HANDLE process) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
-        if (box && box->StopPressed()) {
-            ::TerminateProcess(process, ERROR_CANCELLED);
-            ::WaitForSingleObject(process, kStopGraceMs);
-            end = CompilerEnd::Stopped;
-            break;
-        }
+        // The main window is gone once the loop has ended: nobody would see the run end.
+        if ((box && box->StopPressed()) || quit) compiler.Stop();
+        if (compiler.Stopped()) break;
     }
     box.reset();
     scope.Release();
     if (quit) ::PostQuitMessage(quitCode);
-    return end;
+    // Stopped also when the close's question was answered after the compiler had ended.
+    return compiler.Stopped() ? CompilerEnd::Stopped : CompilerEnd::Finished;
 }
 
 }  // namespace generation

@@ -8,11 +8,15 @@
 
 namespace generation {
 
+class RunningCompiler;
+
 enum class CompilerEnd { Finished, Stopped };
 
-// Waits until `process` ends by itself (Finished; the box, if shown, goes away) or the
-// user has ended it with "终止" (Stopped). The box is owned by `owner`.
-CompilerEnd WaitForCompiler(HWND owner, HANDLE process);
+// Waits until the compiler ends by itself (Finished; the box, if shown, goes away) or
+// is stopped (Stopped): by "终止", by a close that asked first (RunningCompiler::Stop),
+// or by the end of the message loop, which must never leave the program waiting with
+// no window. The box is owned by `owner`.
+CompilerEnd WaitForCompiler(HWND owner, RunningCompiler& compiler);
 
 class CompilerWaitBox {
 public:

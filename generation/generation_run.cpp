@@ -12,6 +12,7 @@
 #include "generation/compiler_wait_box.h"
 #include "generation/confirm1.h"
 #include "generation/line_breaks.h"
+#include "generation/running_compiler.h"
 #include "win/error_display.h"
 #include "win/handles.h"
 #include "win/wait_cursor.h"
@@ -91,12 +92,6 @@ std::string ReadMessageFile(const std::string& path) {
     return bytes;
 }
 
-// Best effort: a file that is already gone or still held is left as it is.
-void RemoveTemporaryFiles(const std::string& fileName, const std::string& programDir, DWORD processId) {
-    for (const std::string& path : StoppedCompilerTemporaryFiles(fileName, programDir, processId))
-        ::DeleteFileA(path.c_str());
-}
-
 // The compiler, found by the system's usual search from the line's first word (the
 // program's own folder first, then the current directory), with our environment and
 // current directory. Null when it cannot be started.
@@ -138,12 +133,10 @@ void RunGeneration(documents::Frame& frame, ConfirmSlot& properties) {
         win::ShowErrorBox("无法创建新的进程");
         return;
     }
-    // Stopped by the user: whatever Mervik.ERR holds now belongs to no finished run,
-    // and the half-written files of the stopped compiler are of no use to anyone.
-    if (WaitForCompiler(frame.FrameWindow(), compiler.get()) == CompilerEnd::Stopped) {
-        RemoveTemporaryFiles(dialog.FileName(), frame.ProgramDir(), ::GetProcessId(compiler.get()));
-        return;
-    }
+    // Stopped: its half-written files are gone already, and whatever Mervik.ERR holds
+    // belongs to no finished run.
+    RunningCompiler running(compiler.get(), document->hwnd(), dialog.FileName(), frame.ProgramDir());
+    if (WaitForCompiler(frame.FrameWindow(), running) == CompilerEnd::Stopped) return;
 
     std::vector<std::string> lines = SplitMessageLines(ReadMessageFile(frame.ProgramDir() + kMessageFile));
     document->ErrorList().SetLines(std::move(lines));
