@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
@@ -431,6 +432,25 @@ void pretranslate(const Request& request, Platform& platform, Diagnostics& diagn
             const std::size_t where = at > 0 && lines.text[at - 1] == placeholder_opt_out ? at - 1 : at;
             comment[where] = review_comment(*chosen, found);
         }
+    }
+
+    // A line repeated word for word is one entry to the list (W201), so it gets what its
+    // first occurrence got: left empty it would contradict it (E105).
+    std::map<std::string_view, std::size_t> first_filled;
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        if (has_replacement[i]) first_filled.emplace(lines.text[i], i);
+    }
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        const auto it = first_filled.find(lines.text[i]);
+        if (has_replacement[i] || it == first_filled.end() || it->second > i) continue;
+        has_replacement[i] = true;
+        replaced[i] = replaced[it->second];
+        const std::size_t from = it->second > 0 && !comment[it->second - 1].empty() &&
+                                         lines.text[it->second - 1] == placeholder_opt_out
+                                     ? it->second - 1
+                                     : it->second;
+        const std::size_t where = i > 0 && lines.text[i - 1] == placeholder_opt_out ? i - 1 : i;
+        if (!comment[from].empty()) comment[where] = comment[from];
     }
 
     std::string out;

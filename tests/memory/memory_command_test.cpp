@@ -223,7 +223,8 @@ TEST_F(MemoryCommand, PretranslateFillsEmptyTranslationsAndMarksWhatNeedsReview)
                ";@no-placeholder-check\r\n"
                "%s files=\r\n"
                "Nothing like it=\r\n"
-               "&Open=已有(&O)\r\n");
+               "&Open=已有(&O)\r\n"
+               "Print=\r\n");
     const std::string list = read_file(work / "list.trs");
     const Result r = run({"--pretranslate", "list.trs", "--memory", "LIB", "-o", "out/out.trs"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -241,6 +242,7 @@ TEST_F(MemoryCommand, PretranslateFillsEmptyTranslationsAndMarksWhatNeedsReview)
                                  "%s files=%s 个文件",
                                  "Nothing like it=",
                                  "&Open=已有(&O)",
+                                 "Print=打印",
                              }));
     EXPECT_NE(r.err.find("W253"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("填入 4 个译文，其中 3 个待审"), std::string::npos) << r.err;
