@@ -492,10 +492,20 @@ bool TMDIForm::StopCompilerFor(HWND document) {
     return true;
 }
 
+void TMDIForm::GiveUpProperties() {
+    if (generation::TConfirm* dialog = properties_.Current(); dialog && dialog->hwnd())
+        ::PostMessageA(::GetDlgItem(dialog->hwnd(), generation::TConfirm::kButton2), BM_CLICK, 0, 0);
+}
+
 bool TMDIForm::DocumentMayClose(HWND document) {
-    generation::RunningCompiler* compiler = generation::RunningCompiler::Current();
-    if (!compiler || compiler->Document() != document) return true;
-    if (StopCompilerFor(document)) closeDocumentAfterRun_ = document;
+    if (!generationRunning_ || document != runDocument_) return true;
+    // The run uses its document window to its end: the window closes after it.
+    if (generation::RunningCompiler::Current()) {
+        if (StopCompilerFor(document)) closeDocumentAfterRun_ = document;
+    } else {
+        GiveUpProperties();
+        closeDocumentAfterRun_ = document;
+    }
     return false;
 }
 
@@ -581,8 +591,7 @@ LRESULT TMDIForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // The properties dialog is up: the close gives the run up as "放弃" does, and
             // goes on once the run has let go of its document window.
             closeAfterRun_ = true;
-            if (generation::TConfirm* dialog = properties_.Current(); dialog && dialog->hwnd())
-                ::PostMessageA(::GetDlgItem(dialog->hwnd(), generation::TConfirm::kButton2), BM_CLICK, 0, 0);
+            GiveUpProperties();
             return 0;
         }
         if (!CloseQueryAll()) return 0;

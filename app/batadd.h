@@ -69,6 +69,9 @@ public:
     // The generation button is off while a run goes on.
     void OnGenerationRunning(bool running) override {
         generationRunning_ = running;
+        // The run keeps to the document that was active when it started.
+        documents::TMdiChild* active = running ? ActiveDocument() : nullptr;
+        runDocument_ = active ? active->hwnd() : nullptr;
         SetElementEnabled(Element::BeginTransfer, !running);
     }
     // A document window running the compiler asks before it stops it; it closes once
@@ -129,6 +132,8 @@ private:
     bool CloseQueryAll();
     // While the compiler runs: asks whether to stop it; true when it has been stopped.
     bool StopCompilerFor(HWND document);
+    // While the properties dialog is up: gives the run up as "放弃" does.
+    void GiveUpProperties();
     void FormClose();
     bool TranslateShortcut(const MSG& msg);
     // The window that counts as active: the active document window, or the main window.
@@ -145,6 +150,7 @@ private:
     // A close that stopped the compiler waits for the run to end: the run still uses
     // its document window and the main window.
     bool generationRunning_ = false;
+    HWND runDocument_ = nullptr;
     bool closeAfterRun_ = false;
     HWND closeDocumentAfterRun_ = nullptr;
 

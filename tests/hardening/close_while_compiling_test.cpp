@@ -100,6 +100,24 @@ TEST_F(CloseWhileCompilingTest, ClosingTheRunsDocumentAsksAndNoKeepsItYesStopsAn
     EXPECT_TRUE(::IsWindowEnabled(Main().hwnd()));
 }
 
+TEST_F(CloseWhileCompilingTest, ClosingTheRunsDocumentDuringThePropertiesDialogGivesTheRunUpAndClosesIt) {
+    auto& document = NewDocument("文件=File\r\n");
+    document.Editor().SetModified(false);
+    HWND window = document.hwnd();
+    bool keptDuringDialog = false;
+    harness::ModalAnswerer answerer;
+    answerer.Then([&](HWND) {
+        ::SendMessageA(window, WM_CLOSE, 0, 0);
+        keptDuringDialog = ::IsWindow(window) != FALSE;
+    });
+    Generate();  // returns once the dialog has been given up
+    EXPECT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_TRUE(keptDuringDialog) << "the run's window went while the run used it";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); }, 5000));
+    EXPECT_EQ(CompilerPid(ProgramDir()), 0u) << "the compiler was started";
+    EXPECT_TRUE(::IsWindowEnabled(Main().hwnd()));
+}
+
 TEST_F(CloseWhileCompilingTest, ClosingAnotherDocumentDuringTheRunAsksNothing) {
     auto& other = NewDocument("其他=Other\r\n");
     other.Editor().SetModified(false);
