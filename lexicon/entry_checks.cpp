@@ -361,7 +361,7 @@ std::string_view trailing_blanks(std::string_view t) {
 
 // The closing punctuation of a text, with the full-width forms counted as the same
 // mark as their ASCII ones ("..." and "……", ":" and "：").
-enum class Mark { None, Ellipsis, Colon, Question, Exclamation, FullStop };
+enum class Mark { None, Ellipsis, Colon, Question, Exclamation, FullStop, Semicolon, Comma };
 
 struct Ending {
     Mark mark;
@@ -380,6 +380,10 @@ const char* mark_name(Mark m) {
         return "叹号";
     case Mark::FullStop:
         return "句号";
+    case Mark::Semicolon:
+        return "分号";
+    case Mark::Comma:
+        return "逗号";
     case Mark::None:
         break;
     }
@@ -396,7 +400,8 @@ Ending ending_of(std::string_view text) {
     } marks[] = {
         {"...", Mark::Ellipsis},   {"……", Mark::Ellipsis}, {"…", Mark::Ellipsis},  {":", Mark::Colon},
         {"：", Mark::Colon},       {"?", Mark::Question},  {"？", Mark::Question}, {"!", Mark::Exclamation},
-        {"！", Mark::Exclamation}, {".", Mark::FullStop},  {"。", Mark::FullStop},
+        {"！", Mark::Exclamation}, {".", Mark::FullStop},  {"。", Mark::FullStop}, {";", Mark::Semicolon},
+        {"；", Mark::Semicolon},   {",", Mark::Comma},     {"，", Mark::Comma},
     };
     text = text.substr(0, text.size() - trailing_blanks(text).size());
     if (text.empty()) return {Mark::None, {}};
@@ -481,7 +486,7 @@ PlaceholderStyle placeholder_style(std::string_view text) {
 }
 
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line, Diagnostics& diagnostics,
-                 PlaceholderCheck placeholders) {
+                 PlaceholderCheck placeholders, const CheckOptOut& checks_off) {
     // An empty translation is a line not yet translated: every other check would only
     // repeat that.
     if (translation.empty()) {
@@ -519,6 +524,7 @@ void check_entry(std::string_view original, std::string_view translation, std::u
                         cat("结尾标点不一致：原文", quoted_ending(original), describe(eo), "，译文",
                             quoted_ending(translation), describe(et)));
     }
+    check_typography(original, translation, line, diagnostics, checks_off);
 }
 
 }  // namespace lexicon

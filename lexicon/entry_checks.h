@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "lexicon/diagnostics.h"
+#include "lexicon/typography_checks.h"
 
 namespace lexicon {
 
@@ -15,7 +16,7 @@ constexpr std::string_view placeholder_opt_out = ";@no-placeholder-check";
 enum class PlaceholderCheck { On, Off };
 
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line, Diagnostics& diagnostics,
-                 PlaceholderCheck placeholders = PlaceholderCheck::On);
+                 PlaceholderCheck placeholders = PlaceholderCheck::On, const CheckOptOut& checks_off = {});
 
 // True when the translation takes the same arguments as the original (the rule of E108).
 bool placeholders_match(std::string_view original, std::string_view translation);

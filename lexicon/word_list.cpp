@@ -219,7 +219,18 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         const std::size_t end = line_end(i);
         std::size_t kept_end = end;
         while (kept_end > i && is_blank(base[kept_end - 1])) --kept_end;
-        if (std::string_view(base + i, kept_end - i) == placeholder_opt_out) opt_out_line_ = line;
+        const std::string_view comment(base + i, kept_end - i);
+        // Opt-out comments stack: a run of them directly before an entry applies to it.
+        if (comment == placeholder_opt_out) {
+            if (check_opt_out_line_ != 0 && check_opt_out_line_ == line - 1) check_opt_out_line_ = line;
+            opt_out_line_ = line;
+        } else if (comment.substr(0, check_opt_out.size()) == check_opt_out) {
+            if (check_opt_out_line_ == 0 || check_opt_out_line_ != line - 1) check_opt_out_.clear();
+            if (check_opt_out_.read(comment)) {
+                if (opt_out_line_ != 0 && opt_out_line_ == line - 1) opt_out_line_ = line;
+                check_opt_out_line_ = line;
+            }
+        }
         return end;
     }
 
@@ -372,6 +383,10 @@ const Entry& WordList::indexed(std::uint32_t slot_entry) const {
                                                 : entries_[slot_entry - 1];
 }
 
+CheckOptOut WordList::checks_off(std::uint32_t line) const {
+    return check_opt_out_line_ != 0 && check_opt_out_line_ == line - 1 ? check_opt_out_ : CheckOptOut{};
+}
+
 void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, Diagnostics& diagnostics) {
     const PlaceholderCheck check = placeholders_checked ? PlaceholderCheck::On : PlaceholderCheck::Off;
     if ((entries_.size() + untranslated_.size() + 1) * 4 > slots_.size() * 3) grow_index();
@@ -392,14 +407,14 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
                                     cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
                                         shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
-                    check_entry(key, translation_now, entry.line, diagnostics, check);
+                    check_entry(key, translation_now, entry.line, diagnostics, check, checks_off(entry.line));
                 }
                 return;
             }
         }
         if (++s == slots_.size()) s = 0;
     }
-    check_entry(key, translation(entry), entry.line, diagnostics, check);
+    check_entry(key, translation(entry), entry.line, diagnostics, check, checks_off(entry.line));
     if (entry.translation_length == 0) {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(untranslated_.size() + 1) | untranslated_bit};
         untranslated_.push_back(entry);

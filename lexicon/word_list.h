@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lexicon/diagnostics.h"
+#include "lexicon/typography_checks.h"
 
 namespace lexicon {
 
@@ -81,7 +82,10 @@ private:
     std::vector<Entry> entries_;
     std::vector<Entry> untranslated_;
     std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
-    std::vector<Slot> slots_;         // finds duplicates; freed once the list is read
+    CheckOptOut checks_off(std::uint32_t line) const;
+    CheckOptOut check_opt_out_;             // the typography checks the last ";@no-check" turned off
+    std::uint32_t check_opt_out_line_ = 0;  // its line
+    std::vector<Slot> slots_;               // finds duplicates; freed once the list is read
 };
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics);

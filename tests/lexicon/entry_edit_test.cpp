@@ -21,7 +21,7 @@ struct Case {
 
 TEST(EntryFields, AreCheckedAsTheCompilerChecksAWordListLine) {
     const std::vector<Case> cases = {
-        {"plain entry", "&Open...", "&O.打开...", "&Open...", "&O.打开...", nullptr},
+        {"plain entry", "&Open...", "打开(&O)...", "&Open...", "打开(&O)...", nullptr},
         {"an equals sign in the original is text", "a=b", "c=d", "a=b", "c=d", nullptr},
         {"an escaped equals sign stays one", "a\\=b", "c", "a=b", "c", nullptr},
         {"a leading semicolon is text", ";x", "y", ";x", "y", nullptr},

@@ -1,0 +1,286 @@
+#include "lexicon/typography_checks.h"
+
+#include <string>
+#include <vector>
+
+namespace lexicon {
+
+namespace {
+
+constexpr unsigned char byte(char c) { return static_cast<unsigned char>(c); }
+constexpr bool is_lead(char c) { return byte(c) >= 0x81 && byte(c) <= 0xFE; }
+constexpr bool is_ascii_alnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// One character of GBK text: where it starts, how many bytes, its number from 1.
+struct Char {
+    std::size_t at;
+    std::size_t size;
+    std::size_t column;
+};
+
+std::vector<Char> characters(std::string_view text) {
+    std::vector<Char> out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = is_lead(text[i]) && i + 1 < text.size() ? 2 : 1;
+        out.push_back({i, n, out.size() + 1});
+        i += n;
+    }
+    return out;
+}
+
+// A Chinese character: any double-byte character outside the rows of marks and
+// full-width forms (0xA1-0xA9).
+bool is_han(std::string_view text, const Char& c) {
+    if (c.size != 2) return false;
+    const unsigned char lead = byte(text[c.at]);
+    return lead < 0xA1 || lead > 0xA9;
+}
+
+std::string_view at(std::string_view text, const Char& c) { return text.substr(c.at, c.size); }
+
+std::string full_width_of(char c) {
+    switch (c) {
+    case ',':
+        return "，";
+    case '.':
+        return "。";
+    case ';':
+        return "；";
+    case ':':
+        return "：";
+    case '?':
+        return "？";
+    case '!':
+        return "！";
+    case '(':
+        return "（";
+    default:
+        return "）";
+    }
+}
+
+// Half-width marks where the Chinese text around them wants full-width ones. Marks
+// between Latin letters, in file names, paths and URLs ("说明.txt", "C:\temp"), in
+// placeholders ("%s."), in the access key "(&F)" and in the ellipsis "..." are left be.
+void check_half_width(std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
+                      Diagnostics& diagnostics) {
+    static constexpr std::string_view marks = ",.;:?!()";
+    for (std::size_t k = 0; k < cs.size(); ++k) {
+        const Char& c = cs[k];
+        if (c.size != 1 || marks.find(text[c.at]) == std::string_view::npos) continue;
+        const char m = text[c.at];
+        const bool han_before = k > 0 && is_han(text, cs[k - 1]);
+        const bool han_after = k + 1 < cs.size() && is_han(text, cs[k + 1]);
+        const char next = k + 1 < cs.size() && cs[k + 1].size == 1 ? text[cs[k + 1].at] : '\0';
+        bool fault = false;
+        if (m == '(') {
+            const bool key = text.substr(c.at, 2) == "(&";
+            const bool shown_key = k + 2 < cs.size() && is_ascii_alnum(next) && text.substr(c.at + 2, 1) == ")";
+            fault = !key && !shown_key && (han_before || han_after);
+        } else if (m == ')') {
+            // The ')' of a malformed key such as "(&开)" is the key check's to report.
+            fault = han_before && !(c.at >= 4 && text.substr(c.at - 4, 2) == "(&");
+        } else if (m == '.') {
+            const bool ellipsis = text.substr(c.at, 3) == "..." || (c.at > 0 && text[c.at - 1] == '.');
+            fault = han_before && !ellipsis && !is_ascii_alnum(next) && next != '/' && next != '\\';
+        } else if (m == ':') {
+            fault = han_before && next != '/' && next != '\\' && !is_ascii_alnum(next);
+        } else {
+            fault = han_before;
+        }
+        if (fault) {
+            diagnostics.add(Code::HalfWidthPunctuation, line,
+                            cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
+                                "”，中文里应写全角的“", full_width_of(m), "”"));
+        }
+    }
+}
+
+// Full-width Latin letters and digits and the ideographic space, where the original
+// writes the plain ones.
+void check_full_width(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
+                      Diagnostics& diagnostics) {
+    const bool original_space = original.find(' ') != std::string_view::npos;
+    for (const Char& c : cs) {
+        if (c.size != 2) continue;
+        const unsigned char lead = byte(text[c.at]);
+        const unsigned char trail = byte(text[c.at + 1]);
+        if (lead == 0xA1 && trail == 0xA1) {
+            if (original_space) {
+                diagnostics.add(Code::FullWidthLatin, line,
+                                cat("译文第 ", c.column, " 个字符是全角空格，原文用的是半角空格"));
+            }
+            continue;
+        }
+        if (lead != 0xA3) continue;
+        const bool letter_or_digit = (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) ||
+                                     (trail >= 0xE1 && trail <= 0xFA);
+        if (!letter_or_digit) continue;
+        const char plain = static_cast<char>(trail - 0x80);
+        if (original.find(plain) == std::string_view::npos) continue;
+        diagnostics.add(Code::FullWidthLatin, line,
+                        cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
+                            std::string_view(&plain, 1), "”"));
+    }
+}
+
+// Paired marks: each opening one is closed, and no closing one comes first.
+void check_pairs(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
+                 Diagnostics& diagnostics) {
+    static const struct {
+        std::string_view open, close;
+        char plain_open, plain_close;  // the original's marks that may leave the pair open on purpose
+    } pairs[] = {{"“", "”", '"', '"'},   {"‘", "’", '\'', '\''}, {"（", "）", '(', ')'},
+                 {"《", "》", '<', '>'}, {"【", "】", '[', ']'}, {"「", "」", '{', '}'}};
+    for (const auto& p : pairs) {
+        // An original whose own marks do not pair may be one piece of a longer text.
+        const auto count = [&](char c) {
+            std::size_t n = 0;
+            for (char o : original) n += o == c ? 1 : 0;
+            return n;
+        };
+        const bool original_open = p.plain_open == p.plain_close ? count(p.plain_open) % 2 != 0
+                                                                 : count(p.plain_open) != count(p.plain_close);
+        if (original_open) continue;
+        std::vector<const Char*> open;
+        for (const Char& c : cs) {
+            if (c.size != 2) continue;
+            const std::string_view s = at(text, c);
+            if (s == p.open) {
+                open.push_back(&c);
+            } else if (s == p.close) {
+                if (open.empty()) {
+                    diagnostics.add(Code::UnbalancedPair, line,
+                                    cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”"));
+                    return;
+                }
+                open.pop_back();
+            }
+        }
+        if (!open.empty()) {
+            diagnostics.add(
+                Code::UnbalancedPair, line,
+                cat("译文第 ", open.back()->column, " 个字符“", p.open, "”后面没有与之配对的“", p.close, "”"));
+            return;
+        }
+    }
+}
+
+// The access keys of a text: the position of each '&' that is no "&&".
+std::vector<std::size_t> key_marks(std::string_view text) {
+    std::vector<std::size_t> out;
+    for (std::size_t i = text.find('&'); i != std::string_view::npos && i + 1 < text.size();
+         i = text.find('&', i + 2)) {
+        if (text[i + 1] != '&') out.push_back(i);
+    }
+    return out;
+}
+
+// The "\tCtrl+N" shortcut at the end of a menu text, empty when there is none.
+std::string_view shortcut_of(std::string_view text) {
+    const std::size_t tab = text.rfind('\t');
+    // A tab that only ends the text is a blank (W205's), not a shortcut.
+    if (tab == std::string_view::npos || text.find_first_not_of(" \t", tab) == std::string_view::npos) return {};
+    return text.substr(tab);
+}
+
+bool has_han(std::string_view text, const std::vector<Char>& cs) {
+    for (const Char& c : cs) {
+        if (is_han(text, c)) return true;
+    }
+    return false;
+}
+
+std::size_t column_of(const std::vector<Char>& cs, std::size_t at) {
+    for (const Char& c : cs) {
+        if (c.at >= at) return c.column;
+    }
+    return cs.size() + 1;
+}
+
+// Access keys as Chinese Windows programs show them: "打开(&O)...", one key, an ASCII
+// letter or digit in brackets, at the end of the words; the shortcut after a tab is
+// kept as the original has it.
+void check_access_key(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
+                      Diagnostics& diagnostics) {
+    const std::string_view shortcut = shortcut_of(original);
+    if (!shortcut.empty() && shortcut_of(text) != shortcut) {
+        diagnostics.add(Code::AccessKeyStyle, line,
+                        cat("快捷键后缀应与原文逐字相同：原文是“", shown(shortcut.substr(1)), "”，译文是“",
+                            shown(shortcut_of(text).substr(shortcut_of(text).empty() ? 0 : 1)), "”"));
+    }
+    const auto keys_o = key_marks(original);
+    const auto keys_t = key_marks(text);
+    // A different number of keys is W204's; a translation in Latin letters keeps "&File".
+    if (keys_o.size() != 1 || keys_t.size() != 1 || !has_han(text, cs)) return;
+    const std::size_t amp = keys_t[0];
+    const bool bracketed = amp > 0 && text[amp - 1] == '(' && amp + 2 < text.size() && text[amp + 2] == ')' &&
+                           is_ascii_alnum(text[amp + 1]);
+    const std::size_t column = column_of(cs, bracketed ? amp - 1 : amp);
+    // "&O.打开..." puts the key before the words, as the word lists of this editor long
+    // have; it is no key inside the words.
+    const bool prefixed = amp == 0 && text.size() > 3 && is_ascii_alnum(text[1]) && text[2] == '.';
+    if (prefixed) return;
+    if (!bracketed) {
+        diagnostics.add(Code::AccessKeyStyle, line,
+                        cat("译文第 ", column, " 个字符处的快捷键应写成“(&",
+                            is_ascii_alnum(text[amp + 1]) ? text[amp + 1] : 'X', ")”的形式，放在文字之后"));
+        return;
+    }
+    std::string_view rest = text.substr(amp + 3);
+    rest = rest.substr(0, rest.size() - shortcut_of(rest).size());
+    while (!rest.empty() && (rest.back() == ' ')) rest.remove_suffix(1);
+    static constexpr std::string_view trailing[] = {"", "...", "…", "……", ":", "："};
+    for (std::string_view t : trailing) {
+        if (rest == t) return;
+    }
+    diagnostics.add(Code::AccessKeyStyle, line,
+                    cat("译文第 ", column, " 个字符处的快捷键“", text.substr(amp - 1, 4),
+                        "”应放在文字的末尾（只可后跟“...”、“…”或“:”）"));
+}
+
+}  // namespace
+
+bool CheckOptOut::read(std::string_view comment) {
+    if (comment.substr(0, check_opt_out.size()) != check_opt_out) return false;
+    std::string_view rest = comment.substr(check_opt_out.size());
+    if (!rest.empty() && rest[0] != ' ' && rest[0] != '\t') return false;
+    std::uint32_t bits = 0;
+    while (!rest.empty()) {
+        while (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t')) rest.remove_prefix(1);
+        if (rest.empty()) break;
+        const std::size_t end = rest.find_first_of(" \t");
+        const std::string_view name = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+        if (name.size() != 4 || (name[0] != 'W' && name[0] != 'w')) return false;
+        int n = 0;
+        for (char c : name.substr(1)) {
+            if (c < '0' || c > '9') return false;
+            n = n * 10 + (c - '0');
+        }
+        if (n < 212 || n > 229) return false;
+        bits |= 1u << (n - 212);
+    }
+    if (bits == 0) return false;
+    bits_ |= bits;
+    return true;
+}
+
+bool CheckOptOut::off(Code code) const {
+    const int n = static_cast<int>(code);
+    return n >= 212 && n <= 229 && (bits_ & (1u << (n - 212))) != 0;
+}
+
+void check_typography(std::string_view original, std::string_view translation, std::uint32_t line,
+                      Diagnostics& diagnostics, const CheckOptOut& opt_out) {
+    const std::vector<Char> cs = characters(translation);
+    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(translation, cs, line, diagnostics);
+    if (!opt_out.off(Code::FullWidthLatin)) check_full_width(original, translation, cs, line, diagnostics);
+    if (!opt_out.off(Code::UnbalancedPair)) check_pairs(original, translation, cs, line, diagnostics);
+    if (!opt_out.off(Code::AccessKeyStyle)) check_access_key(original, translation, cs, line, diagnostics);
+}
+
+}  // namespace lexicon

@@ -1,0 +1,91 @@
+// The typography checks of a translation: which warning, at which character.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lexicon/typography_checks.h"
+#include "lexicon/word_list.h"
+
+namespace lexicon {
+namespace {
+
+struct Case {
+    const char* name;
+    const char* original;
+    const char* translation;
+    std::vector<std::string> expected;  // "W212@5": code and the character's number
+};
+
+std::vector<std::string> found(const char* original, const char* translation) {
+    Diagnostics diagnostics;
+    check_typography(original, translation, 1, diagnostics);
+    std::vector<std::string> out;
+    for (const Diagnostic& d : diagnostics.listed()) {
+        const std::size_t at = d.text.find("第 ");
+        const std::string column = at == std::string::npos ? ""
+                                                           : d.text.substr(at + 3, d.text.find(' ', at + 3) - at - 3);
+        out.push_back(code_name(d.code) + (column.empty() ? "" : "@" + column));
+    }
+    return out;
+}
+
+const std::vector<Case> cases = {
+    {"comma between Chinese characters", "Open, then save", "打开,然后保存", {"W212@3"}},
+    {"full stop after Chinese characters", "Done.", "完成.", {"W212@3"}},
+    {"colon and question mark", "Name: is it ok?", "名称:可以吗?", {"W212@3", "W212@7"}},
+    {"half-width brackets round Chinese", "File (new)", "文件(新建)", {"W212@3", "W212@6"}},
+    {"access key suffix is no fault", "&Open...", "打开(&O)...", {}},
+    {"ellipsis is no fault", "Wait...", "请稍候...", {}},
+    {"file name and path are no fault", "Open readme.txt in C:\\temp", "打开说明.txt，位于C:\\temp", {}},
+    {"punctuation in Latin text is no fault", "Use GNU, then Qt.", "使用 GNU, then Qt", {}},
+    {"placeholder before a mark is no fault", "%s: not found", "%s: 未找到", {}},
+    {"shown key without ampersand", "Open (O)", "打开(O)", {}},
+    {"full-width letters and digits", "Page 1 of ABC", "第１页，共ＡＢＣ", {"W213@2", "W213@6", "W213@7", "W213@8"}},
+    {"ideographic space where the original has a space", "New file", "新建　文件", {"W213@3"}},
+    {"full-width digit the original lacks is left be", "Chapter", "第１章", {}},
+    {"unclosed quotation mark", "Say \"hi\"", "说“你好", {"W214@2"}},
+    {"closing bracket first", "(a) b", "）甲（乙", {"W214@1"}},
+    {"balanced pairs", "The \"book\" (new)", "《书》【新】「旧」“甲”‘乙’（丙）", {}},
+    {"original itself unbalanced", "(see below", "（见下文", {}},
+    {"key inside the words", "&Open", "打&开", {"W215@2"}},
+    {"key with a Chinese letter", "&Open", "打开(&开)", {"W215@4"}},
+    {"key not at the end", "&Open file", "打开(&O)文件", {"W215@3"}},
+    {"key before a colon is right", "&Name:", "名称(&N):", {}},
+    {"literal ampersands are no key", "Tom && Jerry", "汤姆 && 杰瑞", {}},
+    {"shortcut suffix kept byte for byte", "&New\tCtrl+N", "新建(&N)\tCtrl+N", {}},
+    {"shortcut suffix changed", "&New\tCtrl+N", "新建(&N)\tCtrl+Ｎ", {"W213@13", "W215"}},
+    {"Latin translation keeps its key", "&Open", "&Open", {}},
+};
+
+TEST(TypographyChecks, FindEachFaultAtItsCharacter) {
+    for (const Case& c : cases) {
+        EXPECT_EQ(found(c.original, c.translation), c.expected) << c.name;
+    }
+}
+
+// The opt-out comment names the checks it turns off, for the entry right after it only,
+// and stacks with the placeholder opt-out.
+TEST(TypographyChecks, OptOutNamesTheCheckForOneEntry) {
+    Diagnostics diagnostics;
+    compile_word_list(
+        ";@no-check W212 W214\r\n"
+        ";@no-placeholder-check\r\n"
+        "Done, %d.=“完成,%s。\r\n"
+        "Done, now=完成,现在\r\n",
+        diagnostics);
+    std::vector<std::string> codes;
+    for (const Diagnostic& d : diagnostics.listed()) codes.push_back(code_name(d.code) + "/" + std::to_string(d.line));
+    EXPECT_EQ(codes, (std::vector<std::string>{"W208/3", "W212/4"}));
+
+    CheckOptOut off;
+    EXPECT_FALSE(off.read(";@no-check"));
+    EXPECT_FALSE(off.read(";@no-check W204"));
+    EXPECT_FALSE(off.read(";@no-checkW212"));
+    EXPECT_TRUE(off.read(";@no-check  w213"));
+    EXPECT_TRUE(off.off(Code::FullWidthLatin));
+    EXPECT_FALSE(off.off(Code::HalfWidthPunctuation));
+}
+
+}  // namespace
+}  // namespace lexicon
