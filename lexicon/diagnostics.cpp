@@ -14,13 +14,15 @@ std::string code_name(Code code) {
     return name;
 }
 
-void Diagnostics::add(Code code, std::uint32_t line, std::string text) {
+void Diagnostics::add(Code code, std::uint32_t line, std::string text) { add_at(code, line, 0, std::move(text)); }
+
+void Diagnostics::add_at(Code code, std::uint32_t line, std::uint32_t column, std::string text) {
     if (is_warning(code)) {
         ++warnings_;
     } else {
         ++errors_;
     }
-    if (listed_.size() < max_listed_) listed_.push_back({code, line, std::move(text)});
+    if (listed_.size() < max_listed_) listed_.push_back({code, line, std::move(text), column});
 }
 
 std::string shown(std::string_view text) {
@@ -45,7 +47,7 @@ std::string format_message(const Diagnostic& d, std::string_view source_name) {
     const int n = static_cast<int>(d.code);
     if (n >= 100) {
         out.append(source_name);
-        if (d.line != 0) out += cat('(', d.line, ')');
+        if (d.line != 0) out += d.column != 0 ? cat('(', d.line, ',', d.column, ')') : cat('(', d.line, ')');
     } else {
         out.append("Mervik");
     }

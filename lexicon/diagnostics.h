@@ -52,6 +52,8 @@ enum class Code : std::uint16_t {
     FullWidthLatin = 213,
     UnbalancedPair = 214,
     AccessKeyStyle = 215,
+    AccessKeyTwiceInScope = 216,
+    UnknownCheckName = 217,
     PoCharacterLeftOut = 230,
     PoContextConflict = 231,
     ExtractNotGbk = 240,
@@ -74,6 +76,7 @@ struct Diagnostic {
     Code code;
     std::uint32_t line;  // 1-based; 0 when the message is not about one line
     std::string text;
+    std::uint32_t column = 0;  // 1-based character of the line; 0 when not about one place
 };
 
 // Collects the messages of one run. It counts all of them but keeps the texts of the
@@ -86,6 +89,8 @@ public:
     explicit Diagnostics(std::size_t max_listed = default_max_listed) : max_listed_(max_listed) {}
 
     void add(Code code, std::uint32_t line, std::string text);
+    // A message about one place of a line; a column of 0 is the line as a whole.
+    void add_at(Code code, std::uint32_t line, std::uint32_t column, std::string text);
 
     std::size_t errors() const { return errors_; }
     std::size_t warnings() const { return warnings_; }
@@ -127,6 +132,7 @@ std::string quoted_ending(std::string_view text);
 
 // One line of Mervik.ERR without its line break:
 //   temp.trs(12): 错误 E103: ...    (a message about a line)
+//   temp.trs(12,7): 警告 W212: ...  (about one character of a line)
 //   temp.trs: 警告 W207: ...        (about the source as a whole)
 //   Mervik: 错误 E002: ...          (about the run)
 std::string format_message(const Diagnostic& d, std::string_view source_name);

@@ -486,17 +486,19 @@ PlaceholderStyle placeholder_style(std::string_view text) {
 }
 
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line, Diagnostics& diagnostics,
-                 PlaceholderCheck placeholders, const CheckOptOut& checks_off) {
+                 PlaceholderCheck placeholders, const CheckOptOut& checks_off, const TranslationPlace* place) {
+    const auto wanted = [&](Code code) { return !checks_off.off(code); };
     // An empty translation is a line not yet translated: every other check would only
     // repeat that.
     if (translation.empty()) {
-        diagnostics.add(Code::EmptyTranslation, line,
-                        cat("原文“", shown(original), "”的译文为空；这一条目不写入词库，程序中将显示原文"));
+        if (wanted(Code::EmptyTranslation))
+            diagnostics.add(Code::EmptyTranslation, line,
+                            cat("原文“", shown(original), "”的译文为空；这一条目不写入词库，程序中将显示原文"));
         return;
     }
     check_placeholders(original, translation, line, placeholders, diagnostics);
     if (translation == original) {
-        if (has_ascii_letter(original)) {
+        if (has_ascii_letter(original) && wanted(Code::UntranslatedEntry)) {
             diagnostics.add(Code::UntranslatedEntry, line,
                             cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"));
         }
@@ -504,27 +506,28 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     }
     const std::size_t keys_o = access_keys(original);
     const std::size_t keys_t = access_keys(translation);
-    if (keys_o != keys_t) {
+    if (keys_o != keys_t && wanted(Code::AccessKeyMismatch)) {
         diagnostics.add(Code::AccessKeyMismatch, line,
                         cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“",
                             shown(translation), "”有 ", keys_t, " 个"));
     }
-    if (leading_blanks(original) != leading_blanks(translation)) {
+    if (leading_blanks(original) != leading_blanks(translation) && wanted(Code::BlankMismatch)) {
         diagnostics.add(Code::BlankMismatch, line,
                         cat("开头的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”"));
     }
-    if (trailing_blanks(original) != trailing_blanks(translation)) {
+    if (trailing_blanks(original) != trailing_blanks(translation) && wanted(Code::BlankMismatch)) {
         diagnostics.add(Code::BlankMismatch, line,
                         cat("结尾的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”"));
     }
     const Ending eo = ending_of(without_closing_insert(original));
     const Ending et = ending_of(without_closing_insert(translation));
-    if (eo.mark != et.mark) {
+    if (eo.mark != et.mark && wanted(Code::PunctuationMismatch)) {
         diagnostics.add(Code::PunctuationMismatch, line,
                         cat("结尾标点不一致：原文", quoted_ending(original), describe(eo), "，译文",
                             quoted_ending(translation), describe(et)));
     }
-    check_typography(original, translation, line, diagnostics, checks_off);
+    check_typography(original, translation, place != nullptr ? *place : TranslationPlace{line}, diagnostics,
+                     checks_off);
 }
 
 }  // namespace lexicon

@@ -15,8 +15,11 @@ constexpr std::string_view placeholder_opt_out = ";@no-placeholder-check";
 
 enum class PlaceholderCheck { On, Off };
 
+// `checks_off` names the warnings turned off for this entry; `place`, when given, lets
+// the messages about one character name its column.
 void check_entry(std::string_view original, std::string_view translation, std::uint32_t line, Diagnostics& diagnostics,
-                 PlaceholderCheck placeholders = PlaceholderCheck::On, const CheckOptOut& checks_off = {});
+                 PlaceholderCheck placeholders = PlaceholderCheck::On, const CheckOptOut& checks_off = {},
+                 const TranslationPlace* place = nullptr);
 
 // True when the translation takes the same arguments as the original (the rule of E108).
 bool placeholders_match(std::string_view original, std::string_view translation);

@@ -9,6 +9,7 @@ namespace {
 
 constexpr unsigned char byte(char c) { return static_cast<unsigned char>(c); }
 constexpr bool is_lead(char c) { return byte(c) >= 0x81 && byte(c) <= 0xFE; }
+std::size_t gbk_step(std::string_view text, std::size_t i) { return is_lead(text[i]) && i + 1 < text.size() ? 2 : 1; }
 constexpr bool is_ascii_alnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -41,6 +42,17 @@ bool is_han(std::string_view text, const Char& c) {
 
 std::string_view at(std::string_view text, const Char& c) { return text.substr(c.at, c.size); }
 
+// Adds a message about one byte of the translation, at its column of the line.
+struct Report {
+    Diagnostics& diagnostics;
+    const TranslationPlace& place;
+    std::string_view translation;
+
+    void operator()(Code code, std::size_t at, std::string text) const {
+        diagnostics.add_at(code, place.line, place.column(translation, at), std::move(text));
+    }
+};
+
 std::string full_width_of(char c) {
     switch (c) {
     case ',':
@@ -65,8 +77,7 @@ std::string full_width_of(char c) {
 // Half-width marks where the Chinese text around them wants full-width ones. Marks
 // between Latin letters, in file names, paths and URLs ("说明.txt", "C:\temp"), in
 // placeholders ("%s."), in the access key "(&F)" and in the ellipsis "..." are left be.
-void check_half_width(std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
-                      Diagnostics& diagnostics) {
+void check_half_width(std::string_view text, const std::vector<Char>& cs, const Report& report) {
     static constexpr std::string_view marks = ",.;:?!()";
     for (std::size_t k = 0; k < cs.size(); ++k) {
         const Char& c = cs[k];
@@ -92,17 +103,17 @@ void check_half_width(std::string_view text, const std::vector<Char>& cs, std::u
             fault = han_before;
         }
         if (fault) {
-            diagnostics.add(Code::HalfWidthPunctuation, line,
-                            cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
-                                "”，中文里应写全角的“", full_width_of(m), "”"));
+            report(Code::HalfWidthPunctuation, c.at,
+                   cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
+                       "”，中文里应写全角的“", full_width_of(m), "”"));
         }
     }
 }
 
 // Full-width Latin letters and digits and the ideographic space, where the original
 // writes the plain ones.
-void check_full_width(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
-                      Diagnostics& diagnostics) {
+void check_full_width(std::string_view original, std::string_view text, const std::vector<Char>& cs,
+                      const Report& report) {
     const bool original_space = original.find(' ') != std::string_view::npos;
     for (const Char& c : cs) {
         if (c.size != 2) continue;
@@ -110,8 +121,7 @@ void check_full_width(std::string_view original, std::string_view text, const st
         const unsigned char trail = byte(text[c.at + 1]);
         if (lead == 0xA1 && trail == 0xA1) {
             if (original_space) {
-                diagnostics.add(Code::FullWidthLatin, line,
-                                cat("译文第 ", c.column, " 个字符是全角空格，原文用的是半角空格"));
+                report(Code::FullWidthLatin, c.at, cat("译文第 ", c.column, " 个字符是全角空格，原文用的是半角空格"));
             }
             continue;
         }
@@ -121,15 +131,14 @@ void check_full_width(std::string_view original, std::string_view text, const st
         if (!letter_or_digit) continue;
         const char plain = static_cast<char>(trail - 0x80);
         if (original.find(plain) == std::string_view::npos) continue;
-        diagnostics.add(Code::FullWidthLatin, line,
-                        cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
-                            std::string_view(&plain, 1), "”"));
+        report(Code::FullWidthLatin, c.at,
+               cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
+                   std::string_view(&plain, 1), "”"));
     }
 }
 
 // Paired marks: each opening one is closed, and no closing one comes first.
-void check_pairs(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
-                 Diagnostics& diagnostics) {
+void check_pairs(std::string_view original, std::string_view text, const std::vector<Char>& cs, const Report& report) {
     static const struct {
         std::string_view open, close;
         char plain_open, plain_close;  // the original's marks that may leave the pair open on purpose
@@ -153,17 +162,16 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
                 open.push_back(&c);
             } else if (s == p.close) {
                 if (open.empty()) {
-                    diagnostics.add(Code::UnbalancedPair, line,
-                                    cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”"));
+                    report(Code::UnbalancedPair, c.at,
+                           cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”"));
                     return;
                 }
                 open.pop_back();
             }
         }
         if (!open.empty()) {
-            diagnostics.add(
-                Code::UnbalancedPair, line,
-                cat("译文第 ", open.back()->column, " 个字符“", p.open, "”后面没有与之配对的“", p.close, "”"));
+            report(Code::UnbalancedPair, open.back()->at,
+                   cat("译文第 ", open.back()->column, " 个字符“", p.open, "”后面没有与之配对的“", p.close, "”"));
             return;
         }
     }
@@ -204,13 +212,14 @@ std::size_t column_of(const std::vector<Char>& cs, std::size_t at) {
 // Access keys as Chinese Windows programs show them: "打开(&O)...", one key, an ASCII
 // letter or digit in brackets, at the end of the words; the shortcut after a tab is
 // kept as the original has it.
-void check_access_key(std::string_view original, std::string_view text, const std::vector<Char>& cs, std::uint32_t line,
-                      Diagnostics& diagnostics) {
+void check_access_key(std::string_view original, std::string_view text, const std::vector<Char>& cs,
+                      const Report& report) {
     const std::string_view shortcut = shortcut_of(original);
     if (!shortcut.empty() && shortcut_of(text) != shortcut) {
-        diagnostics.add(Code::AccessKeyStyle, line,
-                        cat("快捷键后缀应与原文逐字相同：原文是“", shown(shortcut.substr(1)), "”，译文是“",
-                            shown(shortcut_of(text).substr(shortcut_of(text).empty() ? 0 : 1)), "”"));
+        const std::size_t tab = text.rfind('\t');
+        report(Code::AccessKeyStyle, tab == std::string_view::npos ? text.size() : tab,
+               cat("快捷键后缀应与原文逐字相同：原文是“", shown(shortcut.substr(1)), "”，译文是“",
+                   shown(shortcut_of(text).substr(shortcut_of(text).empty() ? 0 : 1)), "”"));
     }
     const auto keys_o = key_marks(original);
     const auto keys_t = key_marks(text);
@@ -225,9 +234,9 @@ void check_access_key(std::string_view original, std::string_view text, const st
     const bool prefixed = amp == 0 && text.size() > 3 && is_ascii_alnum(text[1]) && text[2] == '.';
     if (prefixed) return;
     if (!bracketed) {
-        diagnostics.add(Code::AccessKeyStyle, line,
-                        cat("译文第 ", column, " 个字符处的快捷键应写成“(&",
-                            is_ascii_alnum(text[amp + 1]) ? text[amp + 1] : 'X', ")”的形式，放在文字之后"));
+        report(Code::AccessKeyStyle, amp,
+               cat("译文第 ", column, " 个字符处的快捷键应写成“(&", is_ascii_alnum(text[amp + 1]) ? text[amp + 1] : 'X',
+                   ")”的形式，放在文字之后"));
         return;
     }
     std::string_view rest = text.substr(amp + 3);
@@ -237,50 +246,35 @@ void check_access_key(std::string_view original, std::string_view text, const st
     for (std::string_view t : trailing) {
         if (rest == t) return;
     }
-    diagnostics.add(Code::AccessKeyStyle, line,
-                    cat("译文第 ", column, " 个字符处的快捷键“", text.substr(amp - 1, 4),
-                        "”应放在文字的末尾（只可后跟“...”、“…”或“:”）"));
+    report(Code::AccessKeyStyle, amp - 1,
+           cat("译文第 ", column, " 个字符处的快捷键“", text.substr(amp - 1, 4),
+               "”应放在文字的末尾（只可后跟“...”、“…”或“:”）"));
 }
 
 }  // namespace
 
-bool CheckOptOut::read(std::string_view comment) {
-    if (comment.substr(0, check_opt_out.size()) != check_opt_out) return false;
-    std::string_view rest = comment.substr(check_opt_out.size());
-    if (!rest.empty() && rest[0] != ' ' && rest[0] != '\t') return false;
-    std::uint32_t bits = 0;
-    while (!rest.empty()) {
-        while (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t')) rest.remove_prefix(1);
-        if (rest.empty()) break;
-        const std::size_t end = rest.find_first_of(" \t");
-        const std::string_view name = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
-        if (name.size() != 4 || (name[0] != 'W' && name[0] != 'w')) return false;
-        int n = 0;
-        for (char c : name.substr(1)) {
-            if (c < '0' || c > '9') return false;
-            n = n * 10 + (c - '0');
+std::uint32_t TranslationPlace::column(std::string_view translation, std::size_t at) const {
+    if (!known) return 0;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < before.size(); i += gbk_step(before, i)) ++characters;
+    for (std::size_t i = 0; i < at && i < translation.size(); i += gbk_step(translation, i)) ++characters;
+    std::size_t extra = before_extra;
+    if (escapes != nullptr) {
+        for (const auto& [offset, more] : *escapes) {
+            if (offset < at) extra += more;
         }
-        if (n < 212 || n > 229) return false;
-        bits |= 1u << (n - 212);
     }
-    if (bits == 0) return false;
-    bits_ |= bits;
-    return true;
+    return static_cast<std::uint32_t>(characters + extra + 1);
 }
 
-bool CheckOptOut::off(Code code) const {
-    const int n = static_cast<int>(code);
-    return n >= 212 && n <= 229 && (bits_ & (1u << (n - 212))) != 0;
-}
-
-void check_typography(std::string_view original, std::string_view translation, std::uint32_t line,
+void check_typography(std::string_view original, std::string_view translation, const TranslationPlace& place,
                       Diagnostics& diagnostics, const CheckOptOut& opt_out) {
     const std::vector<Char> cs = characters(translation);
-    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(translation, cs, line, diagnostics);
-    if (!opt_out.off(Code::FullWidthLatin)) check_full_width(original, translation, cs, line, diagnostics);
-    if (!opt_out.off(Code::UnbalancedPair)) check_pairs(original, translation, cs, line, diagnostics);
-    if (!opt_out.off(Code::AccessKeyStyle)) check_access_key(original, translation, cs, line, diagnostics);
+    const Report report{diagnostics, place, translation};
+    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(translation, cs, report);
+    if (!opt_out.off(Code::FullWidthLatin)) check_full_width(original, translation, cs, report);
+    if (!opt_out.off(Code::UnbalancedPair)) check_pairs(original, translation, cs, report);
+    if (!opt_out.off(Code::AccessKeyStyle)) check_access_key(original, translation, cs, report);
 }
 
 }  // namespace lexicon

@@ -4,30 +4,38 @@
 // that do not close, and access keys not written as "(&X)".
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "lexicon/check_opt_out.h"
 #include "lexicon/diagnostics.h"
 
 namespace lexicon {
 
-// The comment line that, directly before an entry, turns one of these checks off for
-// that entry: ";@no-check W212". Several codes may follow, separated by blanks.
-constexpr std::string_view check_opt_out = ";@no-check";
+// Where a translation stands in its source line, so that a message can name the
+// column of one of its characters. Filled cheaply for every entry; the columns are
+// counted only when a message needs one.
+struct TranslationPlace {
+    std::uint32_t line = 0;
+    bool known = false;              // false: the messages name the line only
+    std::string_view before;         // the line before the translation, escapes resolved
+    std::uint32_t before_extra = 0;  // characters the line has beyond `before` (escapes, '=', blanks)
+    // Escapes inside the translation: its byte offset, and how many characters more
+    // the line spells it with.
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>>* escapes = nullptr;
 
-// A set of the typography codes (W212-W229) turned off for one entry.
-class CheckOptOut {
-public:
-    // Reads the comment line; false when it is no opt-out line.
-    bool read(std::string_view comment);
-    bool off(Code code) const;
-    void clear() { bits_ = 0; }
-
-private:
-    std::uint32_t bits_ = 0;
+    // The 1-based column of the line where the translation's byte `at` stands; 0 when
+    // unknown.
+    std::uint32_t column(std::string_view translation, std::size_t at) const;
 };
 
 // Runs every typography check on one entry of GBK text. Each message names the
 // character of the translation it is about (1-based, counted in characters).
-void check_typography(std::string_view original, std::string_view translation, std::uint32_t line,
+void check_typography(std::string_view original, std::string_view translation, const TranslationPlace& place,
                       Diagnostics& diagnostics, const CheckOptOut& opt_out = {});
+inline void check_typography(std::string_view original, std::string_view translation, std::uint32_t line,
+                             Diagnostics& diagnostics, const CheckOptOut& opt_out = {}) {
+    check_typography(original, translation, TranslationPlace{line}, diagnostics, opt_out);
+}
 
 }  // namespace lexicon

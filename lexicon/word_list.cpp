@@ -226,10 +226,24 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
             opt_out_line_ = line;
         } else if (comment.substr(0, check_opt_out.size()) == check_opt_out) {
             if (check_opt_out_line_ == 0 || check_opt_out_line_ != line - 1) check_opt_out_.clear();
-            if (check_opt_out_.read(comment)) {
+            std::vector<std::string_view> unknown;
+            if (check_opt_out_.read(comment, &unknown)) {
                 if (opt_out_line_ != 0 && opt_out_line_ == line - 1) opt_out_line_ = line;
                 check_opt_out_line_ = line;
+                for (const std::string_view name : unknown) {
+                    diagnostics.add(Code::UnknownCheckName, line,
+                                    cat("“", check_opt_out, "”后的“", name,
+                                        "”不是可以关闭的检查；可写的有 W202–W206 和 W212–W216，"
+                                        "占位符检查用“",
+                                        placeholder_opt_out, "”一行关闭"));
+                }
+                if (unknown.empty() && !check_opt_out_.any()) {
+                    diagnostics.add(Code::UnknownCheckName, line,
+                                    cat("“", check_opt_out, "”后面没有写要关闭的检查，例如“", check_opt_out, " W212”"));
+                }
             }
+        } else {
+            access_key_scope_.read(comment);
         }
         return end;
     }
@@ -239,6 +253,10 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     std::size_t kept = out;
     std::size_t original_end = 0;
     std::size_t translation_begin = 0;
+    // Where the translation stands in the line, for messages that name a column.
+    std::size_t equals_out = 0;
+    std::uint32_t place_extra = 0;
+    translation_escapes_.clear();
     bool in_original = true;
     std::uint32_t hash = 0;
     auto column = [&](std::size_t at) { return at - begin + 1; };
@@ -273,8 +291,11 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 // most of the wait for it.
                 hash = format::hash_text({base + original_begin, original_end - original_begin});
                 prefetch(&slots_[home_slot(hash, slots_.size())]);
+                equals_out = out;
+                const std::size_t equals = i;
                 ++i;
                 while (i < size && is_blank(base[i])) ++i;
+                place_extra += static_cast<std::uint32_t>(i - equals);
                 translation_begin = out;
                 kept = out;
             } else {
@@ -321,6 +342,12 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                                         "”无效；可用的转义是 \\= \\\\ \\; \\t \\s \\n \\r \\a \\b \\f \\v \\xHH"));
                 }
                 return line_end(i);
+            }
+            // The line spells the escape with one character more than the text holds.
+            if (in_original) {
+                ++place_extra;
+            } else {
+                translation_escapes_.emplace_back(static_cast<std::uint32_t>(out - translation_begin), 1);
             }
             base[out++] = decoded;
             kept = out;
@@ -369,7 +396,13 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         add_entry(
             Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
                   static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-            hash, opt_out_line_ == 0 || opt_out_line_ != line - 1, diagnostics);
+            hash, opt_out_line_ == 0 || opt_out_line_ != line - 1,
+            TranslationPlace{line, true, std::string_view(base + begin, equals_out - begin), place_extra,
+                             &translation_escapes_},
+            diagnostics);
+        if (access_key_scope_.open() && !translation.empty()) {
+            access_key_scope_.add(translation, line, diagnostics, !checks_off(line).off(Code::AccessKeyTwiceInScope));
+        }
     }
     return i;
 }
@@ -387,7 +420,8 @@ CheckOptOut WordList::checks_off(std::uint32_t line) const {
     return check_opt_out_line_ != 0 && check_opt_out_line_ == line - 1 ? check_opt_out_ : CheckOptOut{};
 }
 
-void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, Diagnostics& diagnostics) {
+void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked,
+                         const TranslationPlace& place, Diagnostics& diagnostics) {
     const PlaceholderCheck check = placeholders_checked ? PlaceholderCheck::On : PlaceholderCheck::Off;
     if ((entries_.size() + untranslated_.size() + 1) * 4 > slots_.size() * 3) grow_index();
     const std::string_view key = original(entry);
@@ -407,14 +441,14 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
                                     cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
                                         shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
-                    check_entry(key, translation_now, entry.line, diagnostics, check, checks_off(entry.line));
+                    check_entry(key, translation_now, entry.line, diagnostics, check, checks_off(entry.line), &place);
                 }
                 return;
             }
         }
         if (++s == slots_.size()) s = 0;
     }
-    check_entry(key, translation(entry), entry.line, diagnostics, check, checks_off(entry.line));
+    check_entry(key, translation(entry), entry.line, diagnostics, check, checks_off(entry.line), &place);
     if (entry.translation_length == 0) {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(untranslated_.size() + 1) | untranslated_bit};
         untranslated_.push_back(entry);

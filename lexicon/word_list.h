@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lexicon/access_key_scope.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/typography_checks.h"
 
@@ -74,7 +75,8 @@ private:
     // end of the text).
     std::size_t process_line(std::size_t begin, std::uint32_t line, Diagnostics& diagnostics);
     std::size_t line_end(std::size_t from) const;
-    void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, Diagnostics& diagnostics);
+    void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, const TranslationPlace& place,
+                   Diagnostics& diagnostics);
     const Entry& indexed(std::uint32_t slot_entry) const;
     void grow_index();
 
@@ -83,9 +85,11 @@ private:
     std::vector<Entry> untranslated_;
     std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
     CheckOptOut checks_off(std::uint32_t line) const;
-    CheckOptOut check_opt_out_;             // the typography checks the last ";@no-check" turned off
+    CheckOptOut check_opt_out_;             // the checks the last ";@no-check" turned off
     std::uint32_t check_opt_out_line_ = 0;  // its line
-    std::vector<Slot> slots_;               // finds duplicates; freed once the list is read
+    AccessKeyScope access_key_scope_;       // the menu or dialog the entries belong to
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> translation_escapes_;  // of the current line
+    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
 };
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics);

@@ -64,27 +64,93 @@ TEST(TypographyChecks, FindEachFaultAtItsCharacter) {
     }
 }
 
-// The opt-out comment names the checks it turns off, for the entry right after it only,
-// and stacks with the placeholder opt-out.
-TEST(TypographyChecks, OptOutNamesTheCheckForOneEntry) {
+std::vector<std::string> compiled(const std::string& source) {
     Diagnostics diagnostics;
-    compile_word_list(
-        ";@no-check W212 W214\r\n"
-        ";@no-placeholder-check\r\n"
-        "Done, %d.=“完成,%s。\r\n"
-        "Done, now=完成,现在\r\n",
-        diagnostics);
-    std::vector<std::string> codes;
-    for (const Diagnostic& d : diagnostics.listed()) codes.push_back(code_name(d.code) + "/" + std::to_string(d.line));
-    EXPECT_EQ(codes, (std::vector<std::string>{"W208/3", "W212/4"}));
+    compile_word_list(source, diagnostics);
+    std::vector<std::string> out;
+    for (const Diagnostic& d : diagnostics.listed()) {
+        out.push_back(code_name(d.code) + "/" + std::to_string(d.line) +
+                      (d.column != 0 ? "," + std::to_string(d.column) : std::string()));
+    }
+    return out;
+}
+
+// The opt-out comment names the checks it turns off, for the entry right after it only,
+// and stacks with the placeholder opt-out; any warning about one entry can be named.
+TEST(TypographyChecks, OptOutNamesTheCheckForOneEntry) {
+    EXPECT_EQ(compiled(";@no-check W212 W214\r\n"
+                       ";@no-placeholder-check\r\n"
+                       "Done, %d.=“完成,%s。\r\n"
+                       "Done, now=完成,现在\r\n"),
+              (std::vector<std::string>{"W208/3", "W212/4,13"}));
+    EXPECT_EQ(compiled(";@no-check W206 W203\r\n"
+                       "Open...=打开\r\n"
+                       "Save=Save\r\n"
+                       "Close...=关闭\r\n"),
+              (std::vector<std::string>{"W203/3", "W206/4"}));
 
     CheckOptOut off;
-    EXPECT_FALSE(off.read(";@no-check"));
-    EXPECT_FALSE(off.read(";@no-check W204"));
     EXPECT_FALSE(off.read(";@no-checkW212"));
-    EXPECT_TRUE(off.read(";@no-check  w213"));
+    EXPECT_FALSE(off.read("; no-check W212"));
+    std::vector<std::string_view> unknown;
+    EXPECT_TRUE(off.read(";@no-check  w213 W999 E108 W201", &unknown));
+    EXPECT_EQ(unknown, (std::vector<std::string_view>{"W999", "E108", "W201"}));
     EXPECT_TRUE(off.off(Code::FullWidthLatin));
     EXPECT_FALSE(off.off(Code::HalfWidthPunctuation));
+}
+
+// A mistyped opt-out must not pass silently: the entry keeps its warnings and the
+// comment gets one of its own.
+TEST(TypographyChecks, MistypedOptOutIsReported) {
+    EXPECT_EQ(compiled(";@no-check W2l2\r\n"
+                       "Done, now=完成,现在\r\n"
+                       ";@no-check\r\n"
+                       "Open...=打开\r\n"),
+              (std::vector<std::string>{"W217/1", "W212/2,13", "W217/3", "W206/4"}));
+}
+
+// The column is the character of the line where the fault stands, counting what the
+// line spells before the translation (blanks, '=', escapes) and escapes inside it.
+TEST(TypographyChecks, MessagesNameTheColumnOfTheLine) {
+    struct {
+        const char* name;
+        const char* source;
+        const char* expected;
+    } cases[] = {
+        {"plain entry", "Open, save=打开,保存", "W212/1,14"},
+        {"blanks around the equals sign", "  Open, save =  打开,保存", "W212/1,19"},
+        {"escape in the original", "a\\=b, c=甲,乙", "W212/1,10"},
+        {"escape in the translation before the fault", "a\\=b, c=甲\\t乙丙,丁", "W212/1,14"},
+        {"Chinese in the original", "文件, save=文件,保存", "W212/1,12"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> got = compiled(c.source);
+        ASSERT_EQ(got.size(), 1u) << c.name << ": " << testing::PrintToString(got);
+        EXPECT_EQ(got[0], c.expected) << c.name;
+    }
+    Diagnostic d{Code::HalfWidthPunctuation, 12, "x", 7};
+    EXPECT_EQ(format_message(d, "temp.trs"), "temp.trs(12,7): 警告 W212: x");
+}
+
+// Within a marked menu or dialog two translations may not share an access key; outside
+// a scope, or across two scopes, they may.
+TEST(TypographyChecks, AccessKeyClashInsideAScope) {
+    EXPECT_EQ(compiled("&Open=打开(&O)\r\n"
+                       "&Options=选项(&O)\r\n"
+                       ";@scope 文件菜单\r\n"
+                       "&Open...=打开(&O)...\r\n"
+                       "Sa&ve=保存(&V)\r\n"
+                       "&Optional=可选(&o)\r\n"
+                       ";@no-check W216\r\n"
+                       "&Other=其他(&O)\r\n"
+                       ";@scope 编辑菜单\r\n"
+                       "&Others=其他的(&O)\r\n"
+                       ";@end-scope\r\n"
+                       "&Over=超过(&O)\r\n"),
+              (std::vector<std::string>{"W216/6"}));
+    EXPECT_EQ(access_key_of("Tom && &Jerry"), "J");
+    EXPECT_EQ(access_key_of("&a&b"), "");
+    EXPECT_EQ(access_key_of("文件(&f)"), "F");
 }
 
 }  // namespace
