@@ -10,6 +10,7 @@
 
 #include "documents/document_rules.h"
 #include "documents/file_commands.h"
+#include "documents/message_location.h"
 #include "widgets/splitter.h"
 #include "win/dpi.h"
 #include "win/error_display.h"
@@ -211,12 +212,29 @@ void TMdiChild::EditorSelectionChange() {
     owner_.SetCaretPositionText(CaretTracker::Display(place));
 }
 
+void TMdiChild::GoToMessage(int row) {
+    const std::vector<std::string>& lines = errorList_->Lines();
+    if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) return;
+    const auto location = ParseMessageLocation(lines[static_cast<std::size_t>(row)]);
+    if (!location) return;
+    editor_->SetSelection(ByteOffsetOf(editor_->Text(), *location));
+    ::SendMessageA(editor_->hwnd(), EM_SCROLLCARET, 0, 0);
+    ::SetFocus(editor_->hwnd());
+}
+
 void TMdiChild::EditorKeyPress() { owner_.OnEditorKeyPress(editor_->IsModified()); }
 
 // The editor's notifications go to the editor first; it holds back those of a load.
 // The pane's say when it takes the focus.
 LRESULT TMdiChild::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == errorList_->hwnd() && header.code == NM_SETFOCUS) paneHadFocus_ = true;
+    if (header.hwndFrom == errorList_->hwnd()) {
+        if (header.code == NM_SETFOCUS) paneHadFocus_ = true;
+        if (header.code == NM_DBLCLK) GoToMessage(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+        if (header.code == NM_RETURN)
+            GoToMessage(static_cast<int>(::SendMessageA(errorList_->hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                        LVNI_FOCUSED | LVNI_SELECTED)));
+        return 0;
+    }
     if (header.hwndFrom != editor_->hwnd() || !editor_->ParentNotify(header)) return 0;
     if (header.code == EN_SELCHANGE) EditorSelectionChange();
     if (header.code == EN_MSGFILTER) {

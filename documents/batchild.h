@@ -83,6 +83,9 @@ private:
     void BuildComponents();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
+    // A message row chosen in the pane (double-click or Enter): the caret goes to the
+    // line and column it names.
+    void GoToMessage(int row);
 
     Frame& owner_;
     win::Font font_;  // the editor's; outlives it

@@ -9,7 +9,6 @@ namespace {
 
 constexpr unsigned char byte(char c) { return static_cast<unsigned char>(c); }
 constexpr bool is_lead(char c) { return byte(c) >= 0x81 && byte(c) <= 0xFE; }
-std::size_t gbk_step(std::string_view text, std::size_t i) { return is_lead(text[i]) && i + 1 < text.size() ? 2 : 1; }
 constexpr bool is_ascii_alnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -46,10 +45,9 @@ std::string_view at(std::string_view text, const Char& c) { return text.substr(c
 struct Report {
     Diagnostics& diagnostics;
     const TranslationPlace& place;
-    std::string_view translation;
 
     void operator()(Code code, std::size_t at, std::string text) const {
-        diagnostics.add_at(code, place.line, place.column(translation, at), std::move(text));
+        diagnostics.add_at(code, place.line, place.column(at), std::move(text));
     }
 };
 
@@ -77,7 +75,30 @@ std::string full_width_of(char c) {
 // Half-width marks where the Chinese text around them wants full-width ones. Marks
 // between Latin letters, in file names, paths and URLs ("说明.txt", "C:\temp"), in
 // placeholders ("%s."), in the access key "(&F)" and in the ellipsis "..." are left be.
-void check_half_width(std::string_view text, const std::vector<Char>& cs, const Report& report) {
+// True when the original writes `mark` as syntax, directly followed by more text
+// ("OWNER:GROUP", "lib,lib", "app;tool;"): the translation's mark used the same way is
+// that syntax, not prose punctuation.
+bool syntax_mark(std::string_view original, char mark) {
+    for (std::size_t i = original.find(mark); i != std::string_view::npos; i = original.find(mark, i + 1)) {
+        if (i + 1 < original.size() && original[i + 1] != ' ' && original[i + 1] != '\t' && original[i + 1] != '\n' &&
+            original[i + 1] != mark)
+            return true;
+    }
+    return false;
+}
+
+// True when the mark and the Latin text after it stand in the original as they are
+// ("命令; done" for "COMMANDS; done"): copied syntax, not the translator's punctuation.
+bool copied_from_original(std::string_view original, std::string_view text, std::size_t at) {
+    std::size_t end = at + 1;
+    while (end < text.size() && end - at < 8 && static_cast<unsigned char>(text[end]) < 0x80 && text[end] != '\n')
+        ++end;
+    if (end - at < 3 || text.substr(at + 1, 2) == "  ") return false;
+    return original.find(text.substr(at, end - at)) != std::string_view::npos;
+}
+
+void check_half_width(std::string_view original, std::string_view text, const std::vector<Char>& cs,
+                      const Report& report) {
     static constexpr std::string_view marks = ",.;:?!()";
     for (std::size_t k = 0; k < cs.size(); ++k) {
         const Char& c = cs[k];
@@ -88,7 +109,9 @@ void check_half_width(std::string_view text, const std::vector<Char>& cs, const 
         const char next = k + 1 < cs.size() && cs[k + 1].size == 1 ? text[cs[k + 1].at] : '\0';
         bool fault = false;
         if (m == '(') {
-            const bool key = text.substr(c.at, 2) == "(&";
+            // "(&F)" and the "(_F)" that toolkits with underscore mnemonics use.
+            const bool key = text.substr(c.at, 2) == "(&" || (text.substr(c.at, 2) == "(_" && c.at + 3 < text.size() &&
+                                                              is_ascii_alnum(text[c.at + 2]) && text[c.at + 3] == ')');
             const bool shown_key = k + 2 < cs.size() && is_ascii_alnum(next) && text.substr(c.at + 2, 1) == ")";
             fault = !key && !shown_key && (han_before || han_after);
         } else if (m == ')') {
@@ -98,10 +121,15 @@ void check_half_width(std::string_view text, const std::vector<Char>& cs, const 
             const bool ellipsis = text.substr(c.at, 3) == "..." || (c.at > 0 && text[c.at - 1] == '.');
             fault = han_before && !ellipsis && !is_ascii_alnum(next) && next != '/' && next != '\\';
         } else if (m == ':') {
-            fault = han_before && next != '/' && next != '\\' && !is_ascii_alnum(next);
+            fault = han_before && next != '/' && next != '\\';
         } else {
             fault = han_before;
         }
+        const bool more_follows = k + 1 < cs.size() && next != ' ' && next != '\t' && next != '\n';
+        const bool ends_as_original = k + 1 == cs.size() && !original.empty() && original.back() == m;
+        if (fault && m != '(' && m != ')' && (more_follows || ends_as_original) && syntax_mark(original, m))
+            fault = false;
+        if (fault && copied_from_original(original, text, c.at)) fault = false;
         if (fault) {
             report(Code::HalfWidthPunctuation, c.at,
                    cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
@@ -151,8 +179,20 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
             for (char o : original) n += o == c ? 1 : 0;
             return n;
         };
-        const bool original_open = p.plain_open == p.plain_close ? count(p.plain_open) % 2 != 0
-                                                                 : count(p.plain_open) != count(p.plain_close);
+        bool original_open = p.plain_open == p.plain_close ? count(p.plain_open) % 2 != 0
+                                                           : count(p.plain_open) != count(p.plain_close);
+        // Quotation marks: the original may quote with ' " ` in any mix ("`%s'"), and a
+        // translation may pick either kind of Chinese quotes for them.
+        if (p.plain_open == '"' || p.plain_open == '\'') {
+            original_open = (count('"') + count('\'') + count('`')) % 2 != 0;
+        }
+        // An original that holds the marks themselves unbalanced ("N’Ko") passes them on.
+        const auto count_text = [&](std::string_view mark) {
+            std::size_t n = 0;
+            for (std::size_t i = original.find(mark); i != std::string_view::npos; i = original.find(mark, i + 1)) ++n;
+            return n;
+        };
+        original_open = original_open || count_text(p.open) != count_text(p.close);
         if (original_open) continue;
         std::vector<const Char*> open;
         for (const Char& c : cs) {
@@ -190,9 +230,17 @@ std::vector<std::size_t> key_marks(std::string_view text) {
 // The "\tCtrl+N" shortcut at the end of a menu text, empty when there is none.
 std::string_view shortcut_of(std::string_view text) {
     const std::size_t tab = text.rfind('\t');
-    // A tab that only ends the text is a blank (W205's), not a shortcut.
-    if (tab == std::string_view::npos || text.find_first_not_of(" \t", tab) == std::string_view::npos) return {};
-    return text.substr(tab);
+    if (tab == std::string_view::npos) return {};
+    // Only a key name or combination follows the tab ("Ctrl+N", "F5", "Del"): a tab in
+    // a column of help text, or one that only ends the text (W205's), is no shortcut.
+    const std::string_view keys = text.substr(tab + 1);
+    if (keys.empty() || keys.size() > 24 || keys.find_first_of(" \t\n") != std::string_view::npos) return {};
+    static constexpr std::string_view single_keys[] = {"Del", "Delete", "Ins",  "Insert",    "Esc", "Enter", "Home",
+                                                       "End", "PgUp",   "PgDn", "Backspace", "Tab", "Space"};
+    bool key = keys.find('+') != std::string_view::npos && keys.size() > 1;
+    if (keys.size() >= 2 && keys.size() <= 3 && keys[0] == 'F' && keys[1] >= '1' && keys[1] <= '9') key = true;
+    for (std::string_view k : single_keys) key = key || keys == k;
+    return key ? text.substr(tab) : std::string_view();
 }
 
 bool has_han(std::string_view text, const std::vector<Char>& cs) {
@@ -225,6 +273,9 @@ void check_access_key(std::string_view original, std::string_view text, const st
     const auto keys_t = key_marks(text);
     // A different number of keys is W204's; a translation in Latin letters keeps "&File".
     if (keys_o.size() != 1 || keys_t.size() != 1 || !has_han(text, cs)) return;
+    // A menu item or a dialog label is one line, and its key a letter or digit: "AT&T",
+    // "`&'" and "&#234;" in a paragraph of help text are the character itself.
+    if (original.find('\n') != std::string_view::npos || !is_ascii_alnum(original[keys_o[0] + 1])) return;
     const std::size_t amp = keys_t[0];
     const bool bracketed = amp > 0 && text[amp - 1] == '(' && amp + 2 < text.size() && text[amp + 2] == ')' &&
                            is_ascii_alnum(text[amp + 1]);
@@ -253,25 +304,22 @@ void check_access_key(std::string_view original, std::string_view text, const st
 
 }  // namespace
 
-std::uint32_t TranslationPlace::column(std::string_view translation, std::size_t at) const {
+std::uint32_t TranslationPlace::column(std::size_t at) const {
     if (!known) return 0;
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < before.size(); i += gbk_step(before, i)) ++characters;
-    for (std::size_t i = 0; i < at && i < translation.size(); i += gbk_step(translation, i)) ++characters;
     std::size_t extra = before_extra;
     if (escapes != nullptr) {
         for (const auto& [offset, more] : *escapes) {
             if (offset < at) extra += more;
         }
     }
-    return static_cast<std::uint32_t>(characters + extra + 1);
+    return static_cast<std::uint32_t>(before.size() + extra + at + 1);
 }
 
 void check_typography(std::string_view original, std::string_view translation, const TranslationPlace& place,
                       Diagnostics& diagnostics, const CheckOptOut& opt_out) {
     const std::vector<Char> cs = characters(translation);
-    const Report report{diagnostics, place, translation};
-    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(translation, cs, report);
+    const Report report{diagnostics, place};
+    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(original, translation, cs, report);
     if (!opt_out.off(Code::FullWidthLatin)) check_full_width(original, translation, cs, report);
     if (!opt_out.off(Code::UnbalancedPair)) check_pairs(original, translation, cs, report);
     if (!opt_out.off(Code::AccessKeyStyle)) check_access_key(original, translation, cs, report);

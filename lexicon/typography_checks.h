@@ -13,8 +13,8 @@
 namespace lexicon {
 
 // Where a translation stands in its source line, so that a message can name the
-// column of one of its characters. Filled cheaply for every entry; the columns are
-// counted only when a message needs one.
+// column of one of its characters: in bytes of the line, as the editor's status bar
+// counts columns.
 struct TranslationPlace {
     std::uint32_t line = 0;
     bool known = false;              // false: the messages name the line only
@@ -26,7 +26,7 @@ struct TranslationPlace {
 
     // The 1-based column of the line where the translation's byte `at` stands; 0 when
     // unknown.
-    std::uint32_t column(std::string_view translation, std::size_t at) const;
+    std::uint32_t column(std::size_t at) const;
 };
 
 // Runs every typography check on one entry of GBK text. Each message names the

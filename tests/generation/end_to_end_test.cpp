@@ -1,6 +1,7 @@
 // The whole road with our real compiler: the document goes through Mervik.exe and the
 // pane shows exactly the lines Mervik wrote.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -60,6 +61,48 @@ TEST_F(GenerationTest, TheRealCompilerReportsAnErrorAndAWarningThenWritesTheLibr
     EXPECT_NE(library.find("演示词库"), std::string::npos) << "the description is stored in the library";
     // The first document's pane still holds its own run's messages.
     EXPECT_EQ(CountStartingWith(PaneRows(faulty), "temp.trs(2): 错误 E101"), 1);
+}
+
+// A warning about one character names its column; double-clicking its row (or Enter on
+// it) puts the caret on that character, and the status bar shows the same place.
+TEST_F(GenerationTest, DoubleClickingAMessagePutsTheCaretOnItsColumn) {
+    InstallRealCompiler();
+    auto& document = NewDocument("Save=保存\r\nOpen, then save=打开,然后保存\r\nNo=否\r\n");
+    {
+        harness::ModalAnswerer answerer;
+        answerer.Then(gentest::ConfirmWith("演示词库", "demo"));
+        Generate();
+    }
+    const std::vector<std::string> rows = PaneRows(document);
+    int row = -1;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].rfind("temp.trs(2,21): 警告 W212", 0) == 0) row = static_cast<int>(i);
+    }
+    ASSERT_GE(row, 0) << ::testing::PrintToString(rows);
+
+    HWND list = document.ErrorList().hwnd();
+    RECT cell{LVIR_LABEL};
+    ::SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+    ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(list, WM_LBUTTONUP, 0, at);
+    ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ::SendMessageA(list, WM_LBUTTONUP, 0, at);
+    Pump(50);
+    const std::string text = document.Editor().Text();
+    EXPECT_EQ(document.Editor().Selection().start, static_cast<int>(text.find("打开,") + 4));
+    EXPECT_EQ(::GetFocus(), document.Editor().hwnd());
+    EXPECT_EQ(document.CaretLine, 1);
+    EXPECT_EQ(document.CaretColumn, 20);
+
+    // Enter on a row that names a line only goes to the line's start.
+    document.Editor().SetSelection(0);
+    document.ErrorList().SetLines({"temp.trs(3): 警告 W203: x"});
+    ::SetFocus(list);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    Pump(50);
+    EXPECT_EQ(document.Editor().Selection().start, static_cast<int>(text.find("No=")));
 }
 
 }  // namespace
