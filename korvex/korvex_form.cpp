@@ -16,6 +16,7 @@
 #include "korvex/properties_dialog.h"
 #include "korvex/resource_ids.h"
 #include "lexicon/diagnostics.h"
+#include "lexicon/entry_checks.h"
 #include "lexicon/entry_edit.h"
 #include "lexicon/gbk.h"
 #include "lexicon/program_extract.h"
@@ -45,6 +46,20 @@ std::string MessageList(const std::vector<std::string>& lines) {
     std::string text;
     for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i) text += lines[i] + "\r\n";
     if (lines.size() > kMessagesShown) text += lexicon::cat("……另有 ", lines.size() - kMessagesShown, " 条\r\n");
+    return text;
+}
+
+// What an import reports: its errors when it was refused (and how many warnings there
+// are besides), else its warnings; every count said agrees with the lines listed.
+std::string ImportMessages(const ImportResult& result) {
+    const bool refused = !result.merged;
+    const std::size_t total = refused ? result.errors : result.warnings;
+    const std::size_t listed = refused ? result.listed_errors : result.messages.size();
+    std::string text;
+    std::size_t shown = 0;
+    for (; shown < listed && shown < kMessagesShown; ++shown) text += result.messages[shown] + "\r\n";
+    if (total > shown) text += lexicon::cat("……另有 ", total - shown, refused ? " 个错误" : " 个警告", "没有列出\r\n");
+    if (refused && result.warnings > 0) text += lexicon::cat("（另有 ", result.warnings, " 个警告）\r\n");
     return text;
 }
 
@@ -494,7 +509,7 @@ void TKorvexForm::ImportClick() {
     if (!result.merged) {
         ShowMessage(hwnd(),
                     lexicon::cat("词表“", path, "”有 ", result.errors, " 个错误，没有导入任何条目：\r\n\r\n",
-                                 MessageList(result.messages)),
+                                 ImportMessages(result)),
                     MB_ICONSTOP);
         return;
     }
@@ -502,7 +517,7 @@ void TKorvexForm::ImportClick() {
                                        result.counts.changed, " 个条目，", result.counts.unchanged,
                                        " 个条目保持不变。");
     if (result.warnings > 0) {
-        summary += lexicon::cat("\r\n\r\n编译器有 ", result.warnings, " 个警告：\r\n", MessageList(result.messages));
+        summary += lexicon::cat("\r\n\r\n编译器有 ", result.warnings, " 个警告：\r\n", ImportMessages(result));
     }
     ShowMessage(hwnd(), summary, MB_ICONINFORMATION);
 }
@@ -535,7 +550,7 @@ void TKorvexForm::ExtractClick() {
     if (!result.merged) {
         ShowMessage(hwnd(),
                     lexicon::cat("从“", path, "”提取的词表有 ", result.errors, " 个错误，没有加入任何条目：\r\n\r\n",
-                                 MessageList(result.messages)),
+                                 ImportMessages(result)),
                     MB_ICONSTOP);
         return;
     }
@@ -576,9 +591,37 @@ void TKorvexForm::PropertiesClick() {
 bool TKorvexForm::AcceptEntry(HWND dialog, const std::string& originalField, const std::string& translationField,
                               std::ptrdiff_t editing) {
     lexicon::Diagnostics diagnostics;
-    const auto checked = lexicon::check_entry_fields(originalField, translationField, diagnostics);
+    auto checked = lexicon::check_entry_fields(originalField, translationField, diagnostics);
     std::vector<std::string> lines;
     for (const lexicon::Diagnostic& d : diagnostics.listed()) lines.push_back(MessageLine(d));
+    // A library has no comment lines to say that a '%' is no placeholder: the user says
+    // it here, and the entry is checked again without the placeholder check.
+    const auto only_placeholders = [&diagnostics] {
+        for (const lexicon::Diagnostic& d : diagnostics.listed()) {
+            if (!lexicon::is_warning(d.code) && d.code != lexicon::Code::PlaceholderMismatch) return false;
+        }
+        return diagnostics.errors() > 0 && diagnostics.unlisted() == 0;
+    };
+    if (!checked && only_placeholders()) {
+        std::vector<std::string> mismatches;
+        for (const lexicon::Diagnostic& d : diagnostics.listed()) {
+            if (d.code != lexicon::Code::PlaceholderMismatch) continue;
+            std::string line = MessageLine(d);
+            const std::size_t advice = line.rfind(lexicon::placeholder_opt_out_advice);
+            if (advice != std::string::npos) line.erase(advice);
+            mismatches.push_back(line);
+        }
+        if (ShowMessage(dialog,
+                        "格式占位符不一致：\r\n\r\n" + MessageList(mismatches) +
+                            "\r\n这些 % 不是占位符（例如“%CPU 占用”）时可以仍然接受。仍然接受这一条目吗？",
+                        MB_YESNO | MB_ICONWARNING) != IDYES) {
+            return false;
+        }
+        lexicon::Diagnostics confirmed;
+        checked = lexicon::check_entry_fields(originalField, translationField, confirmed, true);
+        lines.clear();
+        for (const lexicon::Diagnostic& d : confirmed.listed()) lines.push_back(MessageLine(d));
+    }
     if (!checked) {
         ShowMessage(dialog,
                     "编译器不接受这一条目：\r\n\r\n" + MessageList(lines) + "\r\n（检查的词表行是“" +

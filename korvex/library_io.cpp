@@ -48,11 +48,13 @@ ImportResult ImportWordList(EntryTable& table, std::string source, std::string_v
     auto list = std::make_unique<lexicon::WordList>(lexicon::compile_word_list(std::move(source), diagnostics));
     result.errors = diagnostics.errors();
     result.warnings = diagnostics.warnings();
-    for (const lexicon::Diagnostic& d : diagnostics.listed())
-        result.messages.push_back(lexicon::format_message(d, source_name));
-    if (diagnostics.unlisted() > 0) {
-        result.messages.push_back(lexicon::cat("另有 ", diagnostics.unlisted(), " 条消息未列出"));
+    // Errors first: a list that is refused for them must show them before any warning.
+    std::vector<std::string> warnings;
+    for (const lexicon::Diagnostic& d : diagnostics.listed()) {
+        (lexicon::is_warning(d.code) ? warnings : result.messages).push_back(lexicon::format_message(d, source_name));
     }
+    result.listed_errors = result.messages.size();
+    result.messages.insert(result.messages.end(), warnings.begin(), warnings.end());
     if (result.errors > 0) return result;
     result.counts = table.Merge(std::move(list));
     result.merged = true;

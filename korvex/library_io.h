@@ -25,7 +25,10 @@ std::string ExportWordList(const EntryTable& table);
 struct ImportResult {
     bool merged = false;  // false: the list had errors and nothing changed
     MergeCounts counts;
-    std::vector<std::string> messages;  // the compiler's, as Mervik.ERR lists them
+    // The compiler's, as Mervik.ERR lists them, errors first; a very long list is cut,
+    // so `errors` and `warnings` may count more than are listed.
+    std::vector<std::string> messages;
+    std::size_t listed_errors = 0;  // the first ones of `messages`
     std::size_t errors = 0;
     std::size_t warnings = 0;
 };

@@ -330,9 +330,9 @@ void check_placeholders(std::string_view original, std::string_view translation,
                             placeholder_opt_out, "”关闭了这一条目的占位符检查"));
         return;
     }
-    diagnostics.add(Code::PlaceholderMismatch, line,
-                    cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b,
-                        "”（这些 % 不是占位符时，在这一行的前一行写上“", placeholder_opt_out, "”）"));
+    diagnostics.add(
+        Code::PlaceholderMismatch, line,
+        cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”", placeholder_opt_out_advice));
 }
 
 // Number of access-key markers: '&' before a character other than '&' ("&&" is a

@@ -12,6 +12,10 @@ namespace lexicon {
 // The comment line that, directly before an entry, turns the placeholder check of that
 // entry into a warning: for texts whose '%' is no placeholder ("%CPU 占用").
 constexpr std::string_view placeholder_opt_out = ";@no-placeholder-check";
+// How E108's text ends in a word list: the way to say that the '%' is no placeholder.
+// A library editor, which has no comment lines, asks instead.
+constexpr std::string_view placeholder_opt_out_advice =
+    "（这些 % 不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）";
 
 enum class PlaceholderCheck { On, Off };
 

@@ -1,5 +1,6 @@
 #include "lexicon/entry_edit.h"
 
+#include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
 #include "lexicon/word_list.h"
 
@@ -100,7 +101,20 @@ std::string entry_line(std::string_view original_field, std::string_view transla
 }
 
 std::optional<CheckedEntry> check_entry_fields(std::string_view original_field, std::string_view translation_field,
-                                               Diagnostics& diagnostics) {
+                                               Diagnostics& diagnostics, bool placeholders_confirmed) {
+    if (placeholders_confirmed) {
+        // The entry is line 2 behind the opt-out line; its messages are given for line 1.
+        Diagnostics behind;
+        const std::string source = cat(placeholder_opt_out, "\r\n", entry_line(original_field, translation_field));
+        const WordList list = compile_word_list(source, behind);
+        for (const Diagnostic& d : behind.listed()) {
+            if (d.code != Code::PlaceholderCheckOff)
+                diagnostics.add_at(d.code, d.line > 1 ? d.line - 1 : d.line, d.column, d.text);
+        }
+        const std::vector<Entry>& found = list.entries().empty() ? list.untranslated() : list.entries();
+        if (behind.errors() > 0 || found.size() != 1) return std::nullopt;
+        return CheckedEntry{std::string(list.original(found.front())), std::string(list.translation(found.front()))};
+    }
     const WordList list = compile_word_list(entry_line(original_field, translation_field), diagnostics);
     // An untranslated entry is kept apart from those a library takes, but it is still the
     // one entry of the line.

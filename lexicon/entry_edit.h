@@ -33,7 +33,10 @@ struct CheckedEntry {
 
 // The entry's texts with the escapes resolved, or nothing when the compiler found an
 // error. `diagnostics` receives every message, warnings included, for line 1.
+// With `placeholders_confirmed` the user has said that the '%' of the texts are no
+// placeholders: the placeholder check is off, as the word list's opt-out line turns it
+// off, and says nothing.
 std::optional<CheckedEntry> check_entry_fields(std::string_view original_field, std::string_view translation_field,
-                                               Diagnostics& diagnostics);
+                                               Diagnostics& diagnostics, bool placeholders_confirmed = false);
 
 }  // namespace lexicon

@@ -325,6 +325,12 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                                         "没有字母转义的控制字符（\\x1B、\\x1F 等）"));
                     return line_end(i);
                 }
+                // "\xHH" is four bytes of the line for one of the text.
+                if (in_original) {
+                    place_extra += 3;
+                } else {
+                    translation_escapes_.emplace_back(static_cast<std::uint32_t>(out - translation_begin), 3);
+                }
                 base[out++] = static_cast<char>(value);
                 kept = out;
                 i += 4;
@@ -343,7 +349,7 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 }
                 return line_end(i);
             }
-            // The line spells the escape with one character more than the text holds.
+            // The line spells the escape with one byte more than the text holds.
             if (in_original) {
                 ++place_extra;
             } else {

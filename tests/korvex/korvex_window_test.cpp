@@ -170,9 +170,9 @@ TEST_F(KorvexWindowTest, AnEntryTheCompilerRefusesIsRefusedWithItsMessage) {
     {
         ModalAnswerer answer;
         answer.Then(FillEntry("%d files", "%s 个文件")).Then([](HWND box) {
-            // The refusal sits over the entry dialog, which stays open for a correction.
+            // The question sits over the entry dialog, which stays open for a correction.
             HWND dialog = ::GetWindow(box, GW_OWNER);
-            ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            ::PostMessageA(::GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
             ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
         Command(IDM_ADD);
@@ -183,8 +183,23 @@ TEST_F(KorvexWindowTest, AnEntryTheCompilerRefusesIsRefusedWithItsMessage) {
     EXPECT_EQ(seen[0].caption, "增加条目");
     EXPECT_EQ(seen[1].caption, "词库编辑器");
     EXPECT_NE(seen[1].text.find("错误 E108: 格式占位符的顺序或类型不一致"), std::string::npos) << seen[1].text;
+    // A library has no comment lines: the box asks rather than advising one.
+    EXPECT_EQ(seen[1].text.find("no-placeholder-check"), std::string::npos) << seen[1].text;
+    EXPECT_NE(seen[1].text.find("仍然接受这一条目吗？"), std::string::npos) << seen[1].text;
     EXPECT_EQ(form.Table().size(), 5u);
     EXPECT_FALSE(form.Table().Modified());
+
+    // Yes: the user says the '%' is no placeholder, and the entry is taken.
+    {
+        ModalAnswerer answer;
+        answer.Then(FillEntry("%d files", "%s 个文件")).Then([](HWND box) {
+            ::PostMessageA(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+        });
+        Command(IDM_ADD);
+        EXPECT_EQ(answer.Unanswered(), 0u);
+    }
+    EXPECT_EQ(form.Table().size(), 6u);
+    EXPECT_TRUE(form.Table().Modified());
 
     // A duplicate original is refused too, naming the entry that has it.
     {
@@ -199,6 +214,7 @@ TEST_F(KorvexWindowTest, AnEntryTheCompilerRefusesIsRefusedWithItsMessage) {
     }
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].text, "原文“Save”已经在第 2 个条目中（译文“保存”）。\r\n同一原文在词库中只能有一个条目。");
+    EXPECT_EQ(form.Table().size(), 6u);
 }
 
 TEST_F(KorvexWindowTest, AnAddedEntryIsSavedAndSeenAfterReopening) {

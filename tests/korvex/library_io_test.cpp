@@ -95,6 +95,16 @@ TEST(LibraryIo, ImportMergesACleanListAndAListWithErrorsChangesNothing) {
     EXPECT_EQ(table->size(), 2u);
     EXPECT_FALSE(table->Modified());
 
+    // Errors come first even where warnings stand before them in the list, so that a
+    // refusal shows the errors it counts.
+    const ImportResult mixed = ImportWordList(*table, "Open=Open\r\nDone.=完成\r\nSave\r\n", "更新.txt");
+    EXPECT_EQ(mixed.errors, 1u);
+    EXPECT_EQ(mixed.warnings, 2u);
+    EXPECT_EQ(mixed.listed_errors, 1u);
+    ASSERT_EQ(mixed.messages.size(), 3u);
+    EXPECT_EQ(mixed.messages[0].rfind("更新.txt(3): 错误 E101", 0), 0u) << mixed.messages[0];
+    EXPECT_EQ(mixed.messages[1].rfind("更新.txt(1): 警告 W203", 0), 0u) << mixed.messages[1];
+
     const ImportResult good = ImportWordList(*table, "Save=存盘\r\nOpen=打开\r\nNew=\r\n", "更新.txt");
     EXPECT_TRUE(good.merged);
     EXPECT_EQ(good.counts.added, 0u);  // an untranslated entry is no entry of a library

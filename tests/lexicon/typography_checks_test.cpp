@@ -133,6 +133,7 @@ TEST(TypographyChecks, MessagesNameTheColumnOfTheLine) {
         {"blanks around the equals sign", "  Open, save =  打开,保存", "W212/1,21"},
         {"escape in the original", "a\\=b, c=甲,乙", "W212/1,11"},
         {"escape in the translation before the fault", "a\\=b, c=甲\\t乙丙,丁", "W212/1,17"},
+        {"hex escape in the translation", "a\\=b, c=甲\\x1B乙丙,丁", "W212/1,19"},
         {"Chinese in the original", "文件, save=文件,保存", "W212/1,16"},
     };
     for (const auto& c : cases) {
