@@ -2,6 +2,7 @@
 
 #include "korvex/korvex_messages.h"
 #include "korvex/resource_ids.h"
+#include "lexicon/diagnostics.h"
 #include "lexicon/entry_edit.h"
 #include "win/gbk.h"
 
@@ -62,6 +63,33 @@ void TEntryDialog::OnInit(HWND dialog) {
         ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
         placed_.push_back({child, ::GetDlgCtrlID(child), r});
     }
+    ShowWarnings(dialog);
+}
+
+void TEntryDialog::ShowWarnings(HWND dialog) {
+    const auto field = [dialog](int id) {
+        HWND control = ::GetDlgItem(dialog, id);
+        std::wstring wide(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+        wide.resize(static_cast<std::size_t>(::GetWindowTextW(control, wide.data(), static_cast<int>(wide.size()))));
+        return lexicon::join_field_lines(win::WideToGbk(wide));
+    };
+    const std::string original = field(IDC_ORIGINAL);
+    const std::string translation = field(IDC_TRANSLATION);
+    std::string text;
+    if (!original.empty() && !translation.empty()) {
+        lexicon::Diagnostics diagnostics;
+        lexicon::check_entry_fields(original, translation, diagnostics);
+        constexpr std::size_t shown = 2;
+        const auto& listed = diagnostics.listed();
+        for (std::size_t i = 0; i < listed.size() && i < shown; ++i) {
+            if (!text.empty()) text += "\r\n";
+            text += lexicon::cat(lexicon::is_warning(listed[i].code) ? "警告 " : "错误 ",
+                                 lexicon::code_name(listed[i].code), ": ", listed[i].text);
+        }
+        const std::size_t all = diagnostics.errors() + diagnostics.warnings();
+        if (all > shown) text += lexicon::cat("（另有 ", all - shown, " 条）");
+    }
+    ::SetDlgItemTextW(dialog, IDC_ENTRY_WARNINGS, win::GbkToWide(text).c_str());
 }
 
 void TEntryDialog::OnOk(HWND dialog) {
@@ -73,7 +101,12 @@ void TEntryDialog::OnOk(HWND dialog) {
     }
 }
 
-bool TEntryDialog::OnMessage(HWND dialog, UINT msg, WPARAM, LPARAM lParam, INT_PTR& result) {
+bool TEntryDialog::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE &&
+        (LOWORD(wParam) == IDC_ORIGINAL || LOWORD(wParam) == IDC_TRANSLATION) && !placed_.empty()) {
+        ShowWarnings(dialog);
+        return false;
+    }
     if (msg == WM_GETMINMAXINFO && smallest_.cx > 0) {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {smallest_.cx, smallest_.cy};
@@ -109,6 +142,10 @@ void TEntryDialog::Layout(HWND dialog, int width, int height) {
             break;
         case IDC_TRANSLATION_LABEL:
             ::OffsetRect(&r, 0, upper);
+            break;
+        case IDC_ENTRY_WARNINGS:
+            ::OffsetRect(&r, 0, dy);
+            r.right += dx;
             break;
         case IDC_ENTRY_NOTES:
             ::OffsetRect(&r, 0, dy);

@@ -28,6 +28,9 @@ private:
     void OnOk(HWND dialog) override;
     bool OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void Layout(HWND dialog, int width, int height);
+    // The compiler's messages about the entry as it stands, under the fields, as the
+    // user types.
+    void ShowWarnings(HWND dialog);
 
     // Where each control sat in the client area of the dialog's first, smallest size.
     struct Placed {

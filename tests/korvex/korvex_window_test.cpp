@@ -217,6 +217,28 @@ TEST_F(KorvexWindowTest, AnEntryTheCompilerRefusesIsRefusedWithItsMessage) {
     EXPECT_EQ(form.Table().size(), 6u);
 }
 
+// The entry dialog shows the compiler's warnings of the entry as it is typed, before OK.
+TEST_F(KorvexWindowTest, TheEntryDialogShowsTheWarningsOfTheEntryAsItIsTyped) {
+    ASSERT_TRUE(form.OpenFile(path));
+    std::string faulty, mended;
+    {
+        ModalAnswerer answer;
+        answer.Then([&](HWND dialog) {
+            ::SetDlgItemTextW(dialog, IDC_ORIGINAL, L"Open, then save (&S)");
+            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide("打开,然后保存(&S)").c_str());
+            faulty = harness::WindowText(::GetDlgItem(dialog, IDC_ENTRY_WARNINGS));
+            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide("打开，然后保存(&S)").c_str());
+            mended = harness::WindowText(::GetDlgItem(dialog, IDC_ENTRY_WARNINGS));
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_ADD);
+        EXPECT_EQ(answer.Unanswered(), 0u);
+    }
+    EXPECT_EQ(faulty, "警告 W212: 译文第 3 个字符是半角的“,”，中文里应写全角的“，”");
+    EXPECT_EQ(mended, "");
+    EXPECT_EQ(form.Table().size(), 5u);
+}
+
 TEST_F(KorvexWindowTest, AnAddedEntryIsSavedAndSeenAfterReopening) {
     ASSERT_TRUE(form.OpenFile(path));
     {
