@@ -224,10 +224,16 @@ TEST_F(KorvexWindowTest, TheEntryDialogShowsTheWarningsOfTheEntryAsItIsTyped) {
     {
         ModalAnswerer answer;
         answer.Then([&](HWND dialog) {
-            ::SetDlgItemTextW(dialog, IDC_ORIGINAL, L"Open, then save (&S)");
-            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide("打开,然后保存(&S)").c_str());
+            // As typing or pasting does: a multi-line field reports no change of WM_SETTEXT.
+            const auto type = [dialog](int id, const std::string& text) {
+                ::SendDlgItemMessageW(dialog, id, EM_SETSEL, 0, -1);
+                ::SendDlgItemMessageW(dialog, id, EM_REPLACESEL, TRUE,
+                                      reinterpret_cast<LPARAM>(win::GbkToWide(text).c_str()));
+            };
+            type(IDC_ORIGINAL, "Open, then save (&S)");
+            type(IDC_TRANSLATION, "打开,然后保存(&S)");
             faulty = harness::WindowText(::GetDlgItem(dialog, IDC_ENTRY_WARNINGS));
-            ::SetDlgItemTextW(dialog, IDC_TRANSLATION, win::GbkToWide("打开，然后保存(&S)").c_str());
+            type(IDC_TRANSLATION, "打开，然后保存(&S)");
             mended = harness::WindowText(::GetDlgItem(dialog, IDC_ENTRY_WARNINGS));
             ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
