@@ -18,8 +18,10 @@ struct Placeholder {
     std::string_view text;
     char kind[8];  // the '*' widths, the length modifier, the class of the conversion
     std::size_t kind_length;
-    unsigned number;  // the argument it names, 0 for the next one
-    bool windows;     // %1 or %1!d!
+    unsigned number;           // the argument it names, 0 for the next one
+    bool windows;              // %1 or %1!d!
+    unsigned star_numbers[2];  // the arguments numbered '*' widths name (%2$.*1$s), in order
+    std::size_t stars = 0;
     bool percent() const { return kind_length == 1 && kind[0] == '%'; }
     bool same_kind(const Placeholder& other) const {
         return std::string_view(kind, kind_length) == std::string_view(other.kind, other.kind_length);
@@ -83,7 +85,9 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
     auto star = [&] {
         add("*");
         ++i;
-        if (positional) numbered(text, i, '$');
+        if (positional) {
+            if (const unsigned m = numbered(text, i, '$'); m != 0 && p.stars < 2) p.star_numbers[p.stars++] = m;
+        }
     };
     // Flags, as the C libraries take them: ' groups thousands, I gives the locale's digits
     // (an I before 64 or 32 is Microsoft's length modifier instead).
@@ -113,6 +117,21 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
         }
     }
     if (!more()) return false;
+    // "%<PRIdMAX>": the <inttypes.h> macros, which gettext's tools read as one
+    // conversion; the letter after PRI is the conversion, the rest names the size.
+    if (text[i] == '<') {
+        const std::size_t close = text.find('>', i);
+        const std::string_view macro = close == std::string_view::npos ? std::string_view()
+                                                                       : text.substr(i + 1, close - i - 1);
+        if (macro.size() < 5 || macro.substr(0, 3) != "PRI") return false;
+        const char cls = conversion_class(macro[3]);
+        if (cls == 0 || std::strchr("diouxX", macro[3]) == nullptr) return false;
+        p.kind[p.kind_length++] = '<';
+        p.kind[p.kind_length++] = macro[4];  // M(AX), 6(4), L(EAST..), F(AST..), P(TR), 1, 3, 8
+        p.kind[p.kind_length++] = cls;
+        p.text = text.substr(0, close + 1);
+        return true;
+    }
     const char cls = conversion_class(text[i]);
     if (cls == 0) return false;
     p.kind[p.kind_length++] = cls;
@@ -127,6 +146,7 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
 // conversion is a Windows insert.
 bool parse_placeholder(std::string_view text, std::size_t at, Placeholder& p) {
     p.kind_length = 0;
+    p.stars = 0;
     p.number = 0;
     p.windows = false;
     std::size_t i = at + 1;
@@ -231,8 +251,10 @@ public:
                 for (; k < p.kind_length && p.kind[k] == '*'; ++k) take(++next, "*");
                 take(++next, std::string_view(p.kind + k, p.kind_length - k));
             } else {
-                // Numbered '*' widths (%1$*2$d) are not told apart from the conversion.
-                take(p.number, std::string_view(p.kind, p.kind_length));
+                // Numbered '*' widths name their own int arguments (%2$.*1$s takes 1 and 2).
+                for (std::size_t s = 0; s < p.stars; ++s) take(p.star_numbers[s], "*");
+                for (std::size_t s = 0; s < p.stars && k < p.kind_length && p.kind[k] == '*'; ++s) ++k;
+                take(p.number, std::string_view(p.kind + k, p.kind_length - k));
             }
         }
     }
@@ -276,10 +298,29 @@ private:
 
 enum class Mismatch { None, Count, OrderOrKind, Arguments, Kinds };
 
+// True when the text has a '%' right before an ASCII letter that starts no conversion
+// ("%H:%M", "%T"): a format of another formatter (strftime, a linker's own), which
+// gettext's tools do not compare, and neither do we.
+bool other_format(std::string_view text) {
+    for (std::size_t at = text.find('%'); at != std::string_view::npos; at = text.find('%', at + 1)) {
+        if (at + 1 >= text.size()) break;
+        const char c = text[at + 1];
+        if (c == '%') {
+            ++at;
+            continue;
+        }
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        Placeholder p{};
+        if (letter && !parse_placeholder(text, at, p)) return true;
+    }
+    return false;
+}
+
 Mismatch placeholder_mismatch(std::string_view original, std::string_view translation) {
     if (original.find('%') == std::string_view::npos && translation.find('%') == std::string_view::npos) {
         return Mismatch::None;
     }
+    if (other_format(original)) return Mismatch::None;
     if (!has_numbered(original) && !has_numbered(translation)) {
         // Both take their arguments in order: compared placeholder by placeholder.
         Placeholders a(original), b(translation);

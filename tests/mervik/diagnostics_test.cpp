@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/entry_checks.h"
 #include "memory_platform.h"
 
 namespace mervik {
@@ -126,6 +127,10 @@ const std::vector<Case> error_cases = {
     {"length modifier changes the argument",
      "%ld bytes=%d 字节\r\n",
      {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%ld”，译文是“%d”（这些 % "
+      "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
+    {"an <inttypes.h> macro of another type",
+     "%<PRIdMAX> files=%<PRIuMAX> 个文件\r\n",
+     {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%<PRIdMAX>”，译文是“%<PRIuMAX>”（这些 % "
       "不是占位符时，在这一行的前一行写上“;@no-placeholder-check”）"}},
     {"numbered argument missing from the translation",
      "%1$s of %2$d=%1$s\r\n",
@@ -318,4 +323,21 @@ TEST(MessageFile, ListStopsAtAThousandButCountsEverything) {
 }
 
 }  // namespace
+// Entries that gettext's msgfmt -c accepts, found in real catalogues, are accepted too.
+TEST(Placeholders, AcceptedAsMsgfmtAcceptsThem) {
+    const struct {
+        const char* name;
+        const char* original;
+        const char* translation;
+    } cases[] = {
+        {"an <inttypes.h> macro is one conversion", "%<PRIdMAX> files", "%<PRIdMAX> 个文件"},
+        {"a precision taken from a numbered argument", "%.*s and %s", "%3$s 和 %2$.*1$s"},
+        {"a strftime format is no C format and is not compared", "%a %b %e %H:%M:%S %Y", "%Y年%b%e日 %H:%M:%S"},
+        {"a linker's own format is not compared", "%X%C (%T)", "%X%C（%T）"},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(lexicon::placeholders_match(c.original, c.translation)) << c.name;
+    EXPECT_FALSE(lexicon::placeholders_match("%<PRIdMAX> files", "%d 个文件"));
+    EXPECT_FALSE(lexicon::placeholders_match("%.*s and %s", "%2$s 和 %3$s"));
+}
+
 }  // namespace mervik
