@@ -314,6 +314,12 @@ int dump(const Request& request, Platform& platform) {
 
 }  // namespace
 
+bool write_text_output(Platform& platform, const std::string& path, std::string_view what, std::string_view text,
+                       Diagnostics& diagnostics) {
+    return write_output(platform, path, what, diagnostics,
+                        [text](ByteSink& sink) { return sink.write(text.data(), text.size()); });
+}
+
 namespace {
 
 int report(Outcome& outcome, Platform& platform) {

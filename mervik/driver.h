@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lexicon/diagnostics.h"
 #include "mervik/platform.h"
 #include "velmora_version.h"
 
@@ -19,6 +20,12 @@ enum ExitCode { exit_written = 0, exit_source_errors = 1, exit_failed = 2 };
 
 // `words` are the arguments after the program name.
 int run(const std::vector<std::string>& words, Platform& platform);
+
+// Writes `text` to `path` as every output is written: under a temporary name renamed
+// into place, folders made as needed, a refused name or any failure reported (E008,
+// E003, naming the file as `what`) and an older file of that name left as it was.
+bool write_text_output(Platform& platform, const std::string& path, std::string_view what, std::string_view text,
+                       lexicon::Diagnostics& diagnostics);
 
 // The same from a raw Windows command line, program name first (see split_command_line).
 int run_command_line(std::string_view line, Platform& platform);

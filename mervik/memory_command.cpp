@@ -240,29 +240,6 @@ int consistency(const Request& request, Platform& platform) {
     return diagnostics.errors() > 0 ? exit_failed : exit_written;
 }
 
-// The output list written under a temporary name and renamed into place.
-bool write_list(Platform& platform, const std::string& path, const std::string& text, Diagnostics& diagnostics) {
-    if (const std::string refusal = file_name_refusal(path); !refusal.empty()) {
-        diagnostics.add(Code::InvalidFileName, 0, cat("“", path, "”不是合法的文件名：", refusal));
-        return false;
-    }
-    IoError io;
-    if (const std::string_view dir = directory_of(path);
-        !dir.empty() && !platform.make_directories(std::string(dir), io)) {
-        diagnostics.add(Code::OutputUnwritable, 0, cat("无法建立文件夹“", dir, "”：", describe(io)));
-        return false;
-    }
-    const auto file = platform.create_atomic(path, io);
-    bool ok = file != nullptr;
-    if (ok && !file->write(text.data(), text.size())) {
-        io = file->write_error();
-        ok = false;
-    }
-    if (ok) ok = file->commit(io);
-    if (!ok) diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库源文件“", path, "”：", describe(io)));
-    return ok;
-}
-
 // The review comment: the score and file of what went in, and the other candidates.
 std::string review_comment(const MemorySuggestion& chosen, const std::vector<MemorySuggestion>& found) {
     std::string line = cat(review_mark, " ", chosen.score, "% 原文“", escape_text(chosen.original, EscapeFor::Original),
@@ -472,7 +449,7 @@ void pretranslate(const Request& request, Platform& platform, Diagnostics& diagn
         return;
     }
     const std::string out_path = platform.native_path(request.output);
-    if (!write_list(platform, out_path, out, diagnostics)) return;
+    if (!write_text_output(platform, out_path, "词库源文件", out, diagnostics)) return;
     if (missing > 0) {
         diagnostics.add(Code::PretranslateNotFound, 0,
                         cat("有 ", missing, " 个条目没有找到 ", min_score, "% 以上的译文，仍然留空"));

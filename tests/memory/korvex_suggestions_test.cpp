@@ -16,22 +16,11 @@
 #include "lexicon/byte_sink.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
+#include "tests/korvex/korvex_pump.h"
 #include "win/gbk.h"
 
 namespace korvex {
 namespace {
-
-void Pump(int ms = 0) {
-    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
-    MSG msg;
-    do {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (ms > 0) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (ms > 0 && static_cast<int>(end - ::GetTickCount()) > 0);
-}
 
 void WriteLibrary(const std::string& path, const std::string& source) {
     lexicon::Diagnostics diagnostics;
