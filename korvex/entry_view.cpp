@@ -7,67 +7,6 @@
 
 namespace korvex {
 
-namespace {
-
-constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-constexpr bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-}  // namespace
-
-GbkSubstring::GbkSubstring(std::string_view needle) {
-    needle_.reserve(needle.size());
-    for (std::size_t i = 0; i < needle.size();) {
-        const std::size_t n = lexicon::gbk::char_length(needle, i);
-        if (n == 1) {
-            needle_ += Lower(needle[i]);
-        } else {
-            needle_.append(needle.substr(i, n));
-        }
-        i += n;
-    }
-}
-
-// The characters of text from `at` against the needle's, character by character: a
-// single byte only matches a single byte, so a trail byte never passes for a letter.
-bool GbkSubstring::MatchesAt(std::string_view text, std::size_t at) const {
-    std::size_t j = 0;
-    while (j < needle_.size()) {
-        if (at >= text.size()) return false;
-        const std::size_t n = lexicon::gbk::char_length(text, at);
-        if (n != lexicon::gbk::char_length(needle_, j)) return false;
-        if (n == 1) {
-            if (Lower(text[at]) != needle_[j]) return false;
-        } else if (text.substr(at, 2) != std::string_view(needle_).substr(j, 2)) {
-            return false;
-        }
-        at += n;
-        j += n;
-    }
-    return true;
-}
-
-bool GbkSubstring::FoundIn(std::string_view text) const {
-    if (needle_.empty()) return true;
-    if (text.size() < needle_.size()) return false;
-    const char first = needle_.front();
-    const bool letter = IsLetter(first);
-    const char upper = letter ? static_cast<char>(first - 'a' + 'A') : first;
-    // Candidates by a fast search for the first byte; a candidate counts only where a
-    // character starts, which the walk (never going back) tells.
-    std::size_t boundary = 0;
-    std::size_t from = 0;
-    const std::size_t last = text.size() - needle_.size();
-    while (from <= last) {
-        std::size_t at = text.find(first, from);
-        if (letter) at = std::min(at, text.find(upper, from));
-        if (at == std::string_view::npos || at > last) return false;
-        while (boundary < at) boundary += lexicon::gbk::char_length(text, boundary);
-        if (boundary == at && MatchesAt(text, at)) return true;
-        from = at + 1;
-    }
-    return false;
-}
-
 EntryView::EntryView(const EntryTable& table) : table_(table), revision_(table.Revision()) { Rebuild(); }
 
 void EntryView::SetFilter(std::string_view filter) {

@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "korvex/entry_table.h"
+#include "lexicon/gbk_substring.h"
 
 namespace korvex {
 
-// A filter text matched as a substring of GBK text: a match starts only where a
-// character starts (never at the second byte of a double-byte character), and ASCII
-// letters match without regard to case (never a trail byte that looks like a letter).
-class GbkSubstring {
-public:
-    explicit GbkSubstring(std::string_view needle);
-    bool FoundIn(std::string_view text) const;
-    bool Empty() const { return needle_.empty(); }
-
-private:
-    bool MatchesAt(std::string_view text, std::size_t at) const;
-    std::string needle_;  // single-byte letters in lower case
-};
+// The filter's matcher: whole GBK characters, ASCII letters without case.
+using lexicon::GbkSubstring;
 
 enum class SortColumn { None, Original, Translation };
 

@@ -6,15 +6,19 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "korvex/entry_table.h"
 #include "korvex/entry_view.h"
+#include "korvex/memory_source.h"
 #include "korvex/suggestion_pane.h"
 #include "win/window.h"
 
 namespace korvex {
 
+class TConcordanceWindow;
+class TConsistencyWindow;
 class TDialogPreview;
 
 class TKorvexForm : public win::Window {
@@ -40,6 +44,11 @@ public:
     TDialogPreview* Preview() const { return preview_.get(); }
     // The translation memory's suggestions for the selected entry.
     SuggestionPane& Suggestions() const { return *suggestions_; }
+    // The memory's tool windows (工具), null until first opened.
+    TConcordanceWindow* Concordance() const { return concordance_.get(); }
+    TConsistencyWindow* Consistency() const { return consistency_.get(); }
+    // The tool windows' keyboard, for the message loop; true when the message was theirs.
+    bool TranslateToolMessage(MSG* msg) const;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -66,6 +75,8 @@ private:
     void UndoClick();
     void FindClick();
     void AboutClick();
+    void ConcordanceClick();
+    void ConsistencyClick();
 
     // Asks 是/否/取消 when there are unsaved changes; false means stay.
     bool MayDiscard();
@@ -83,6 +94,20 @@ private:
     // into that entry as one undoable change.
     void ShowSuggestions();
     void PutSuggestion(const std::string& translation);
+    // The memory: the libraries beside the open one (or in the LIB folder of the current
+    // folder while the library has no file).
+    std::string MemoryFolder() const;
+    const lexicon::Memory* RefreshedMemory(std::string& folder, lexicon::Diagnostics& diagnostics);
+    // A translation from the concordance into the one selected entry, as one undoable
+    // change; false when not exactly one entry is selected.
+    bool PutIntoSelected(const std::string& translation);
+    // A row of the consistency report: selects the entry, opening its library first
+    // (after asking to save changes) when another one is open.
+    void OpenMemoryEntry(const std::string& folder, const std::string& name, const std::string& original,
+                         const std::string& translation);
+    // The entry with this original and translation, byte for byte or else as the memory
+    // compares texts.
+    std::optional<std::size_t> FindEntry(const std::string& original, const std::string& translation) const;
 
     std::unique_ptr<EntryTable> table_;
     std::unique_ptr<EntryView> view_;
@@ -94,7 +119,10 @@ private:
     HWND status_ = nullptr;
     HFONT font_ = nullptr;
     std::unique_ptr<TDialogPreview> preview_;
+    std::unique_ptr<MemorySource> memory_;
     std::unique_ptr<SuggestionPane> suggestions_;
+    std::unique_ptr<TConcordanceWindow> concordance_;
+    std::unique_ptr<TConsistencyWindow> consistency_;
     std::size_t suggestedEntry_ = 0;
 };
 

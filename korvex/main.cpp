@@ -33,6 +33,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         // types must reach it as they are. The narrow loop would squeeze each one through
         // the ANSI code page on its way (and Wine's 64-bit loader loses them there).
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            // The memory's tool windows first: their keys are their own, not the list's.
+            if (form.TranslateToolMessage(&msg)) continue;
             if (::TranslateAcceleratorW(form.hwnd(), keys, &msg)) continue;
             if (::IsDialogMessageW(form.hwnd(), &msg)) continue;
             ::TranslateMessage(&msg);

@@ -1,14 +1,13 @@
 #include "korvex/suggestion_pane.h"
 
-#include "korvex/memory_files.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
 
 namespace korvex {
 
-SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, Apply apply)
-    : apply_(std::move(apply)), files_(MakeMemoryFiles()) {
+SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, MemorySource& memory, Apply apply)
+    : apply_(std::move(apply)), memory_(memory) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     list_ = ::CreateWindowExW(
         WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -30,12 +29,7 @@ SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, Apply apply)
 
 void SuggestionPane::Move(int x, int y, int width, int height) { ::MoveWindow(list_, x, y, width, height, TRUE); }
 
-void SuggestionPane::SetFolder(const std::string& folder) {
-    if (memory_ && folder == folder_) return;
-    folder_ = folder;
-    memory_ = std::make_unique<lexicon::Memory>(*files_);
-    memory_->set_folder(folder);
-}
+void SuggestionPane::SetFolder(const std::string& folder) { folder_ = folder; }
 
 void SuggestionPane::Clear() {
     rows_.clear();
@@ -44,15 +38,16 @@ void SuggestionPane::Clear() {
 
 void SuggestionPane::Show(std::string_view original, std::string_view translation, const std::string& self) {
     Clear();
-    if (!memory_ || folder_.empty()) return;
+    if (folder_.empty()) return;
     LARGE_INTEGER frequency{}, begin{}, end{};
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&begin);
     // A library that cannot be read now is simply not asked: the pane has no room for
     // messages, and the next selection tries again.
     lexicon::Diagnostics ignored;
-    memory_->refresh(ignored);
-    for (lexicon::MemorySuggestion& s : memory_->suggest(original, {6, 70})) {
+    lexicon::Memory* memory = memory_.Refreshed(folder_, ignored);
+    if (!memory) return;
+    for (lexicon::MemorySuggestion& s : memory->suggest(original, {6, 70})) {
         // The entry itself, as the library on disk holds it, tells nothing new.
         if (s.exact && s.count == 1 && s.source == self && s.stored_translation == translation) continue;
         if (rows_.size() < 5) rows_.push_back(std::move(s));

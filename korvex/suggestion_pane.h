@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvex/memory_source.h"
 #include "lexicon/memory.h"
 
 namespace korvex {
@@ -20,7 +21,7 @@ class SuggestionPane {
 public:
     using Apply = std::function<void(const std::string& translation)>;
 
-    SuggestionPane(HWND parent, int id, HFONT font, Apply apply);
+    SuggestionPane(HWND parent, int id, HFONT font, MemorySource& memory, Apply apply);
     SuggestionPane(const SuggestionPane&) = delete;
     SuggestionPane& operator=(const SuggestionPane&) = delete;
 
@@ -34,7 +35,8 @@ public:
     void Show(std::string_view original, std::string_view translation, const std::string& self);
     void Clear();
 
-    // The rows as shown, and how long the last look-up took.
+    // The rows as shown (their views valid until the shared memory is next refreshed),
+    // and how long the last look-up took.
     const std::vector<lexicon::MemorySuggestion>& Rows() const { return rows_; }
     double LastLookupMs() const { return lastMs_; }
 
@@ -46,8 +48,7 @@ public:
 private:
     HWND list_ = nullptr;
     Apply apply_;
-    std::unique_ptr<lexicon::MemoryFiles> files_;
-    std::unique_ptr<lexicon::Memory> memory_;
+    MemorySource& memory_;
     std::string folder_;
     std::vector<lexicon::MemorySuggestion> rows_;
     double lastMs_ = 0;

@@ -118,8 +118,9 @@ void ModalAnswerer::Poll() {
     for (HWND box : boxes) {
         if (std::find(handled_.begin(), handled_.end(), box) != handled_.end()) continue;
         // Modeless dialogs (find, replace) leave the main window enabled: not ours to answer.
+        // A disabled dialog waits for a box of its own (KORVEX's modeless tool windows).
         HWND owner = ::GetWindow(box, GW_OWNER);
-        bool modal = !owner || !::IsWindowEnabled(owner);
+        bool modal = (!owner || !::IsWindowEnabled(owner)) && ::IsWindowEnabled(box);
         if (!modal) continue;
         handled_.push_back(box);
         seen_.push_back(ReadBox(box));
