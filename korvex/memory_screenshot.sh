@@ -2,11 +2,15 @@
 # Starts KORVEX.EXE in a Wine virtual desktop on a private Xvfb with a library whose LIB
 # folder holds a second library, selects an entry and saves a screenshot of the desktop
 # (the suggestion pane with the memory's Chinese suggestions and their scores) as a PNG.
-# Usage: korvex/memory_screenshot.sh OUT.png [ROWS_DOWN]   (ROWS_DOWN default: 3)
+# With TOOL, one of the memory's tool windows is opened over it through the 工具 menu:
+# "concordance:WORD" searches WORD (ASCII: xdotool types nothing else into Wine),
+# "consistency" shows the consistency report.
+# Usage: korvex/memory_screenshot.sh OUT.png [ROWS_DOWN] [TOOL]   (ROWS_DOWN default: 3)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 down=${2:-3}
+tool=${3:-}
 export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
 source "$root/scripts/windows-arch.sh"
 velmora_select_windows_arch
@@ -62,5 +66,22 @@ for _ in $(seq 1 "$down"); do
   xdotool key Down
 done
 sleep 1
+case "$tool" in
+concordance:*)
+  xdotool key alt+t
+  sleep 0.5
+  xdotool key c
+  sleep 1
+  xdotool type --delay 80 "${tool#concordance:}"
+  xdotool key Return
+  sleep 1.5
+  ;;
+consistency)
+  xdotool key alt+t
+  sleep 0.5
+  xdotool key k
+  sleep 2
+  ;;
+esac
 import -display "$DISPLAY" -window root "$out"
 echo "$out"
