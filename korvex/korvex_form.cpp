@@ -149,6 +149,11 @@ LRESULT TKorvexForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_NOTIFYFORMAT:
+        // The suggestion pane is a Unicode list that hands out its texts in wide
+        // notifications; the entry list keeps the narrow ones it is built on.
+        if (lParam == NF_QUERY && ::GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == kSuggestionsId) return NFR_UNICODE;
+        break;
     case WM_ENABLE:
         // A modal box or dialog of the main window stops the tool windows too: a row chosen
         // in them meanwhile would change the library under the question.

@@ -9,15 +9,15 @@ namespace korvex {
 SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, MemorySource& memory, Apply apply)
     : apply_(std::move(apply)), memory_(memory) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    list_ = ::CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0,
-        0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
     const wchar_t* titles[] = {L"得分", L"记忆库中的译文", L"词库", L"记忆库中的原文"};
     const int widths[] = {52, 260, 120, 260};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < static_cast<int>(kColumns); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(titles[i]);
@@ -33,7 +33,8 @@ void SuggestionPane::SetFolder(const std::string& folder) { folder_ = folder; }
 
 void SuggestionPane::Clear() {
     rows_.clear();
-    ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+    cells_.clear();
+    ListView_SetItemCountEx(list_, 0, 0);
 }
 
 void SuggestionPane::Show(std::string_view original, std::string_view translation, const std::string& self) {
@@ -54,25 +55,16 @@ void SuggestionPane::Show(std::string_view original, std::string_view translatio
     }
     ::QueryPerformanceCounter(&end);
     lastMs_ = static_cast<double>(end.QuadPart - begin.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const lexicon::MemorySuggestion& s = rows_[i];
-        const std::wstring cells[] = {
-            win::GbkToWide(lexicon::cat(s.score, "%")),
-            win::GbkToWide(lexicon::escape_text(s.translation, lexicon::EscapeFor::Translation)),
-            win::GbkToWide(s.source),
-            win::GbkToWide(lexicon::escape_text(s.original, lexicon::EscapeFor::Translation)),
-        };
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<wchar_t*>(cells[0].c_str());
-        ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        for (int column = 1; column < 4; ++column) {
-            item.iSubItem = column;
-            item.pszText = const_cast<wchar_t*>(cells[column].c_str());
-            ::SendMessageW(list_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-        }
+    // A virtual list: the cells are made once here and handed out as the list asks,
+    // so filling it is one message however slow the list is at inserting rows.
+    for (const lexicon::MemorySuggestion& s : rows_) {
+        cells_.push_back(win::GbkToWide(lexicon::cat(s.score, "%")));
+        cells_.push_back(win::GbkToWide(lexicon::escape_text(s.translation, lexicon::EscapeFor::Translation)));
+        cells_.push_back(win::GbkToWide(s.source));
+        cells_.push_back(win::GbkToWide(lexicon::escape_text(s.original, lexicon::EscapeFor::Translation)));
     }
+    ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
+    ::InvalidateRect(list_, nullptr, FALSE);  // the same number of rows may hold new texts
     if (!rows_.empty()) ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
@@ -88,6 +80,16 @@ bool SuggestionPane::ApplySelected() {
 bool SuggestionPane::OnNotify(NMHDR* header) {
     if (header->hwndFrom != list_) return false;
     switch (header->code) {
+    case LVN_GETDISPINFOW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        const std::size_t at = static_cast<std::size_t>(info->item.iItem) * kColumns +
+                               static_cast<std::size_t>(info->item.iSubItem);
+        if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 && info->item.iSubItem >= 0 &&
+            info->item.iSubItem < static_cast<int>(kColumns) && at < cells_.size()) {
+            info->item.pszText = cells_[at].data();
+        }
+        return true;
+    }
     case NM_DBLCLK:
     case NM_RETURN:
         ApplySelected();

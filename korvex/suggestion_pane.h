@@ -51,6 +51,8 @@ private:
     MemorySource& memory_;
     std::string folder_;
     std::vector<lexicon::MemorySuggestion> rows_;
+    static constexpr std::size_t kColumns = 4;
+    std::vector<std::wstring> cells_;  // the rows' cells as shown, row by row
     double lastMs_ = 0;
 };
 
