@@ -56,9 +56,13 @@ std::size_t GbkSubstring::Find(std::string_view text) const {
     std::size_t boundary = 0;
     std::size_t from = 0;
     const std::size_t last = text.size() - needle_.size();
+    // The next place of each case of the first byte, each found again only once passed.
+    std::size_t next_lower = text.find(first);
+    std::size_t next_upper = letter ? text.find(upper) : std::string_view::npos;
     while (from <= last) {
-        std::size_t at = text.find(first, from);
-        if (letter) at = std::min(at, text.find(upper, from));
+        if (next_lower < from) next_lower = text.find(first, from);
+        if (next_upper < from) next_upper = text.find(upper, from);
+        const std::size_t at = std::min(next_lower, next_upper);
         if (at == std::string_view::npos || at > last) return std::string_view::npos;
         while (boundary < at) boundary += gbk::char_length(text, boundary);
         if (boundary == at && MatchesAt(text, at)) return at;
