@@ -1,6 +1,9 @@
 #include "korvex/consistency_window.h"
 
+#include <set>
+
 #include "lexicon/diagnostics.h"
+#include "lexicon/memory_text.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
 #include "win/wait_cursor.h"
@@ -45,7 +48,11 @@ void TConsistencyWindow::Check() {
     {
         const win::WaitCursor wait;
         memory = host_.memory(folder, diagnostics);
-        if (memory) report_ = lexicon::check_consistency(*memory);
+        spellings_.clear();
+        if (memory) {
+            report_ = lexicon::check_consistency(*memory);
+            FindSpellings(*memory);
+        }
     }
     folder_ = folder;
     if (!memory) {
@@ -58,6 +65,42 @@ void TConsistencyWindow::Check() {
         if (!diagnostics.listed().empty()) summary_ += "（" + diagnostics.listed().front().text + "）";
     }
     Fill();
+}
+
+void TConsistencyWindow::FindSpellings(const lexicon::Memory& memory) {
+    using Key = std::tuple<std::string, std::u16string, std::u16string>;
+    std::set<std::u16string> originals;
+    const auto want = [&](const std::string& original, const std::string& translation, const std::string& library) {
+        Key key{library, {}, {}};
+        lexicon::memory::normalise_units(original, std::get<1>(key));
+        lexicon::memory::normalise_units(translation, std::get<2>(key));
+        originals.insert(std::get<1>(key));
+        spellings_.emplace(std::move(key), std::pair<std::string, std::string>{original, translation});
+    };
+    for (const lexicon::ConsistencyItem& item : report_.translations_differ) {
+        for (const lexicon::ConsistencyVariant& v : item.variants) {
+            for (const std::string& library : v.sources) want(item.text, v.text, library);
+        }
+    }
+    for (const lexicon::ConsistencyItem& item : report_.originals_share) {
+        for (const lexicon::ConsistencyVariant& v : item.variants) {
+            for (const std::string& library : v.sources) want(v.text, item.text, library);
+        }
+    }
+    if (spellings_.empty()) return;
+    // One pass over the memory; the translation is compared only where the original is
+    // one of the report's.
+    std::set<Key> found;
+    Key key;
+    memory.for_each([&](const lexicon::MemoryRecord& r) {
+        lexicon::memory::normalise_units(r.original, std::get<1>(key));
+        if (!originals.count(std::get<1>(key))) return;
+        std::get<0>(key).assign(r.source);
+        lexicon::memory::normalise_units(r.translation, std::get<2>(key));
+        const auto at = spellings_.find(key);
+        if (at == spellings_.end() || !found.insert(key).second) return;  // the first entry of a library counts
+        at->second = {std::string(r.original), std::string(r.translation)};
+    });
 }
 
 void TConsistencyWindow::ShowDiffering(bool differing) {
@@ -78,6 +121,13 @@ void TConsistencyWindow::Fill() {
                 row.item = i + 1;
                 row.original = differing ? item.text : v.text;
                 row.translation = differing ? v.text : item.text;
+                std::tuple<std::string, std::u16string, std::u16string> key{library, {}, {}};
+                lexicon::memory::normalise_units(row.original, std::get<1>(key));
+                lexicon::memory::normalise_units(row.translation, std::get<2>(key));
+                if (const auto at = spellings_.find(key); at != spellings_.end()) {
+                    row.original = at->second.first;
+                    row.translation = at->second.second;
+                }
                 row.count = v.count;
                 row.library = library;
                 rows_.push_back(std::move(row));

@@ -8,7 +8,9 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "korvex/modeless_dialog.h"
@@ -59,12 +61,17 @@ protected:
 
 private:
     void Fill();
+    // Each row's texts as its library spells them: the report gives an item's text as
+    // most often met, and "Sa&ve As..." may be "Save &As..." in one of the libraries.
+    void FindSpellings(const lexicon::Memory& memory);
     LRESULT OnNotify(NMHDR* header);
 
     Host host_;
     HWND list_ = nullptr;
     std::string folder_;
     lexicon::ConsistencyReport report_;
+    // (library, original, translation as the memory compares them) -> as spelt there
+    std::map<std::tuple<std::string, std::u16string, std::u16string>, std::pair<std::string, std::string>> spellings_;
     bool checked_ = false;
     std::vector<Row> rows_;
     std::wstring cell_;  // the text handed to the list for one cell

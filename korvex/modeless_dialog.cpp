@@ -26,6 +26,20 @@ bool ModelessDialog::ShowOver(HWND owner, int templateId) {
             ShowMessage(owner, "无法创建窗口。", MB_ICONSTOP);
             return false;
         }
+        // First shown centred over the owner, as a dialog is; later where the user left it.
+        RECT over{}, own{};
+        ::GetWindowRect(owner, &over);
+        ::GetWindowRect(dialog_, &own);
+        const LONG width = own.right - own.left, height = own.bottom - own.top;
+        LONG x = over.left + (over.right - over.left - width) / 2;
+        LONG y = over.top + (over.bottom - over.top - height) / 2;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            x = std::max<LONG>(monitor.rcWork.left, std::min<LONG>(x, monitor.rcWork.right - width));
+            y = std::max<LONG>(monitor.rcWork.top, std::min<LONG>(y, monitor.rcWork.bottom - height));
+        }
+        ::SetWindowPos(dialog_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ::ShowWindow(dialog_, SW_SHOW);
     ::SetForegroundWindow(dialog_);

@@ -201,9 +201,23 @@ TEST_F(KorvexMemoryWindows, ConcordanceFindsAWordAcrossLibrariesAndPutsATranslat
     EXPECT_EQ(ListView_GetItemCount(window->List()), 1);
 }
 
+TEST_F(KorvexMemoryWindows, WithoutAMemoryFolderBothWindowsSaySo) {
+    // A new library has no folder, and the tests' folder has no LIB: no memory at all.
+    ASSERT_EQ(::GetFileAttributesW(L"LIB"), INVALID_FILE_ATTRIBUTES);
+    Command(form.hwnd(), IDM_CONCORDANCE);
+    ::SetWindowTextW(form.Concordance()->WordBox(), L"file");
+    Command(form.Concordance()->hwnd(), IDOK);
+    EXPECT_EQ(ListView_GetItemCount(form.Concordance()->List()), 0);
+    EXPECT_EQ(form.Concordance()->StatusText().rfind("没有记忆库", 0), 0u) << form.Concordance()->StatusText();
+    Command(form.hwnd(), IDM_CONSISTENCY);
+    EXPECT_EQ(ListView_GetItemCount(form.Consistency()->List()), 0);
+    EXPECT_EQ(form.Consistency()->StatusText().rfind("没有记忆库", 0), 0u) << form.Consistency()->StatusText();
+}
+
 TEST_F(KorvexMemoryWindows, ConsistencyListsAnInconsistencyAndARowOpensItsEntry) {
     const std::string a = Put("a.LIB", "Close=关闭\r\nFile=文件\r\nSave=保存\r\n");
-    Put("b.LIB", "Close=合上\r\nFolder=文件\r\nEdit=编辑\r\n");
+    // b.LIB spells the original with an access key: the same original to the memory.
+    Put("b.LIB", "&Close=合上\r\nFolder=文件\r\nEdit=编辑\r\n");
     ASSERT_TRUE(form.OpenFile(a));
     Pump(20);
 
@@ -211,7 +225,8 @@ TEST_F(KorvexMemoryWindows, ConsistencyListsAnInconsistencyAndARowOpensItsEntry)
     TConsistencyWindow* window = form.Consistency();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(::IsWindowVisible(window->hwnd()));
-    EXPECT_EQ(Rows(window->List(), 5), (std::vector<std::string>{"1|Close|关闭|1|a.LIB", "1|Close|合上|1|b.LIB"}));
+    // Each row as its library spells it.
+    EXPECT_EQ(Rows(window->List(), 5), (std::vector<std::string>{"1|Close|关闭|1|a.LIB", "1|&Close|合上|1|b.LIB"}));
     EXPECT_NE(window->StatusText().find("同一原文的不同译文 1 处，不同原文的相同译文 1 处"), std::string::npos)
         << window->StatusText();
     ::CheckRadioButton(window->hwnd(), IDC_CONSISTENCY_DIFFER, IDC_CONSISTENCY_SHARE, IDC_CONSISTENCY_SHARE);
@@ -266,14 +281,14 @@ TEST_F(KorvexMemoryWindows, ConsistencyListsAnInconsistencyAndARowOpensItsEntry)
     EXPECT_EQ(ListView_GetItemCount(form.List()), 3);
 
     // An entry that is no longer there is said to be gone; nothing else changes.
-    SelectRow(window->List(), 1);                          // Close=合上 in b.LIB, whose file still has it...
+    SelectRow(window->List(), 1);                          // &Close=合上 in b.LIB, whose file still has it...
     WriteLibrary(folder + "\\b.LIB", "Close=合上了\r\n");  // ...until a colleague changes it
     {
         ModalAnswerer answer;
         answer.Press(IDOK);
         Command(window->hwnd(), IDOK);
         ASSERT_EQ(answer.Seen().size(), 1u);
-        EXPECT_NE(answer.Seen()[0].text.find("没有原文为“Close”、译文为“合上”的条目"), std::string::npos)
+        EXPECT_NE(answer.Seen()[0].text.find("没有原文为“&Close”、译文为“合上”的条目"), std::string::npos)
             << answer.Seen()[0].text;
     }
     EXPECT_EQ(FileName(), "b.LIB");
