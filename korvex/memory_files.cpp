@@ -72,7 +72,14 @@ public:
         files.clear();
         WIN32_FIND_DATAW data{};
         const Handle find(::FindFirstFileW(win::GbkToWide(join(folder, "*")).c_str(), &data), true);
-        if (find.get() == INVALID_HANDLE_VALUE) return true;
+        if (find.get() == INVALID_HANDLE_VALUE) {
+            // An empty folder has no files; a folder that cannot be listed is an error,
+            // so that the memory keeps what it read there before (a share that is away).
+            const DWORD e = ::GetLastError();
+            if (e == ERROR_FILE_NOT_FOUND || e == ERROR_NO_MORE_FILES) return true;
+            error = Why(e);
+            return false;
+        }
         do {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsLibraryName(data.cFileName)) continue;
             bool lossy = false;
