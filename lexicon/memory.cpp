@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <unordered_set>
 
 #include "lexicon/gbk.h"
 #include "lexicon/library_reader.h"
@@ -102,6 +103,50 @@ std::string file_name_of(const std::string& path) {
     return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
+// Keys are kept as bytes, as GBK writes them: a unit below 0x80 is one byte, a
+// double-byte character its two bytes (the lead byte is 0x81 or more), and a single byte
+// of 0x80 or more (a stray byte of a text that is not GBK) 0x80 and itself. That halves the
+// index of a memory of English originals against two bytes a unit.
+void append_key(std::u16string_view units, std::string& out) {
+    for (const Unit u : units) {
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u <= 0xFF) {
+            out += '\x80';
+            out += static_cast<char>(u);
+        } else {
+            out += static_cast<char>(u >> 8);
+            out += static_cast<char>(u & 0xFF);
+        }
+    }
+}
+
+void decode_key(std::string_view bytes, std::u16string& units) {
+    units.clear();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            units.push_back(b);
+        } else if (b == 0x80) {
+            units.push_back(static_cast<unsigned char>(bytes[++i]));
+        } else {
+            units.push_back(static_cast<Unit>(b << 8 | static_cast<unsigned char>(bytes[++i])));
+        }
+    }
+}
+
+// Keys per chunk of the posting lists: a key is then a 16-bit number within its chunk.
+constexpr std::size_t chunk_keys = 65536;
+
+// The posting lists of up to chunk_keys consecutive keys.
+struct Chunk {
+    std::uint32_t first = 0;  // the chunk's first key
+    std::uint32_t end = 0;    // one past its last
+    GramTable grams;
+    std::vector<std::uint32_t> gram_begin;  // gram g's keys: postings[gram_begin[g] .. gram_begin[g + 1])
+    std::vector<std::uint16_t> postings;    // key - first, ascending
+};
+
 }  // namespace
 
 // One file of the memory and its index.
@@ -115,16 +160,16 @@ struct Segment {
     std::vector<Pair> entries;                // grouped by normalised original, shortest first
     std::vector<std::uint32_t> key_begin;     // key k's entries: [key_begin[k], key_begin[k + 1])
     std::vector<std::uint16_t> key_length;    // in units
-    std::u16string key_units;                 // every key normalised, one after the other
-    std::vector<std::uint32_t> key_at;        // where each key starts in key_units
+    std::string key_bytes;                    // every key, one after the other (append_key)
+    std::vector<std::uint32_t> key_at;        // where each key starts in key_bytes, and the end
     std::vector<std::uint32_t> length_start;  // the first key of each length (one past the longest at the end)
-    GramTable grams;
-    std::vector<std::uint32_t> gram_begin;  // gram g's keys: postings[gram_begin[g] .. gram_begin[g + 1])
-    std::vector<std::uint32_t> postings;
+    std::vector<Chunk> chunks;
 
     std::size_t keys() const { return key_length.size(); }
-    std::u16string_view key(std::uint32_t k) const {
-        return std::u16string_view(key_units).substr(key_at[k], key_length[k]);
+    // Key k's units, decoded into `units`.
+    std::u16string_view key(std::uint32_t k, std::u16string& units) const {
+        decode_key(std::string_view(key_bytes).substr(key_at[k], key_at[k + 1] - key_at[k]), units);
+        return units;
     }
     void build(std::vector<Pair> pairs);
     // Keys with a length in [shortest, longest].
@@ -170,16 +215,6 @@ void Segment::build(std::vector<Pair> pairs) {
     pairs = std::vector<Pair>();
     order = std::vector<std::uint32_t>();
 
-    // The keys alone, in their order, replace the pool of every original.
-    key_at.reserve(representative.size());
-    std::size_t total = 0;
-    for (const std::uint32_t r : representative) total += key(r).size();
-    key_units.reserve(total);
-    for (const std::uint32_t r : representative) {
-        key_at.push_back(static_cast<std::uint32_t>(key_units.size()));
-        key_units += key(r);
-    }
-
     const std::size_t longest = key_length.empty() ? 0 : key_length.back();
     length_start.assign(longest + 2, 0);
     for (std::size_t length = 0, k = 0; length <= longest + 1; ++length) {
@@ -187,27 +222,39 @@ void Segment::build(std::vector<Pair> pairs) {
         length_start[length] = static_cast<std::uint32_t>(k);
     }
 
-    // Two passes over the pairs of every key: count, then fill.
-    pool = std::u16string();
-    at = std::vector<std::uint32_t>();
-    std::vector<std::uint32_t> counts;
+    // The posting lists, chunk by chunk: count, then fill.
     std::vector<Gram> g;
-    for (std::uint32_t k = 0; k < representative.size(); ++k) {
-        grams_of(this->key(k), g);
-        for (const Gram x : g) {
-            const std::uint32_t id = grams.insert(x);
-            if (id == counts.size()) counts.push_back(0);
-            ++counts[id];
+    for (std::size_t first = 0; first < representative.size(); first += chunk_keys) {
+        Chunk& c = chunks.emplace_back();
+        c.first = static_cast<std::uint32_t>(first);
+        c.end = static_cast<std::uint32_t>(std::min(representative.size(), first + chunk_keys));
+        std::vector<std::uint32_t> counts;
+        for (std::uint32_t k = c.first; k < c.end; ++k) {
+            grams_of(key(representative[k]), g);
+            for (const Gram x : g) {
+                const std::uint32_t id = c.grams.insert(x);
+                if (id == counts.size()) counts.push_back(0);
+                ++counts[id];
+            }
+        }
+        c.gram_begin.assign(counts.size() + 1, 0);
+        for (std::size_t i = 0; i < counts.size(); ++i) c.gram_begin[i + 1] = c.gram_begin[i] + counts[i];
+        c.postings.resize(c.gram_begin.back());
+        std::vector<std::uint32_t> fill(c.gram_begin.begin(), c.gram_begin.end() - 1);
+        for (std::uint32_t k = c.first; k < c.end; ++k) {
+            grams_of(key(representative[k]), g);
+            for (const Gram x : g) c.postings[fill[c.grams.find(x)]++] = static_cast<std::uint16_t>(k - c.first);
         }
     }
-    gram_begin.assign(counts.size() + 1, 0);
-    for (std::size_t i = 0; i < counts.size(); ++i) gram_begin[i + 1] = gram_begin[i] + counts[i];
-    postings.resize(gram_begin.back());
-    std::vector<std::uint32_t> fill(gram_begin.begin(), gram_begin.end() - 1);
-    for (std::uint32_t k = 0; k < representative.size(); ++k) {
-        grams_of(this->key(k), g);
-        for (const Gram x : g) postings[fill[grams.find(x)]++] = k;
+
+    // The keys alone, in their order, replace the pool of every original.
+    key_at.reserve(representative.size() + 1);
+    for (const std::uint32_t r : representative) {
+        key_at.push_back(static_cast<std::uint32_t>(key_bytes.size()));
+        append_key(key(r), key_bytes);
     }
+    key_at.push_back(static_cast<std::uint32_t>(key_bytes.size()));
+    key_bytes.shrink_to_fit();
 }
 
 struct Memory::Impl {
@@ -217,10 +264,6 @@ struct Memory::Impl {
     std::vector<std::unique_ptr<Segment>> segments;  // the folder's libraries by name, then the named files
     // What was reported, so that a file that stays unreadable is reported once.
     std::vector<std::string> reported;
-
-    // Scratch space of a look-up.
-    mutable std::vector<std::uint16_t> counts;
-    mutable std::vector<std::uint32_t> touched;
 
     explicit Impl(MemoryFiles& f) : files(f) {}
 
@@ -240,6 +283,7 @@ struct Memory::Impl {
         const Segment* segment;
         std::uint32_t key;
     };
+    class Search;
     std::vector<MemorySuggestion> expand(std::string_view original, std::vector<Found> found,
                                          const MemoryQuery& query) const;
 };
@@ -427,74 +471,275 @@ std::vector<MemorySuggestion> Memory::Impl::expand(std::string_view original, st
     return out;
 }
 
+// A look-up finds what comparing the query with every key finds: the keys that score
+// at least the N-th best suggestion, in the order of the files and of the keys within a
+// file. It counts the pairs each key shares with the query, over the keys whose length
+// can reach the score still needed; that count bounds the distance from below, and the
+// real distance is computed only for keys whose bound can still reach that score.
+//
+// The score needed starts at the minimum and rises to the N-th best suggestion found so
+// far. The keys of about the query's own length are counted first: their matches usually
+// raise it, and the longer and shorter keys it then excludes are never counted.
+class Memory::Impl::Search {
+public:
+    Search(const Impl& memory, std::string_view original, std::u16string_view asked, int min_score, std::size_t top)
+        : memory_(memory),
+          original_(original),
+          asked_(asked),
+          min_(min_score),
+          top_(top),
+          distance_to_(asked),
+          scratch_(thread_scratch()) {
+        grams_of(asked, grams_);
+        lq_ = asked.size();
+        needed_ = min_;
+    }
+
+    std::vector<Impl::Found> run() {
+        // The keys whose length allows 90 % first, then those the score still needed allows.
+        const int first_pass = std::max(min_, 90);
+        count(lengths_for(first_pass));
+        verify_down_to(first_pass);
+        if (needed_ < first_pass) count(lengths_for(needed_));
+        verify_down_to(min_);
+        std::sort(found_.begin(), found_.end(), [](const Hit& a, const Hit& b) {
+            if (a.score != b.score) return a.score > b.score;
+            if (a.segment != b.segment) return a.segment < b.segment;
+            return a.key < b.key;
+        });
+        std::vector<Impl::Found> out;
+        out.reserve(found_.size());
+        for (const Hit& f : found_) out.push_back({f.score, memory_.segments[f.segment].get(), f.key});
+        return out;
+    }
+
+private:
+    struct Hit {
+        int score;
+        std::uint32_t segment;
+        std::uint32_t key;
+    };
+    struct Candidate {
+        std::uint32_t segment;
+        std::uint32_t key;
+    };
+    // What a look-up allocates once per thread.
+    struct Scratch {
+        std::vector<std::uint16_t> counts = std::vector<std::uint16_t>(chunk_keys, 0);
+        std::u16string units;
+    };
+    static Scratch& thread_scratch() {
+        thread_local Scratch scratch;
+        return scratch;
+    }
+
+    // The lengths a key may have to score at least `score`.
+    std::pair<std::size_t, std::size_t> lengths_for(int score) const {
+        return {(lq_ * static_cast<std::size_t>(score) + 99) / 100, lq_ * 100 / static_cast<std::size_t>(score)};
+    }
+    // The least distance of a key of `length` units that shares `shared` of the query's
+    // pairs. Each edit destroys at most two of the query's pairs, and an inserted unit at
+    // most one, so the pairs lost are at most 2 * d - insertions.
+    std::size_t least_distance(std::size_t shared, std::size_t length) const {
+        const std::size_t inserted = length > lq_ ? length - lq_ : 0;
+        const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
+        return std::max(by_length, (grams_.size() - shared + inserted + 1) / 2);
+    }
+
+    // The posting list of one of the query's pairs in one chunk, and the part of it
+    // counted so far: the keys [counted_first, counted_end) of the chunk.
+    struct List {
+        const std::uint16_t* begin;
+        const std::uint16_t* end;
+        const std::uint16_t* counted_begin;
+        const std::uint16_t* counted_end;
+    };
+    struct ChunkLists {
+        std::uint32_t segment;
+        const Chunk* chunk;
+        std::uint32_t counted_first = 0, counted_end = 0;  // keys relative to the chunk
+        std::size_t first_list = 0, lists = 0;             // in lists_
+    };
+
+    // The first position in [from, end) whose key is `key` or more, looking near `from`.
+    static const std::uint16_t* forward(const std::uint16_t* from, const std::uint16_t* end, std::uint32_t key) {
+        std::size_t step = 1;
+        while (step < static_cast<std::size_t>(end - from) && from[step] < key) step *= 2;
+        const std::uint16_t* low = from + step / 2;
+        const std::uint16_t* high = from + std::min<std::size_t>(step + 1, static_cast<std::size_t>(end - from));
+        return std::lower_bound(low, high, key, [](std::uint16_t a, std::uint32_t k) { return a < k; });
+    }
+    // The same in [begin, to), where every key from `to` on is `key` or more, looking near `to`.
+    static const std::uint16_t* backward(const std::uint16_t* begin, const std::uint16_t* to, std::uint32_t key) {
+        std::size_t step = 1;
+        while (step <= static_cast<std::size_t>(to - begin) && *(to - step) >= key) step *= 2;
+        const std::uint16_t* low = to - std::min<std::size_t>(step, static_cast<std::size_t>(to - begin));
+        const std::uint16_t* high = to - step / 2;
+        return std::lower_bound(low, high, key, [](std::uint16_t a, std::uint32_t k) { return a < k; });
+    }
+
+    // Finds the query's pairs in every chunk once.
+    void find_lists() {
+        for (std::uint32_t si = 0; si < memory_.segments.size(); ++si) {
+            for (const Chunk& c : memory_.segments[si]->chunks) {
+                ChunkLists& cl = chunks_.emplace_back();
+                cl.segment = si;
+                cl.chunk = &c;
+                cl.first_list = lists_.size();
+                for (const Gram g : grams_) {
+                    const std::uint32_t id = c.grams.find(g);
+                    if (id == GramTable::none) continue;
+                    const std::uint16_t* begin = c.postings.data() + c.gram_begin[id];
+                    const std::uint16_t* end = c.postings.data() + c.gram_begin[id + 1];
+                    lists_.push_back({begin, end, begin, begin});
+                }
+                cl.lists = lists_.size() - cl.first_list;
+            }
+        }
+    }
+
+    // Counts the shared pairs of the keys of every file with a length in `lengths` that
+    // were not counted before, and files under their bound those whose bound reaches the
+    // minimum. The lengths counted so far are always one range, within `lengths`.
+    void count(std::pair<std::size_t, std::size_t> lengths) {
+        if (lengths.first > lengths.second) return;
+        if (chunks_.empty()) find_lists();
+        std::uint16_t* const counts = scratch_.counts.data();
+        for (ChunkLists& cl : chunks_) {
+            const Segment& s = *memory_.segments[cl.segment];
+            const Chunk& c = *cl.chunk;
+            const auto [first, last] = s.keys_of_length(lengths.first, lengths.second);
+            if (c.end <= first || c.first >= last) continue;
+            const std::uint32_t lo = std::max(first, c.first) - c.first;
+            const std::uint32_t hi = std::min(last, c.end) - c.first;
+            const bool fresh = cl.counted_first == cl.counted_end;
+            for (std::size_t i = cl.first_list; i < cl.first_list + cl.lists; ++i) {
+                List& l = lists_[i];
+                if (fresh) {
+                    l.counted_begin = std::lower_bound(l.begin, l.end, lo,
+                                                       [](std::uint16_t a, std::uint32_t k) { return a < k; });
+                    l.counted_end = l.counted_begin;
+                }
+                const std::uint16_t* from = backward(l.begin, l.counted_begin, lo);
+                for (const std::uint16_t* p = from; p != l.counted_begin; ++p) ++counts[*p];
+                const std::uint16_t* to = forward(l.counted_end, l.end, hi);
+                for (const std::uint16_t* p = l.counted_end; p != to; ++p) ++counts[*p];
+                l.counted_begin = from;
+                l.counted_end = to;
+            }
+            if (fresh) {
+                file(cl, s, lo, hi);
+            } else {
+                if (lo < cl.counted_first) file(cl, s, lo, cl.counted_first);
+                if (hi > cl.counted_end) file(cl, s, cl.counted_end, hi);
+            }
+            cl.counted_first = fresh ? lo : std::min(lo, cl.counted_first);
+            cl.counted_end = fresh ? hi : std::max(hi, cl.counted_end);
+        }
+    }
+
+    // Files the keys [lo, hi) of a chunk under their bounds, and clears their counts.
+    void file(const ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi) {
+        std::uint16_t* const counts = scratch_.counts.data();
+        const std::size_t bq = grams_.size();
+        const Chunk& c = *cl.chunk;
+        // Keys of one length at a time: the least count that reaches the minimum.
+        for (std::uint32_t k = lo; k < hi;) {
+            const std::size_t length = s.key_length[c.first + k];
+            const std::uint32_t run_end = std::min<std::uint32_t>(hi, s.length_start[length + 1] - c.first);
+            const std::size_t allowed = memory::max_distance(min_, lq_, length);
+            const std::size_t inserted = length > lq_ ? length - lq_ : 0;
+            const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
+            if (by_length <= allowed) {
+                const std::size_t lost = 2 * allowed - inserted;
+                const std::size_t least = std::max<std::size_t>(1, bq > lost ? bq - lost : 0);
+                for (std::uint32_t j = k; j < run_end; ++j) {
+                    if (counts[j] < least) continue;
+                    const int bound = memory::score(least_distance(counts[j], length), lq_, length);
+                    by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + j});
+                }
+            }
+            std::fill(counts + k, counts + run_end, std::uint16_t{0});
+            k = run_end;
+        }
+    }
+
+    // The real distance of the keys filed under bounds from 100 down to `lowest`, as long
+    // as a bound can still reach the score needed.
+    void verify_down_to(int lowest) {
+        for (int bound = 100; bound >= lowest && bound >= needed_; --bound) {
+            const std::size_t before = found_.size();
+            for (const Candidate& c : by_bound_[static_cast<std::size_t>(bound)]) {
+                const Segment& s = *memory_.segments[c.segment];
+                const std::uint64_t id = static_cast<std::uint64_t>(c.segment) << 32 | c.key;
+                if (!verified_.insert(id).second) continue;
+                const std::u16string_view units = s.key(c.key, scratch_.units);
+                const std::size_t limit = memory::max_distance(needed_, lq_, units.size());
+                const std::size_t d = distance_to_(units, limit);
+                if (d > limit) continue;
+                const int sc = memory::score(d, lq_, units.size());
+                found_.push_back({sc, c.segment, c.key});
+                add_fitted(sc, s, c.key);
+            }
+            if (found_.size() != before) update_needed();
+        }
+    }
+
+    // The query's fitted translations of key k, for the score of the N-th suggestion.
+    void add_fitted(int score, const Segment& s, std::uint32_t k) {
+        if (!asked_full_) asked_full_.emplace(memory::normalise(original_));
+        for (std::uint32_t e = s.key_begin[k]; e < s.key_begin[k + 1]; ++e) {
+            const Pair& p = s.entries[e];
+            if (e > s.key_begin[k] && p.original == s.entries[e - 1].original &&
+                p.translation == s.entries[e - 1].translation) {
+                continue;
+            }
+            fitted_.push_back(
+                {score, memory::adapt_translation(*asked_full_, memory::normalise(p.original), p.translation)});
+        }
+    }
+    // The score of the N-th different translation found, once there are N.
+    void update_needed() {
+        std::sort(fitted_.begin(), fitted_.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::vector<std::string_view> seen;
+        for (const auto& [score, text] : fitted_) {
+            if (std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
+            seen.push_back(text);
+            if (seen.size() == top_) {
+                needed_ = std::max(needed_, score);
+                return;
+            }
+        }
+    }
+
+    const Impl& memory_;
+    std::string_view original_;
+    std::u16string_view asked_;
+    int min_;
+    std::size_t top_;
+    const memory::DistanceTo distance_to_;
+    Scratch& scratch_;
+    std::vector<Gram> grams_;
+    std::size_t lq_ = 0;
+    int needed_ = 0;
+    std::vector<Candidate> by_bound_[101];
+    std::vector<ChunkLists> chunks_;
+    std::vector<List> lists_;
+    std::unordered_set<std::uint64_t> verified_;
+    std::vector<Hit> found_;
+    std::optional<memory::Normalised> asked_full_;
+    std::vector<std::pair<int, std::string>> fitted_;
+};
+
 std::vector<MemorySuggestion> Memory::suggest(std::string_view original, const MemoryQuery& query) const {
-    const Impl& m = *impl_;
     std::u16string asked;
     memory::normalise_units(original, asked);
     if (query.top == 0) return {};
-    const std::size_t lq = asked.size();
     // A text of many thousand characters (a program's --help) is found only when equal:
     // the distance to others like it would cost seconds.
-    const int min_score = lq > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
-    std::vector<Gram> grams;
-    grams_of(asked, grams);
-    const std::size_t bq = grams.size();
-    // Lengths that can reach the minimum: |lq - lc| <= the distance allowed.
-    const std::size_t shortest = (lq * static_cast<std::size_t>(min_score) + 99) / 100;
-    const std::size_t longest = lq * 100 / static_cast<std::size_t>(min_score);
-
-    // Candidates by the best score they could reach, 0..100.
-    std::vector<std::vector<Impl::Found>> by_bound(101);
-    for (const auto& segment : m.segments) {
-        const Segment& s = *segment;
-        if (s.keys() == 0) continue;
-        if (m.counts.size() < s.keys()) m.counts.resize(s.keys(), 0);
-        m.touched.clear();
-        const auto [first, last] = s.keys_of_length(shortest, longest);
-        for (const Gram g : grams) {
-            const std::uint32_t id = s.grams.find(g);
-            if (id == GramTable::none) continue;
-            const auto begin = s.postings.begin() + s.gram_begin[id];
-            const auto end = s.postings.begin() + s.gram_begin[id + 1];
-            for (auto it = std::lower_bound(begin, end, first); it != end && *it < last; ++it) {
-                if (m.counts[*it]++ == 0) m.touched.push_back(*it);
-            }
-        }
-        for (const std::uint32_t k : m.touched) {
-            const std::size_t shared = m.counts[k];
-            m.counts[k] = 0;
-            const std::size_t lc = s.key_length[k];
-            const std::size_t by_length = lq > lc ? lq - lc : lc - lq;
-            const std::size_t by_grams = bq > shared ? (bq - shared + 1) / 2 : 0;
-            const int bound = memory::score(std::max(by_length, by_grams), lq, lc);
-            if (bound >= min_score) by_bound[static_cast<std::size_t>(bound)].push_back({bound, &s, k});
-        }
-    }
-
-    // The real distance, best bounds first, until no bound can beat the scores found.
-    const std::size_t want = query.top * 2;
-    constexpr std::size_t max_checked = 20000;
-    std::vector<Impl::Found> found;
-    std::vector<int> best;  // the scores found, highest first, at most `want`
-    const memory::DistanceTo distance_to(asked);
-    std::size_t checked = 0;
-    for (int bound = 100; bound >= min_score && checked < max_checked; --bound) {
-        if (best.size() >= want && best.back() >= bound) break;
-        for (const Impl::Found& c : by_bound[static_cast<std::size_t>(bound)]) {
-            if (++checked > max_checked) break;
-            const Segment& s = *c.segment;
-            const std::u16string_view units = s.key(c.key);
-            const int floor = best.size() >= want ? std::max(min_score, best.back()) : min_score;
-            const std::size_t limit = memory::max_distance(floor, asked.size(), units.size());
-            const std::size_t d = distance_to(units, limit);
-            if (d > limit) continue;
-            const int sc = memory::score(d, asked.size(), units.size());
-            found.push_back({sc, &s, c.key});
-            best.insert(std::upper_bound(best.begin(), best.end(), sc, std::greater<>()), sc);
-            if (best.size() > want) best.pop_back();
-        }
-    }
-    return m.expand(original, std::move(found), query);
+    const int min_score = asked.size() > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
+    Impl::Search search(*impl_, original, asked, min_score, query.top);
+    return impl_->expand(original, search.run(), query);
 }
 
 std::vector<MemorySuggestion> Memory::suggest_by_scan(std::string_view original, const MemoryQuery& query) const {
@@ -503,10 +748,11 @@ std::vector<MemorySuggestion> Memory::suggest_by_scan(std::string_view original,
     const int min_score = asked.size() > max_fuzzy_units ? 100 : std::clamp(query.min_score, 1, 100);
     const memory::DistanceTo distance_to(asked);
     std::vector<Impl::Found> found;
+    std::u16string units_buffer;
     for (const auto& segment : impl_->segments) {
         const Segment& s = *segment;
         for (std::uint32_t k = 0; k < s.keys(); ++k) {
-            const std::u16string_view units = s.key(k);
+            const std::u16string_view units = s.key(k, units_buffer);
             const std::size_t limit = memory::max_distance(min_score, asked.size(), units.size());
             const std::size_t d = distance_to(units, limit);
             if (d <= limit) found.push_back({memory::score(d, asked.size(), units.size()), &s, k});

@@ -4,10 +4,10 @@
 //
 // The index of each file holds its originals normalised (memory_text.h), grouped by
 // equal texts and ordered by length, and for every pair of neighbouring characters the
-// texts that contain it. A look-up counts the pairs each text shares with the query,
-// which bounds the edit distance from below, and computes the real distance only for
-// the texts whose bound can still reach the best scores: the result is that of comparing
-// the query with every text, at the cost of a few thousand.
+// texts that contain it. A look-up counts the pairs each text of a suitable length shares
+// with the query, which bounds the edit distance from below, and computes the real
+// distance only for the texts whose bound can still reach the best scores: the result is
+// that of comparing the query with every text, at the cost of a few hundred.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,7 +81,7 @@ public:
     void refresh(Diagnostics& diagnostics);
 
     // The best translations for `original`, highest score first; equal translations are
-    // given once. Not for two threads at once: the look-up keeps its scratch space.
+    // given once. Several threads may look up at once, but not while one refreshes.
     std::vector<MemorySuggestion> suggest(std::string_view original, const MemoryQuery& query) const;
     // The same by comparing with every entry, for the benchmark and the tests.
     std::vector<MemorySuggestion> suggest_by_scan(std::string_view original, const MemoryQuery& query) const;

@@ -283,8 +283,10 @@ TEST(MemoryFiles, WordListsAndPoFilesNamedBesideTheFolder) {
     EXPECT_EQ(diagnostics.listed()[1].code, Code::MemoryFileUnreadable);
 }
 
-// The index against comparing with every entry: the same best scores for every query,
-// over texts that share many pairs of characters.
+// The index against comparing with every entry: the same suggestions (score, translation,
+// file and count, ties in the same order) for every query, over texts that share many
+// pairs of characters, in three files. The first file holds more keys than one chunk of
+// posting lists; the translations repeat, so that the N-th suggestion needs more keys.
 TEST(MemoryIndex, FindsWhatComparingWithEveryEntryFinds) {
     const char* words[] = {"open", "save", "file", "close",  "all",  "print",
                            "the",  "a",    "new",  "window", "打开", "文件"};
@@ -297,21 +299,35 @@ TEST(MemoryIndex, FindsWhatComparingWithEveryEntryFinds) {
         if (next() % 5 == 0) text += cat(" ", next());
         return text;
     };
-    std::string list;
-    for (int i = 0; i < 400; ++i) list += cat(phrase(), "=", "译文", i, "\r\n");
+    std::string big;
+    for (int i = 0; i < 70000; ++i) big += cat("item ", i, " of ", phrase(), "=", "项目", i % 7, "\r\n");
+    std::string small, other;
+    for (int i = 0; i < 400; ++i) small += cat(phrase(), "=", "译文", i % 50, "\r\n");
+    for (int i = 0; i < 400; ++i) other += cat(phrase(), "=", "译文", i % 30, "\r\n");
     FakeFiles files;
-    files.put_library("LIB/a.LIB", list);
+    files.put_library("LIB/a.LIB", big);
+    files.put_library("LIB/b.LIB", small);
+    files.put_library("LIB/c.LIB", other);
     Memory memory(files);
     memory.set_folder("LIB");
     Diagnostics diagnostics;
     memory.refresh(diagnostics);
-    for (int q = 0; q < 200; ++q) {
-        const std::string query = phrase();
+    ASSERT_EQ(memory.files(), 3u);
+    auto shown = [](const std::vector<MemorySuggestion>& found) {
+        std::vector<std::string> out;
+        for (const auto& s : found) out.push_back(cat(s.score, " ", s.translation, " ", s.source, " x", s.count));
+        return out;
+    };
+    std::vector<std::string> queries;
+    for (int q = 0; q < 60; ++q) queries.push_back(phrase());
+    for (int q = 0; q < 15; ++q) queries.push_back(cat("item ", next() * 70, " of ", phrase()));
+    queries.push_back("item 65535 of");
+    for (const std::string& query : queries) {
         for (const int min : {50, 70}) {
-            std::vector<int> indexed, scanned;
-            for (const auto& s : memory.suggest(query, {5, min})) indexed.push_back(s.score);
-            for (const auto& s : memory.suggest_by_scan(query, {5, min})) scanned.push_back(s.score);
-            EXPECT_EQ(indexed, scanned) << query << " at " << min;
+            for (const std::size_t top : {std::size_t{1}, std::size_t{5}}) {
+                EXPECT_EQ(shown(memory.suggest(query, {top, min})), shown(memory.suggest_by_scan(query, {top, min})))
+                    << query << " at " << min << ", top " << top;
+            }
         }
     }
 }
