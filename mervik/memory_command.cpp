@@ -1,8 +1,12 @@
 #include "mervik/memory_command.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <new>
+#include <thread>
+#include <unordered_map>
 
 #include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
@@ -254,6 +258,46 @@ std::string review_comment(const MemorySuggestion& chosen, const std::vector<Mem
     return line;
 }
 
+// The suggestions for every untranslated entry of `list`, in the list's order. An
+// original that comes again is looked up once; the look-ups share the machine's cores.
+std::vector<std::vector<MemorySuggestion>> suggest_all(const Memory& memory, const WordList& list,
+                                                       const MemoryQuery& query) {
+    const std::vector<Entry>& entries = list.untranslated();
+    std::vector<std::size_t> first_of(entries.size());
+    std::vector<std::size_t> distinct;
+    std::unordered_map<std::string_view, std::size_t> seen;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto [it, added] = seen.emplace(list.original(entries[i]), i);
+        first_of[i] = it->second;
+        if (added) distinct.push_back(i);
+    }
+    std::vector<std::vector<MemorySuggestion>> found(entries.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> out_of_memory{false};
+    auto work = [&] {
+        try {
+            for (std::size_t n; (n = next.fetch_add(1)) < distinct.size() && !out_of_memory;) {
+                const std::size_t i = distinct[n];
+                found[i] = memory.suggest(list.original(entries[i]), query);
+            }
+        } catch (const std::bad_alloc&) {
+            out_of_memory = true;
+        }
+    };
+    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()),
+                                                      distinct.size() / 64 + 1) -
+                                1;
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    if (out_of_memory) throw std::bad_alloc();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (first_of[i] != i) found[i] = found[first_of[i]];
+    }
+    return found;
+}
+
 }  // namespace
 
 bool is_memory_command(std::string_view word) {
@@ -379,9 +423,11 @@ void pretranslate(const Request& request, Platform& platform, Diagnostics& diagn
     std::vector<std::string> comment(lines.text.size());
     std::vector<bool> has_replacement(lines.text.size(), false);
     std::size_t filled = 0, marked = 0, missing = 0;
-    for (const Entry& e : list.untranslated()) {
+    const std::vector<std::vector<MemorySuggestion>> all_found = suggest_all(run.memory(), list, {5, min_score});
+    for (std::size_t n = 0; n < list.untranslated().size(); ++n) {
+        const Entry& e = list.untranslated()[n];
         const std::string_view original = list.original(e);
-        const std::vector<MemorySuggestion> found = run.memory().suggest(original, {5, min_score});
+        const std::vector<MemorySuggestion>& found = all_found[n];
         const MemorySuggestion* chosen = nullptr;
         for (const MemorySuggestion& s : found) {
             // What goes in must compile: the same placeholders, a length the list allows.

@@ -265,6 +265,35 @@ TEST_F(MemoryCommand, PretranslateFillsEmptyTranslationsAndMarksWhatNeedsReview)
     EXPECT_FALSE(fs::exists(work / "b.trs"));
 }
 
+// A list long enough to be pre-translated on several threads: every entry gets its own
+// match, in the list's order, and an original that comes again gets the same.
+TEST_F(MemoryCommand, PretranslateOfALongListKeepsEachEntrysOwnMatchInOrder) {
+    auto name = [](int i) {
+        return std::string{static_cast<char>('a' + i % 26), static_cast<char>('a' + i / 26 % 26),
+                           static_cast<char>('a' + i / 676 % 26)};
+    };
+    std::string memory, list;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 600; ++i) memory += cat("Open ", name(i), " now=打开 ", name(i), "\r\n");
+    for (int n = 0; n < 400; ++n) {
+        const int i = (n * 367) % 600;
+        list += cat("Open ", name(i), " now!=\r\n");
+        expected.push_back(cat("Open ", name(i), " now!=打开 ", name(i)));
+    }
+    list += cat("Open ", name(367), " now!=\r\n");
+    expected.push_back(expected[1]);
+    write_file(work / "memory.trs", memory);
+    write_file(work / "long.trs", list);
+    const Result r = run(
+        {"--pretranslate", "long.trs", "--memory", "LIB", "--memory-file", "memory.trs", "-o", "long-out.trs"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::vector<std::string> entries;
+    for (const std::string& line : lines_of(read_file(work / "long-out.trs"))) {
+        if (!line.starts_with(";")) entries.push_back(line);
+    }
+    EXPECT_EQ(entries, expected);
+}
+
 TEST_F(MemoryCommand, ConsistencyListsDifferingTranslationsMostFrequentFirst) {
     write_library(work / "LIB" / "third.LIB", "Close=关闭\r\nShut=关闭\r\n");
     const Result r = run({"--consistency", "LIB"});
