@@ -222,12 +222,15 @@ void Segment::build(std::vector<Pair> pairs) {
         length_start[length] = static_cast<std::uint32_t>(k);
     }
 
-    // The posting lists, chunk by chunk: count, then fill.
-    std::vector<Gram> g;
+    // The posting lists, chunk by chunk: each key's pairs once, then the lists.
+    std::vector<Gram> g, chunk_grams;
+    std::vector<std::uint32_t> grams_at;
     for (std::size_t first = 0; first < representative.size(); first += chunk_keys) {
         Chunk& c = chunks.emplace_back();
         c.first = static_cast<std::uint32_t>(first);
         c.end = static_cast<std::uint32_t>(std::min(representative.size(), first + chunk_keys));
+        chunk_grams.clear();
+        grams_at.assign(1, 0);
         std::vector<std::uint32_t> counts;
         for (std::uint32_t k = c.first; k < c.end; ++k) {
             grams_of(key(representative[k]), g);
@@ -235,15 +238,18 @@ void Segment::build(std::vector<Pair> pairs) {
                 const std::uint32_t id = c.grams.insert(x);
                 if (id == counts.size()) counts.push_back(0);
                 ++counts[id];
+                chunk_grams.push_back(id);
             }
+            grams_at.push_back(static_cast<std::uint32_t>(chunk_grams.size()));
         }
         c.gram_begin.assign(counts.size() + 1, 0);
         for (std::size_t i = 0; i < counts.size(); ++i) c.gram_begin[i + 1] = c.gram_begin[i] + counts[i];
         c.postings.resize(c.gram_begin.back());
         std::vector<std::uint32_t> fill(c.gram_begin.begin(), c.gram_begin.end() - 1);
-        for (std::uint32_t k = c.first; k < c.end; ++k) {
-            grams_of(key(representative[k]), g);
-            for (const Gram x : g) c.postings[fill[c.grams.find(x)]++] = static_cast<std::uint16_t>(k - c.first);
+        for (std::uint32_t k = 0; k < c.end - c.first; ++k) {
+            for (std::uint32_t i = grams_at[k]; i < grams_at[k + 1]; ++i) {
+                c.postings[fill[chunk_grams[i]]++] = static_cast<std::uint16_t>(k);
+            }
         }
     }
 
@@ -616,8 +622,11 @@ private:
             for (std::size_t i = cl.first_list; i < cl.first_list + cl.lists; ++i) {
                 List& l = lists_[i];
                 if (fresh) {
-                    l.counted_begin = std::lower_bound(l.begin, l.end, lo,
-                                                       [](std::uint16_t a, std::uint32_t k) { return a < k; });
+                    // A list's keys are spread evenly enough for a guess to land near.
+                    const auto n = static_cast<std::size_t>(l.end - l.begin);
+                    const std::uint16_t* guess = l.begin + n * lo / (c.end - c.first);
+                    l.counted_begin = guess != l.end && *guess < lo ? forward(guess, l.end, lo)
+                                                                    : backward(l.begin, guess, lo);
                     l.counted_end = l.counted_begin;
                 }
                 const std::uint16_t* from = backward(l.begin, l.counted_begin, lo);

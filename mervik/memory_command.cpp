@@ -258,10 +258,38 @@ std::string review_comment(const MemorySuggestion& chosen, const std::vector<Mem
     return line;
 }
 
-// The suggestions for every untranslated entry of `list`, in the list's order. An
-// original that comes again is looked up once; the look-ups share the machine's cores.
-std::vector<std::vector<MemorySuggestion>> suggest_all(const Memory& memory, const WordList& list,
-                                                       const MemoryQuery& query) {
+// What pre-translation puts into one entry: nothing, or a translation and, when it needs
+// a review, the comment line that says so.
+struct Outcome {
+    bool filled = false;
+    std::string translation;
+    std::string comment;
+};
+
+Outcome decide(std::string_view original, const std::vector<MemorySuggestion>& found) {
+    Outcome outcome;
+    const MemorySuggestion* chosen = nullptr;
+    for (const MemorySuggestion& s : found) {
+        // What goes in must compile: the same placeholders, a length the list allows.
+        if (!s.translation.empty() && s.translation.size() <= max_text_bytes &&
+            placeholders_match(original, s.translation)) {
+            chosen = &s;
+            break;
+        }
+    }
+    if (chosen == nullptr) return outcome;
+    outcome.filled = true;
+    outcome.translation = chosen->translation;
+    const bool other_exact = std::any_of(found.begin(), found.end(), [&](const MemorySuggestion& s) {
+        return &s != chosen && s.exact && s.translation != chosen->translation;
+    });
+    if (!chosen->exact || other_exact) outcome.comment = review_comment(*chosen, found);
+    return outcome;
+}
+
+// What goes into every untranslated entry of `list`, in the list's order. An original
+// that comes again is looked up once; the look-ups share the machine's cores.
+std::vector<Outcome> pretranslate_all(const Memory& memory, const WordList& list, const MemoryQuery& query) {
     const std::vector<Entry>& entries = list.untranslated();
     std::vector<std::size_t> first_of(entries.size());
     std::vector<std::size_t> distinct;
@@ -271,14 +299,15 @@ std::vector<std::vector<MemorySuggestion>> suggest_all(const Memory& memory, con
         first_of[i] = it->second;
         if (added) distinct.push_back(i);
     }
-    std::vector<std::vector<MemorySuggestion>> found(entries.size());
+    std::vector<Outcome> outcomes(entries.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> out_of_memory{false};
     auto work = [&] {
         try {
             for (std::size_t n; (n = next.fetch_add(1)) < distinct.size() && !out_of_memory;) {
                 const std::size_t i = distinct[n];
-                found[i] = memory.suggest(list.original(entries[i]), query);
+                const std::string_view original = list.original(entries[i]);
+                outcomes[i] = decide(original, memory.suggest(original, query));
             }
         } catch (const std::bad_alloc&) {
             out_of_memory = true;
@@ -293,9 +322,9 @@ std::vector<std::vector<MemorySuggestion>> suggest_all(const Memory& memory, con
     for (std::thread& t : threads) t.join();
     if (out_of_memory) throw std::bad_alloc();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (first_of[i] != i) found[i] = found[first_of[i]];
+        if (first_of[i] != i) outcomes[i] = outcomes[first_of[i]];
     }
-    return found;
+    return outcomes;
 }
 
 }  // namespace
@@ -423,37 +452,24 @@ void pretranslate(const Request& request, Platform& platform, Diagnostics& diagn
     std::vector<std::string> comment(lines.text.size());
     std::vector<bool> has_replacement(lines.text.size(), false);
     std::size_t filled = 0, marked = 0, missing = 0;
-    const std::vector<std::vector<MemorySuggestion>> all_found = suggest_all(run.memory(), list, {5, min_score});
+    const std::vector<Outcome> outcomes = pretranslate_all(run.memory(), list, {5, min_score});
     for (std::size_t n = 0; n < list.untranslated().size(); ++n) {
         const Entry& e = list.untranslated()[n];
-        const std::string_view original = list.original(e);
-        const std::vector<MemorySuggestion>& found = all_found[n];
-        const MemorySuggestion* chosen = nullptr;
-        for (const MemorySuggestion& s : found) {
-            // What goes in must compile: the same placeholders, a length the list allows.
-            if (!s.translation.empty() && s.translation.size() <= max_text_bytes &&
-                placeholders_match(original, s.translation)) {
-                chosen = &s;
-                break;
-            }
-        }
+        const Outcome& outcome = outcomes[n];
         const std::size_t at = e.line - 1;
-        if (chosen == nullptr || at >= lines.text.size()) {
+        if (!outcome.filled || at >= lines.text.size()) {
             ++missing;
             continue;
         }
         ++filled;
-        replaced[at] = cat(escape_text(original, EscapeFor::Original), "=",
-                           escape_text(chosen->translation, EscapeFor::Translation));
+        replaced[at] = cat(escape_text(list.original(e), EscapeFor::Original), "=",
+                           escape_text(outcome.translation, EscapeFor::Translation));
         has_replacement[at] = true;
-        const bool other_exact = std::any_of(found.begin(), found.end(), [&](const MemorySuggestion& s) {
-            return &s != chosen && s.exact && s.translation != chosen->translation;
-        });
-        if (!chosen->exact || other_exact) {
+        if (!outcome.comment.empty()) {
             ++marked;
             // Before the placeholder opt-out of the entry, which must stay right above it.
             const std::size_t where = at > 0 && lines.text[at - 1] == placeholder_opt_out ? at - 1 : at;
-            comment[where] = review_comment(*chosen, found);
+            comment[where] = outcome.comment;
         }
     }
 
