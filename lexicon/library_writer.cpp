@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "lexicon/large_pages.h"
 #include "lexicon/library_format.h"
 
 namespace lexicon {
@@ -141,7 +142,9 @@ bool write_texts(const Texts& entries, std::string_view description, ByteSink& s
     format::store_u32(header + format::at_records_offset, static_cast<std::uint32_t>(l.records_offset));
     format::store_u32(header + format::at_records_size, static_cast<std::uint32_t>(l.records_size));
     format::store_u32(header + format::at_index_offset, static_cast<std::uint32_t>(l.index_offset));
-    std::vector<Slot> index(format::slots_for(entries.size()), Slot{0, 0});
+    std::vector<Slot> index;
+    reserve_large(index, format::slots_for(entries.size()));
+    index.assign(format::slots_for(entries.size()), Slot{0, 0});
     format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(index.size()));
     format::store_u32(header + format::at_file_size, static_cast<std::uint32_t>(l.file_size));
 

@@ -1,5 +1,6 @@
 #include "lexicon/typography_checks.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -302,6 +303,65 @@ void check_access_key(std::string_view original, std::string_view text, const st
                "”应放在文字的末尾（只可后跟“...”、“…”或“:”）"));
 }
 
+// What one pass over the translation shows, so that a check whose marks the text does
+// not hold is not run: most translations hold none of them.
+struct Marks {
+    bool han = false;
+    bool half_width = false;  // one of , . ; : ? ! ( )
+    bool full_width = false;  // the ideographic space, or a full-width letter or digit
+    bool paired = false;      // a character that may be one of the paired marks
+    bool ampersand = false;
+};
+
+// Flags per byte: for a single-byte character what it is, for a lead byte what its
+// row holds (row 0xA1 is told apart by the trail byte).
+enum : std::uint8_t { kHan = 1, kHalfWidth = 2, kFullWidth = 4, kPaired = 8, kAmpersand = 16 };
+
+constexpr std::array<std::uint8_t, 256> single_byte_flags() {
+    std::array<std::uint8_t, 256> t{};
+    for (const char c : std::string_view(",.;:?!()")) t[byte(c)] = kHalfWidth;
+    t[byte('&')] = kAmpersand;
+    return t;
+}
+
+constexpr std::array<std::uint8_t, 256> lead_byte_flags() {
+    std::array<std::uint8_t, 256> t{};
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+        t[static_cast<std::size_t>(lead)] = lead < 0xA1 || lead > 0xA9 ? kHan : 0;
+    return t;
+}
+
+Marks marks_of(std::string_view text) {
+    static constexpr auto single = single_byte_flags();
+    static constexpr auto lead_row = lead_byte_flags();
+    unsigned flags = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = byte(text[i]);
+        if (!is_lead(text[i]) || i + 1 == n) {
+            flags |= single[c];
+            ++i;
+            continue;
+        }
+        if (c == 0xA1) {
+            const unsigned char trail = byte(text[i + 1]);
+            flags |= (trail == 0xA1 ? kFullWidth : 0) | (trail >= 0xAE && trail <= 0xBF ? kPaired : 0);
+        } else if (c == 0xA3) {
+            // Row 0xA3 is mostly the full-width commas and colons of any Chinese text;
+            // only its letters, digits and brackets matter here.
+            const unsigned char trail = byte(text[i + 1]);
+            const bool letter_or_digit = (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) ||
+                                         (trail >= 0xE1 && trail <= 0xFA);
+            flags |= (letter_or_digit ? kFullWidth : 0) | (trail == 0xA8 || trail == 0xA9 ? kPaired : 0);
+        } else {
+            flags |= lead_row[c];
+        }
+        i += 2;
+    }
+    return {(flags & kHan) != 0, (flags & kHalfWidth) != 0, (flags & kFullWidth) != 0, (flags & kPaired) != 0,
+            (flags & kAmpersand) != 0};
+}
+
 }  // namespace
 
 std::uint32_t TranslationPlace::column(std::size_t at) const {
@@ -317,12 +377,21 @@ std::uint32_t TranslationPlace::column(std::size_t at) const {
 
 void check_typography(std::string_view original, std::string_view translation, const TranslationPlace& place,
                       Diagnostics& diagnostics, const CheckOptOut& opt_out) {
+    const Marks m = marks_of(translation);
+    // Every half-width fault stands next to a Chinese character; an access key check
+    // needs a key in the translation or a shortcut in the original.
+    const bool half_width = m.half_width && m.han && !opt_out.off(Code::HalfWidthPunctuation);
+    const bool full_width = m.full_width && !opt_out.off(Code::FullWidthLatin);
+    const bool pairs = m.paired && !opt_out.off(Code::UnbalancedPair);
+    const bool access_key = (m.ampersand || original.find('\t') != std::string_view::npos) &&
+                            !opt_out.off(Code::AccessKeyStyle);
+    if (!half_width && !full_width && !pairs && !access_key) return;
     const std::vector<Char> cs = characters(translation);
     const Report report{diagnostics, place};
-    if (!opt_out.off(Code::HalfWidthPunctuation)) check_half_width(original, translation, cs, report);
-    if (!opt_out.off(Code::FullWidthLatin)) check_full_width(original, translation, cs, report);
-    if (!opt_out.off(Code::UnbalancedPair)) check_pairs(original, translation, cs, report);
-    if (!opt_out.off(Code::AccessKeyStyle)) check_access_key(original, translation, cs, report);
+    if (half_width) check_half_width(original, translation, cs, report);
+    if (full_width) check_full_width(original, translation, cs, report);
+    if (pairs) check_pairs(original, translation, cs, report);
+    if (access_key) check_access_key(original, translation, cs, report);
 }
 
 }  // namespace lexicon

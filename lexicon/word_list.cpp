@@ -6,6 +6,7 @@
 
 #include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
+#include "lexicon/large_pages.h"
 #include "lexicon/library_format.h"
 #include "lexicon/unicode.h"
 
@@ -179,7 +180,8 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
     }
     list.text_ = std::move(source);
     const std::size_t lines = estimated_lines(list.text_);
-    list.entries_.reserve(lines);
+    reserve_large(list.entries_, lines);
+    reserve_large(list.slots_, format::slots_for(lines));
     list.slots_.assign(format::slots_for(lines), Slot{0, 0});
 
     const char* const text = list.text_.data();

@@ -1,10 +1,18 @@
 #include "mervik/fit_check.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
 
 FitPlaces collect_fit_places(std::string_view source) {
     FitPlaces places;
+    // Most word lists hold no dialog place at all: one quick search spares the pass
+    // over every line.
+    static constexpr std::string_view marker = " DIALOG ";
+    const std::boyer_moore_horspool_searcher dialog(marker.begin(), marker.end());
+    if (std::search(source.begin(), source.end(), dialog) == source.end()) return places;
     std::vector<DialogPlace> pending;
     std::uint32_t line = 0;
     for (std::size_t at = 0; at < source.size();) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "lexicon/gbk.h"
+#include "lexicon/large_pages.h"
 #include "mervik/driver.h"
 #include "mervik/memory_command.h"
 
@@ -204,6 +206,7 @@ public:
         // One read of the known size. Only a file that grew meanwhile (or a pipe) takes
         // the slower path; the buffer is never grown ahead of need, which would double
         // the peak memory of a large source.
+        if (contents.empty()) reserve_large(contents, static_cast<std::size_t>(st.st_size));
         contents.resize(static_cast<std::size_t>(st.st_size));
         std::size_t have = 0;
         for (;;) {
