@@ -1,5 +1,7 @@
 #include "lexicon/diagnostics.h"
 
+#include <algorithm>
+
 #include "lexicon/gbk.h"
 #include "lexicon/word_list.h"
 
@@ -23,6 +25,22 @@ void Diagnostics::add_at(Code code, std::uint32_t line, std::uint32_t column, st
         ++errors_;
     }
     if (listed_.size() < max_listed_) listed_.push_back({code, line, std::move(text), column});
+}
+
+void Diagnostics::merge_found_apart(const Diagnostics& found, const std::vector<std::size_t>& positions) {
+    std::vector<Diagnostic> merged;
+    merged.reserve(std::min(max_listed_, listed_.size() + found.listed_.size()));
+    std::size_t mine = 0;  // listed_[mine] was the mine-th message of this run
+    for (std::size_t k = 0; k < found.listed_.size() && merged.size() < max_listed_; ++k) {
+        while (mine < listed_.size() && mine < positions[k] && merged.size() < max_listed_) {
+            merged.push_back(std::move(listed_[mine++]));
+        }
+        if (merged.size() < max_listed_) merged.push_back(found.listed_[k]);
+    }
+    while (mine < listed_.size() && merged.size() < max_listed_) merged.push_back(std::move(listed_[mine++]));
+    listed_ = std::move(merged);
+    errors_ += found.errors_;
+    warnings_ += found.warnings_;
 }
 
 std::string shown(std::string_view text) {

@@ -92,7 +92,15 @@ public:
     // A message about one place of a line; a column of 0 is the line as a whole.
     void add_at(Code code, std::uint32_t line, std::uint32_t column, std::string text);
 
+    // Takes the messages of `found`, which were collected apart (on another thread): its
+    // n-th listed message goes in as if it had been added when this run had positions[n]
+    // messages, after the messages added at the same point before it. Every message of
+    // `found` counts, listed or not.
+    void merge_found_apart(const Diagnostics& found, const std::vector<std::size_t>& positions);
+
     std::size_t errors() const { return errors_; }
+    std::size_t total() const { return errors_ + warnings_; }
+    std::size_t max_listed() const { return max_listed_; }
     std::size_t warnings() const { return warnings_; }
     const std::vector<Diagnostic>& listed() const { return listed_; }
     std::size_t unlisted() const { return errors_ + warnings_ - listed_.size(); }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <thread>
 
+#include "lexicon/entry_check_worker.h"
 #include "lexicon/entry_checks.h"
 #include "lexicon/gbk.h"
 #include "lexicon/large_pages.h"
@@ -165,7 +168,7 @@ std::uint32_t utf8_evidence_line(std::string_view source) {
     return 0;
 }
 
-WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
+WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks) {
     WordList list;
     if (const std::uint32_t line = utf8_evidence_line(source); line != 0) {
         // Read as GBK, a UTF-8 file gives garbled texts or errors that do not say why.
@@ -184,6 +187,14 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
     reserve_large(list.slots_, format::slots_for(lines));
     list.slots_.assign(format::slots_for(lines), Slot{0, 0});
 
+    // A second thread pays from about a megabyte of source (some 10,000 entries) on.
+    constexpr std::size_t worker_from_bytes = std::size_t{1} << 20;
+    const bool worker = checks == EntryChecks::OnSecondThread ||
+                        (checks == EntryChecks::Automatic && list.text_.size() >= worker_from_bytes &&
+                         std::thread::hardware_concurrency() > 1);
+    std::optional<EntryCheckWorker> check_worker;
+    if (worker) list.check_worker_ = &check_worker.emplace(diagnostics.max_listed());
+
     const char* const text = list.text_.data();
     const std::size_t size = list.text_.size();
     std::size_t pos = 0;
@@ -193,6 +204,10 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics) {
         pos = list.process_line(pos, line, diagnostics);
         if (pos < size && text[pos] == '\r') ++pos;
         if (pos < size && text[pos] == '\n') ++pos;
+    }
+    if (check_worker) {
+        check_worker->finish(diagnostics);
+        list.check_worker_ = nullptr;
     }
     list.slots_ = std::vector<Slot>();
     if (list.entries_.empty() && list.untranslated_.empty() && diagnostics.errors() == 0) {
@@ -265,10 +280,24 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     auto raw_line = [&] { return std::string_view(base + begin, line_end(i) - begin); };
 
     while (i < size) {
-        // Runs of plain ASCII need neither a copy nor a check byte by byte while no escape
-        // has shifted the output: eight bytes at a time.
+        // While no escape has shifted the output, runs of plain characters stay where they
+        // are: ASCII eight bytes at a time, double-byte characters a pair at a time.
         if (out == i) {
-            while (i + 8 <= size && plain_ascii(base + i)) i += 8;
+            for (;;) {
+                if (i + 8 <= size && plain_ascii(base + i)) {
+                    i += 8;
+                    continue;
+                }
+                if (i == size) break;
+                const auto b = static_cast<unsigned char>(base[i]);
+                if (b > 0x20 && b < 0x7F && b != '\\' && b != '=') {
+                    ++i;
+                } else if (gbk::is_lead(b) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
+                    i += 2;
+                } else {
+                    break;
+                }
+            }
             if (out != i) {
                 out = i;
                 kept = out;
@@ -449,20 +478,31 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
                                     cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
                                         shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
-                    check_entry(key, translation_now, entry.line, diagnostics, check, checks_off(entry.line), &place);
+                    this->check(entry, check, place, diagnostics);
                 }
                 return;
             }
         }
         if (++s == slots_.size()) s = 0;
     }
-    check_entry(key, translation(entry), entry.line, diagnostics, check, checks_off(entry.line), &place);
+    this->check(entry, check, place, diagnostics);
     if (entry.translation_length == 0) {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(untranslated_.size() + 1) | untranslated_bit};
         untranslated_.push_back(entry);
     } else {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
         entries_.push_back(entry);
+    }
+}
+
+void WordList::check(const Entry& entry, PlaceholderCheck placeholders, const TranslationPlace& place,
+                     Diagnostics& diagnostics) {
+    if (check_worker_ != nullptr) {
+        check_worker_->queue(original(entry), translation(entry), placeholders, checks_off(entry.line), place,
+                             diagnostics.total());
+    } else {
+        check_entry(original(entry), translation(entry), entry.line, diagnostics, placeholders, checks_off(entry.line),
+                    &place);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "lexicon/access_key_scope.h"
 #include "lexicon/diagnostics.h"
+#include "lexicon/entry_checks.h"
 #include "lexicon/typography_checks.h"
 
 namespace lexicon {
@@ -48,6 +49,12 @@ inline void prefetch(const void* p) {
 #endif
 }
 
+// Where the checks of each entry run: on a second thread for a large list, or while each
+// line is read. Both give the same messages in the same order.
+enum class EntryChecks { Automatic, WhileReading, OnSecondThread };
+
+class EntryCheckWorker;
+
 class WordList {
 public:
     std::string_view original(const Entry& e) const { return {text_.data() + e.original_offset, e.original_length}; }
@@ -62,7 +69,7 @@ public:
 
     // Compiles a source. The buffer is taken over and its escapes are resolved in place,
     // so a large list costs no copy of its texts.
-    friend WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+    friend WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks);
 
     // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
     // it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
@@ -77,6 +84,8 @@ private:
     std::size_t line_end(std::size_t from) const;
     void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, const TranslationPlace& place,
                    Diagnostics& diagnostics);
+    void check(const Entry& entry, PlaceholderCheck placeholders, const TranslationPlace& place,
+               Diagnostics& diagnostics);
     const Entry& indexed(std::uint32_t slot_entry) const;
     void grow_index();
 
@@ -89,10 +98,11 @@ private:
     std::uint32_t check_opt_out_line_ = 0;  // its line
     AccessKeyScope access_key_scope_;       // the menu or dialog the entries belong to
     std::vector<std::pair<std::uint32_t, std::uint32_t>> translation_escapes_;  // of the current line
-    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
+    std::vector<Slot> slots_;                   // finds duplicates; freed once the list is read
+    EntryCheckWorker* check_worker_ = nullptr;  // while a large list is read
 };
 
-WordList compile_word_list(std::string source, Diagnostics& diagnostics);
+WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks = EntryChecks::Automatic);
 
 // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
 // it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
