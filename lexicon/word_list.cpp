@@ -6,8 +6,8 @@
 #include <optional>
 #include <thread>
 
-#include "lexicon/entry_check_worker.h"
 #include "lexicon/entry_checks.h"
+#include "lexicon/entry_worker.h"
 #include "lexicon/gbk.h"
 #include "lexicon/large_pages.h"
 #include "lexicon/library_format.h"
@@ -168,7 +168,7 @@ std::uint32_t utf8_evidence_line(std::string_view source) {
     return 0;
 }
 
-WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks) {
+WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWork work) {
     WordList list;
     if (const std::uint32_t line = utf8_evidence_line(source); line != 0) {
         // Read as GBK, a UTF-8 file gives garbled texts or errors that do not say why.
@@ -189,11 +189,18 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryCh
 
     // A second thread pays from about a megabyte of source (some 10,000 entries) on.
     constexpr std::size_t worker_from_bytes = std::size_t{1} << 20;
-    const bool worker = checks == EntryChecks::OnSecondThread ||
-                        (checks == EntryChecks::Automatic && list.text_.size() >= worker_from_bytes &&
+    const bool worker = work == EntryWork::OnSecondThread ||
+                        (work == EntryWork::Automatic && list.text_.size() >= worker_from_bytes &&
                          std::thread::hardware_concurrency() > 1);
-    std::optional<EntryCheckWorker> check_worker;
-    if (worker) list.check_worker_ = &check_worker.emplace(diagnostics.max_listed());
+    std::optional<EntryWorker> entry_worker;
+    if (worker) {
+        list.entry_worker_ = &entry_worker.emplace(
+            diagnostics.max_listed(), [&list](const EntryJob& job, Diagnostics& d) {
+                list.add_entry(Entry{job.original_offset, job.translation_offset, job.original_length,
+                                     job.translation_length, job.line},
+                               job.hash, job.placeholders_checked, job.checks_off, job.place(), d);
+            });
+    }
 
     const char* const text = list.text_.data();
     const std::size_t size = list.text_.size();
@@ -205,9 +212,9 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryCh
         if (pos < size && text[pos] == '\r') ++pos;
         if (pos < size && text[pos] == '\n') ++pos;
     }
-    if (check_worker) {
-        check_worker->finish(diagnostics);
-        list.check_worker_ = nullptr;
+    if (entry_worker) {
+        entry_worker->finish(diagnostics);
+        list.entry_worker_ = nullptr;
     }
     list.slots_ = std::vector<Slot>();
     if (list.entries_.empty() && list.untranslated_.empty() && diagnostics.errors() == 0) {
@@ -321,7 +328,8 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 // Start loading the original's slot now; reading the translation hides
                 // most of the wait for it.
                 hash = format::hash_text({base + original_begin, original_end - original_begin});
-                prefetch(&slots_[home_slot(hash, slots_.size())]);
+                // The index belongs to the second thread while there is one.
+                if (entry_worker_ == nullptr) prefetch(&slots_[home_slot(hash, slots_.size())]);
                 equals_out = out;
                 const std::size_t equals = i;
                 ++i;
@@ -430,13 +438,19 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         too_long = true;
     }
     if (!too_long) {
-        add_entry(
-            Entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
-                  static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()), line},
-            hash, opt_out_line_ == 0 || opt_out_line_ != line - 1,
-            TranslationPlace{line, true, std::string_view(base + begin, equals_out - begin), place_extra,
-                             &translation_escapes_},
-            diagnostics);
+        const Entry entry{static_cast<std::uint32_t>(original_begin), static_cast<std::uint32_t>(translation_begin),
+                          static_cast<std::uint16_t>(original.size()), static_cast<std::uint16_t>(translation.size()),
+                          line};
+        const bool placeholders_checked = opt_out_line_ == 0 || opt_out_line_ != line - 1;
+        const std::string_view before(base + begin, equals_out - begin);
+        if (entry_worker_ != nullptr) {
+            entry_worker_->queue(EntryJob{entry.original_offset, entry.translation_offset, entry.original_length,
+                                          entry.translation_length, line, hash, placeholders_checked, checks_off(line),
+                                          before, place_extra, translation_escapes_, diagnostics.total()});
+        } else {
+            add_entry(entry, hash, placeholders_checked, checks_off(line),
+                      TranslationPlace{line, true, before, place_extra, &translation_escapes_}, diagnostics);
+        }
         if (access_key_scope_.open() && !translation.empty()) {
             access_key_scope_.add(translation, line, diagnostics, !checks_off(line).off(Code::AccessKeyTwiceInScope));
         }
@@ -458,7 +472,7 @@ CheckOptOut WordList::checks_off(std::uint32_t line) const {
 }
 
 void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked,
-                         const TranslationPlace& place, Diagnostics& diagnostics) {
+                         const CheckOptOut& checks_off, const TranslationPlace& place, Diagnostics& diagnostics) {
     const PlaceholderCheck check = placeholders_checked ? PlaceholderCheck::On : PlaceholderCheck::Off;
     if ((entries_.size() + untranslated_.size() + 1) * 4 > slots_.size() * 3) grow_index();
     const std::string_view key = original(entry);
@@ -478,31 +492,20 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
                     diagnostics.add(Code::ConflictingTranslation, entry.line,
                                     cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
                                         shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
-                    this->check(entry, check, place, diagnostics);
+                    check_entry(key, translation_now, entry.line, diagnostics, check, checks_off, &place);
                 }
                 return;
             }
         }
         if (++s == slots_.size()) s = 0;
     }
-    this->check(entry, check, place, diagnostics);
+    check_entry(key, translation(entry), entry.line, diagnostics, check, checks_off, &place);
     if (entry.translation_length == 0) {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(untranslated_.size() + 1) | untranslated_bit};
         untranslated_.push_back(entry);
     } else {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
         entries_.push_back(entry);
-    }
-}
-
-void WordList::check(const Entry& entry, PlaceholderCheck placeholders, const TranslationPlace& place,
-                     Diagnostics& diagnostics) {
-    if (check_worker_ != nullptr) {
-        check_worker_->queue(original(entry), translation(entry), placeholders, checks_off(entry.line), place,
-                             diagnostics.total());
-    } else {
-        check_entry(original(entry), translation(entry), entry.line, diagnostics, placeholders, checks_off(entry.line),
-                    &place);
     }
 }
 

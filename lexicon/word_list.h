@@ -8,7 +8,6 @@
 
 #include "lexicon/access_key_scope.h"
 #include "lexicon/diagnostics.h"
-#include "lexicon/entry_checks.h"
 #include "lexicon/typography_checks.h"
 
 namespace lexicon {
@@ -49,11 +48,11 @@ inline void prefetch(const void* p) {
 #endif
 }
 
-// Where the checks of each entry run: on a second thread for a large list, or while each
-// line is read. Both give the same messages in the same order.
-enum class EntryChecks { Automatic, WhileReading, OnSecondThread };
+// Where each entry is indexed and checked: on a second thread for a large list, or as its
+// line is read. Both give the same entries and the same messages in the same order.
+enum class EntryWork { Automatic, WhileReading, OnSecondThread };
 
-class EntryCheckWorker;
+class EntryWorker;
 
 class WordList {
 public:
@@ -69,7 +68,7 @@ public:
 
     // Compiles a source. The buffer is taken over and its escapes are resolved in place,
     // so a large list costs no copy of its texts.
-    friend WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks);
+    friend WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWork work);
 
     // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
     // it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
@@ -82,10 +81,8 @@ private:
     // end of the text).
     std::size_t process_line(std::size_t begin, std::uint32_t line, Diagnostics& diagnostics);
     std::size_t line_end(std::size_t from) const;
-    void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, const TranslationPlace& place,
-                   Diagnostics& diagnostics);
-    void check(const Entry& entry, PlaceholderCheck placeholders, const TranslationPlace& place,
-               Diagnostics& diagnostics);
+    void add_entry(const Entry& entry, std::uint32_t hash, bool placeholders_checked, const CheckOptOut& checks_off,
+                   const TranslationPlace& place, Diagnostics& diagnostics);
     const Entry& indexed(std::uint32_t slot_entry) const;
     void grow_index();
 
@@ -98,11 +95,12 @@ private:
     std::uint32_t check_opt_out_line_ = 0;  // its line
     AccessKeyScope access_key_scope_;       // the menu or dialog the entries belong to
     std::vector<std::pair<std::uint32_t, std::uint32_t>> translation_escapes_;  // of the current line
-    std::vector<Slot> slots_;                   // finds duplicates; freed once the list is read
-    EntryCheckWorker* check_worker_ = nullptr;  // while a large list is read
+    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
+    // While a large list is read: the second thread that owns the index and the entries.
+    EntryWorker* entry_worker_ = nullptr;
 };
 
-WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryChecks checks = EntryChecks::Automatic);
+WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWork work = EntryWork::Automatic);
 
 // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
 // it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but

@@ -1,18 +1,30 @@
 #include "mervik/fit_check.h"
 
-#include <algorithm>
-#include <functional>
-
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
 
+namespace {
+
+bool has_dialog_comment(std::string_view source) {
+    for (std::size_t at = source.find(';'); at != std::string_view::npos; at = source.find(';', at + 1)) {
+        std::size_t begin = at;
+        while (begin > 0 && (source[begin - 1] == ' ' || source[begin - 1] == '\t')) --begin;
+        if (begin > 0 && source[begin - 1] != '\n' && source[begin - 1] != '\r') continue;
+        std::size_t end = source.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = source.size();
+        if (source.substr(at, end - at).find(" DIALOG ") != std::string_view::npos) return true;
+        at = end == source.size() ? end - 1 : end;
+    }
+    return false;
+}
+
+}  // namespace
+
 FitPlaces collect_fit_places(std::string_view source) {
     FitPlaces places;
-    // Most word lists hold no dialog place at all: one quick search spares the pass
-    // over every line.
-    static constexpr std::string_view marker = " DIALOG ";
-    const std::boyer_moore_horspool_searcher dialog(marker.begin(), marker.end());
-    if (std::search(source.begin(), source.end(), dialog) == source.end()) return places;
+    // Most word lists hold no dialog place at all: a look at their few comment lines
+    // spares the pass that counts every line.
+    if (!has_dialog_comment(source)) return places;
     std::vector<DialogPlace> pending;
     std::uint32_t line = 0;
     for (std::size_t at = 0; at < source.size();) {

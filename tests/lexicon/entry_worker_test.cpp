@@ -1,5 +1,6 @@
-// The checks of a large word list run on a second thread: the messages, their order,
-// their columns and the counts must be those of checking each line as it is read.
+// A large word list's entries are indexed and checked on a second thread: the entries,
+// the messages, their order, their columns and the counts must be those of handling each
+// line as it is read.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,18 +55,21 @@ struct Outcome {
     std::vector<Message> listed;
     std::size_t errors;
     std::size_t warnings;
-    std::size_t entries;
+    std::vector<std::tuple<std::string, std::string, std::uint32_t>> entries;  // and then the untranslated ones
 };
 
-Outcome compile(const std::string& source, EntryChecks checks, std::size_t max_listed) {
+Outcome compile(const std::string& source, EntryWork work, std::size_t max_listed) {
     Diagnostics diagnostics(max_listed);
-    const WordList list = compile_word_list(source, diagnostics, checks);
-    Outcome run{{}, diagnostics.errors(), diagnostics.warnings(), list.entries().size()};
+    const WordList list = compile_word_list(source, diagnostics, work);
+    Outcome run{{}, diagnostics.errors(), diagnostics.warnings(), {}};
+    for (const auto* entries : {&list.entries(), &list.untranslated()}) {
+        for (const Entry& e : *entries) run.entries.emplace_back(list.original(e), list.translation(e), e.line);
+    }
     for (const Diagnostic& d : diagnostics.listed()) run.listed.emplace_back(d.code, d.line, d.column, d.text);
     return run;
 }
 
-TEST(EntryCheckWorker, GivesTheMessagesOfCheckingWhileReading) {
+TEST(EntryWorker, GivesTheMessagesOfCheckingWhileReading) {
     struct Case {
         const char* name;
         int blocks;
@@ -80,13 +84,14 @@ TEST(EntryCheckWorker, GivesTheMessagesOfCheckingWhileReading) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string source = mixed_list(c.blocks);
-        const Outcome reading = compile(source, EntryChecks::WhileReading, c.max_listed);
-        const Outcome worker = compile(source, EntryChecks::OnSecondThread, c.max_listed);
+        const Outcome reading = compile(source, EntryWork::WhileReading, c.max_listed);
+        const Outcome worker = compile(source, EntryWork::OnSecondThread, c.max_listed);
         EXPECT_GT(reading.warnings, static_cast<std::size_t>(c.blocks) * 9);
         EXPECT_GT(reading.errors, 0u);
         EXPECT_EQ(worker.errors, reading.errors);
         EXPECT_EQ(worker.warnings, reading.warnings);
         EXPECT_EQ(worker.entries, reading.entries);
+        EXPECT_EQ(reading.entries.size(), static_cast<std::size_t>(c.blocks) * 13);
         EXPECT_EQ(worker.listed.size(), std::min(c.max_listed, reading.errors + reading.warnings));
         ASSERT_EQ(worker.listed.size(), reading.listed.size());
         for (std::size_t i = 0; i < worker.listed.size(); ++i) {
@@ -95,14 +100,15 @@ TEST(EntryCheckWorker, GivesTheMessagesOfCheckingWhileReading) {
     }
 }
 
-TEST(EntryCheckWorker, TheAutomaticChoiceGivesTheSameMessages) {
+TEST(EntryWorker, TheAutomaticChoiceGivesTheSameMessages) {
     // Below and above the size from which a second thread is used.
     for (const int blocks : {2, 4000}) {
         const std::string source = mixed_list(blocks);
-        const Outcome automatic = compile(source, EntryChecks::Automatic, 1000);
-        const Outcome reading = compile(source, EntryChecks::WhileReading, 1000);
+        const Outcome automatic = compile(source, EntryWork::Automatic, 1000);
+        const Outcome reading = compile(source, EntryWork::WhileReading, 1000);
         EXPECT_EQ(automatic.listed, reading.listed) << blocks << " blocks";
         EXPECT_EQ(automatic.warnings, reading.warnings);
+        EXPECT_EQ(automatic.entries, reading.entries);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "lexicon/entry_check_worker.h"
+#include "lexicon/entry_worker.h"
 
 namespace lexicon {
 
@@ -8,12 +8,12 @@ namespace {
 constexpr std::size_t batch_size = 2048;
 }  // namespace
 
-EntryCheckWorker::EntryCheckWorker(std::size_t max_listed) : found_(max_listed) {
+EntryWorker::EntryWorker(std::size_t max_listed, Handler handler) : handler_(std::move(handler)), found_(max_listed) {
     filling_.reserve(batch_size);
     thread_ = std::thread([this] { run(); });
 }
 
-EntryCheckWorker::~EntryCheckWorker() {
+EntryWorker::~EntryWorker() {
     if (!thread_.joinable()) return;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -23,30 +23,35 @@ EntryCheckWorker::~EntryCheckWorker() {
     thread_.join();
 }
 
-void EntryCheckWorker::queue(std::string_view original, std::string_view translation, PlaceholderCheck placeholders,
-                             const CheckOptOut& checks_off, const TranslationPlace& place, std::size_t position) {
-    Job job{original,     translation,        placeholders, checks_off, place.line,
-            place.before, place.before_extra, {},           position};
-    if (place.escapes != nullptr) job.escapes = *place.escapes;
+void EntryWorker::queue(EntryJob job) {
     filling_.push_back(std::move(job));
     if (filling_.size() == batch_size) hand_over();
 }
 
-void EntryCheckWorker::hand_over() {
+void EntryWorker::hand_over() {
     if (filling_.empty()) return;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         batches_.push_back(std::move(filling_));
     }
     ready_.notify_one();
-    filling_ = std::vector<Job>();
+    // A batch the worker is done with comes back: a fresh one would cost the reader new
+    // pages every time.
+    filling_ = std::vector<EntryJob>();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!spare_.empty()) {
+            filling_ = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
     filling_.reserve(batch_size);
 }
 
-void EntryCheckWorker::run() {
+void EntryWorker::run() {
     try {
         for (;;) {
-            std::vector<Job> batch;
+            std::vector<EntryJob> batch;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 ready_.wait(lock, [this] { return closed_ || !batches_.empty(); });
@@ -54,12 +59,14 @@ void EntryCheckWorker::run() {
                 batch = std::move(batches_.front());
                 batches_.pop_front();
             }
-            for (const Job& job : batch) {
-                const TranslationPlace place{job.line, true, job.before, job.before_extra, &job.escapes};
+            for (const EntryJob& job : batch) {
                 const std::size_t listed = found_.listed().size();
-                check_entry(job.original, job.translation, job.line, found_, job.placeholders, job.checks_off, &place);
+                handler_(job, found_);
                 positions_.insert(positions_.end(), found_.listed().size() - listed, job.position);
             }
+            batch.clear();
+            const std::lock_guard<std::mutex> lock(mutex_);
+            spare_.push_back(std::move(batch));
         }
     } catch (...) {
         failure_ = std::current_exception();
@@ -69,7 +76,7 @@ void EntryCheckWorker::run() {
     }
 }
 
-void EntryCheckWorker::finish(Diagnostics& diagnostics) {
+void EntryWorker::finish(Diagnostics& diagnostics) {
     hand_over();
     {
         const std::lock_guard<std::mutex> lock(mutex_);
