@@ -4,8 +4,10 @@ namespace lexicon {
 
 namespace {
 // Large enough that the hand-over costs nothing, small enough that the worker starts
-// early.
-constexpr std::size_t batch_size = 2048;
+// early. The reader waits when it is this many batches ahead: the batches then come back
+// for reuse, and the jobs never take more than a few hundred kilobytes.
+constexpr std::size_t batch_size = 512;
+constexpr std::size_t max_waiting_batches = 8;
 }  // namespace
 
 EntryWorker::EntryWorker(std::size_t max_listed, Handler handler) : handler_(std::move(handler)), found_(max_listed) {
@@ -31,7 +33,8 @@ void EntryWorker::queue(EntryJob job) {
 void EntryWorker::hand_over() {
     if (filling_.empty()) return;
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return batches_.size() < max_waiting_batches || stopped_; });
         batches_.push_back(std::move(filling_));
     }
     ready_.notify_one();
@@ -59,6 +62,7 @@ void EntryWorker::run() {
                 batch = std::move(batches_.front());
                 batches_.pop_front();
             }
+            room_.notify_one();
             for (const EntryJob& job : batch) {
                 const std::size_t listed = found_.listed().size();
                 handler_(job, found_);
@@ -70,9 +74,13 @@ void EntryWorker::run() {
         }
     } catch (...) {
         failure_ = std::current_exception();
-        // Drain, so that the reader never waits on a worker that is gone.
-        const std::lock_guard<std::mutex> lock(mutex_);
-        batches_.clear();
+        // The reader must never wait for a worker that is gone.
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;
+            batches_.clear();
+        }
+        room_.notify_one();
     }
 }
 

@@ -62,10 +62,12 @@ private:
     Handler handler_;
     std::vector<EntryJob> filling_;  // the reader's batch, not yet handed over
     std::mutex mutex_;
-    std::condition_variable ready_;
+    std::condition_variable ready_;              // a batch is waiting, or the reader is done
+    std::condition_variable room_;               // the worker took a batch, or stopped
     std::deque<std::vector<EntryJob>> batches_;  // guarded by mutex_
     std::vector<std::vector<EntryJob>> spare_;   // handled batches, guarded by mutex_
     bool closed_ = false;                        // guarded by mutex_
+    bool stopped_ = false;                       // the worker failed; guarded by mutex_
     // The worker's own; read by finish() after the join.
     Diagnostics found_;
     std::vector<std::size_t> positions_;  // of each message listed in found_

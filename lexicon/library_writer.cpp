@@ -29,6 +29,7 @@ public:
     std::size_t size() const { return list_.entries().size(); }
     std::string_view original(std::size_t i) const { return list_.original(list_.entries()[i]); }
     std::string_view translation(std::size_t i) const { return list_.translation(list_.entries()[i]); }
+    std::uint32_t hash(std::size_t i) const { return list_.original_hashes()[i]; }
 
 private:
     const WordList& list_;
@@ -40,6 +41,7 @@ public:
     std::size_t size() const { return pairs_.size(); }
     std::string_view original(std::size_t i) const { return pairs_[i].original; }
     std::string_view translation(std::size_t i) const { return pairs_[i].translation; }
+    std::uint32_t hash(std::size_t i) const { return format::hash_text(pairs_[i].original); }
 
 private:
     std::span<const TextPair> pairs_;
@@ -159,7 +161,7 @@ bool write_texts(const Texts& entries, std::string_view description, ByteSink& s
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view o = entries.original(i);
         const std::string_view t = entries.translation(i);
-        const std::uint32_t hash = format::hash_text(o);
+        const std::uint32_t hash = entries.hash(i);
         std::size_t s = home_slot(hash, index.size());
         prefetch(&index[s]);
         char lengths[format::record_header];

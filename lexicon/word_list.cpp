@@ -184,6 +184,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWo
     list.text_ = std::move(source);
     const std::size_t lines = estimated_lines(list.text_);
     reserve_large(list.entries_, lines);
+    reserve_large(list.hashes_, lines);
     reserve_large(list.slots_, format::slots_for(lines));
     list.slots_.assign(format::slots_for(lines), Slot{0, 0});
 
@@ -506,6 +507,7 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
     } else {
         slots_[s] = Slot{hash, static_cast<std::uint32_t>(entries_.size() + 1)};
         entries_.push_back(entry);
+        hashes_.push_back(hash);
     }
 }
 

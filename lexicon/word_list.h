@@ -62,6 +62,8 @@ public:
     }
     // The entries that go into the library, in the order of the source.
     const std::vector<Entry>& entries() const { return entries_; }
+    // The hash of each entry's original (format::hash_text), in the order of entries().
+    const std::vector<std::uint32_t>& original_hashes() const { return hashes_; }
     // Entries with an empty translation, in the order of the source: they stay out of the
     // library, so that a look-up finds nothing and the program shows its original.
     const std::vector<Entry>& untranslated() const { return untranslated_; }
@@ -88,6 +90,7 @@ private:
 
     std::string text_;
     std::vector<Entry> entries_;
+    std::vector<std::uint32_t> hashes_;
     std::vector<Entry> untranslated_;
     std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
     CheckOptOut checks_off(std::uint32_t line) const;
