@@ -10,7 +10,8 @@ constexpr std::size_t batch_size = 512;
 constexpr std::size_t max_waiting_batches = 8;
 }  // namespace
 
-EntryWorker::EntryWorker(std::size_t max_listed, Handler handler) : handler_(std::move(handler)), found_(max_listed) {
+EntryWorker::EntryWorker(std::size_t max_listed, Handler handler, LookAhead look_ahead)
+    : handler_(std::move(handler)), look_ahead_(std::move(look_ahead)), found_(max_listed) {
     filling_.reserve(batch_size);
     thread_ = std::thread([this] { run(); });
 }
@@ -63,7 +64,10 @@ void EntryWorker::run() {
                 batches_.pop_front();
             }
             room_.notify_one();
-            for (const EntryJob& job : batch) {
+            constexpr std::size_t ahead = 8;
+            for (std::size_t k = 0; k < batch.size(); ++k) {
+                if (look_ahead_ && k + ahead < batch.size()) look_ahead_(batch[k + ahead]);
+                const EntryJob& job = batch[k];
                 const std::size_t listed = found_.listed().size();
                 handler_(job, found_);
                 positions_.insert(positions_.end(), found_.listed().size() - listed, job.position);

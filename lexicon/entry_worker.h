@@ -42,9 +42,11 @@ struct EntryJob {
 class EntryWorker {
 public:
     using Handler = std::function<void(const EntryJob&, Diagnostics&)>;
+    using LookAhead = std::function<void(const EntryJob&)>;
 
     // `max_listed`: how many messages the run lists at most (those beyond are counted).
-    EntryWorker(std::size_t max_listed, Handler handler);
+    // `look_ahead` is told of an entry a few entries before it is handled (to prefetch).
+    EntryWorker(std::size_t max_listed, Handler handler, LookAhead look_ahead = {});
     ~EntryWorker();
     EntryWorker(const EntryWorker&) = delete;
     EntryWorker& operator=(const EntryWorker&) = delete;
@@ -60,6 +62,7 @@ private:
     void run();
 
     Handler handler_;
+    LookAhead look_ahead_;
     std::vector<EntryJob> filling_;  // the reader's batch, not yet handed over
     std::mutex mutex_;
     std::condition_variable ready_;              // a batch is waiting, or the reader is done

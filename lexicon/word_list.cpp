@@ -196,11 +196,13 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWo
     std::optional<EntryWorker> entry_worker;
     if (worker) {
         list.entry_worker_ = &entry_worker.emplace(
-            diagnostics.max_listed(), [&list](const EntryJob& job, Diagnostics& d) {
+            diagnostics.max_listed(),
+            [&list](const EntryJob& job, Diagnostics& d) {
                 list.add_entry(Entry{job.original_offset, job.translation_offset, job.original_length,
                                      job.translation_length, job.line},
                                job.hash, job.placeholders_checked, job.checks_off, job.place(), d);
-            });
+            },
+            [&list](const EntryJob& job) { prefetch(&list.slots_[home_slot(job.hash, list.slots_.size())]); });
     }
 
     const char* const text = list.text_.data();
