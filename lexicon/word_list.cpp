@@ -90,6 +90,17 @@ constexpr bool needs_hex_escape(unsigned char c) {
 // True when none of the eight bytes at p needs a look of its own: each is printable
 // ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
 // byte loop takes it) but never miss one that is not.
+// Eight bytes of 0x81-0xFE from a character boundary are four double-byte characters:
+// each is a valid lead byte followed by a valid trail byte.
+bool plain_double_bytes(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t high = 0x8080808080808080ull;
+    auto has_zero = [&](std::uint64_t v) { return (v - ones) & ~v & high; };
+    return (x & high) == high && has_zero(x ^ high) == 0 && has_zero(~x) == 0;
+}
+
 bool plain_ascii(const char* p) {
     std::uint64_t x;
     std::memcpy(&x, p, 8);
@@ -294,7 +305,7 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         // are: ASCII eight bytes at a time, double-byte characters a pair at a time.
         if (out == i) {
             for (;;) {
-                if (i + 8 <= size && plain_ascii(base + i)) {
+                if (i + 8 <= size && (plain_ascii(base + i) || plain_double_bytes(base + i))) {
                     i += 8;
                     continue;
                 }
