@@ -111,14 +111,14 @@ std::optional<CheckedEntry> check_entry_fields(std::string_view original_field, 
             if (d.code != Code::PlaceholderCheckOff)
                 diagnostics.add_at(d.code, d.line > 1 ? d.line - 1 : d.line, d.column, d.text);
         }
-        const std::vector<Entry>& found = list.entries().empty() ? list.untranslated() : list.entries();
+        const auto& found = list.entries().empty() ? list.untranslated() : list.entries();
         if (behind.errors() > 0 || found.size() != 1) return std::nullopt;
         return CheckedEntry{std::string(list.original(found.front())), std::string(list.translation(found.front()))};
     }
     const WordList list = compile_word_list(entry_line(original_field, translation_field), diagnostics);
     // An untranslated entry is kept apart from those a library takes, but it is still the
     // one entry of the line.
-    const std::vector<Entry>& found = list.entries().empty() ? list.untranslated() : list.entries();
+    const auto& found = list.entries().empty() ? list.untranslated() : list.entries();
     if (diagnostics.errors() > 0 || found.size() != 1) return std::nullopt;
     const Entry& entry = found.front();
     return CheckedEntry{std::string(list.original(entry)), std::string(list.translation(entry))};

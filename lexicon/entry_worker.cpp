@@ -1,5 +1,7 @@
 #include "lexicon/entry_worker.h"
 
+#include <algorithm>
+
 namespace lexicon {
 
 namespace {
@@ -10,8 +12,8 @@ constexpr std::size_t batch_size = 512;
 constexpr std::size_t max_waiting_batches = 8;
 }  // namespace
 
-EntryWorker::EntryWorker(std::size_t max_listed, Handler handler, LookAhead look_ahead)
-    : handler_(std::move(handler)), look_ahead_(std::move(look_ahead)), found_(max_listed) {
+EntryWorker::EntryWorker(std::size_t max_listed, Handler handler, Prepare prepare)
+    : handler_(std::move(handler)), prepare_(std::move(prepare)), found_(max_listed) {
     filling_.reserve(batch_size);
     thread_ = std::thread([this] { run(); });
 }
@@ -65,8 +67,9 @@ void EntryWorker::run() {
             }
             room_.notify_one();
             constexpr std::size_t ahead = 8;
+            for (std::size_t k = 0; k < std::min(ahead, batch.size()); ++k) prepare_(batch[k]);
             for (std::size_t k = 0; k < batch.size(); ++k) {
-                if (look_ahead_ && k + ahead < batch.size()) look_ahead_(batch[k + ahead]);
+                if (k + ahead < batch.size()) prepare_(batch[k + ahead]);
                 const EntryJob& job = batch[k];
                 const std::size_t listed = found_.listed().size();
                 handler_(job, found_);

@@ -28,7 +28,7 @@ struct EntryJob {
     std::uint16_t original_length;
     std::uint16_t translation_length;
     std::uint32_t line;
-    std::uint32_t hash;
+    std::uint32_t hash;  // of the original: set by the worker's preparation
     bool placeholders_checked;
     CheckOptOut checks_off;
     std::string_view before;
@@ -42,11 +42,12 @@ struct EntryJob {
 class EntryWorker {
 public:
     using Handler = std::function<void(const EntryJob&, Diagnostics&)>;
-    using LookAhead = std::function<void(const EntryJob&)>;
+    using Prepare = std::function<void(EntryJob&)>;
 
     // `max_listed`: how many messages the run lists at most (those beyond are counted).
-    // `look_ahead` is told of an entry a few entries before it is handled (to prefetch).
-    EntryWorker(std::size_t max_listed, Handler handler, LookAhead look_ahead = {});
+    // `prepare` gets each entry once, a few entries before `handler` does (to hash it
+    // and prefetch what handling it needs).
+    EntryWorker(std::size_t max_listed, Handler handler, Prepare prepare);
     ~EntryWorker();
     EntryWorker(const EntryWorker&) = delete;
     EntryWorker& operator=(const EntryWorker&) = delete;
@@ -62,7 +63,7 @@ private:
     void run();
 
     Handler handler_;
-    LookAhead look_ahead_;
+    Prepare prepare_;
     std::vector<EntryJob> filling_;  // the reader's batch, not yet handed over
     std::mutex mutex_;
     std::condition_variable ready_;              // a batch is waiting, or the reader is done

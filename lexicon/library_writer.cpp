@@ -144,7 +144,7 @@ bool write_texts(const Texts& entries, std::string_view description, ByteSink& s
     format::store_u32(header + format::at_records_offset, static_cast<std::uint32_t>(l.records_offset));
     format::store_u32(header + format::at_records_size, static_cast<std::uint32_t>(l.records_size));
     format::store_u32(header + format::at_index_offset, static_cast<std::uint32_t>(l.index_offset));
-    std::vector<Slot> index;
+    LargeVector<Slot> index;
     reserve_large(index, format::slots_for(entries.size()));
     index.assign(format::slots_for(entries.size()), Slot{0, 0});
     format::store_u32(header + format::at_index_slots, static_cast<std::uint32_t>(index.size()));

@@ -213,7 +213,10 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWo
                                      job.translation_length, job.line},
                                job.hash, job.placeholders_checked, job.checks_off, job.place(), d);
             },
-            [&list](const EntryJob& job) { prefetch(&list.slots_[home_slot(job.hash, list.slots_.size())]); });
+            [&list](EntryJob& job) {
+                job.hash = format::hash_text({list.text_.data() + job.original_offset, job.original_length});
+                prefetch(&list.slots_[home_slot(job.hash, list.slots_.size())]);
+            });
     }
 
     const char* const text = list.text_.data();
@@ -230,7 +233,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWo
         entry_worker->finish(diagnostics);
         list.entry_worker_ = nullptr;
     }
-    list.slots_ = std::vector<Slot>();
+    list.slots_ = LargeVector<Slot>();
     if (list.entries_.empty() && list.untranslated_.empty() && diagnostics.errors() == 0) {
         diagnostics.add(Code::NoEntries, 0, "源文件中没有任何条目，生成的词库是空的");
     }
@@ -340,10 +343,12 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 in_original = false;
                 original_end = kept;
                 // Start loading the original's slot now; reading the translation hides
-                // most of the wait for it.
-                hash = format::hash_text({base + original_begin, original_end - original_begin});
-                // The index belongs to the second thread while there is one.
-                if (entry_worker_ == nullptr) prefetch(&slots_[home_slot(hash, slots_.size())]);
+                // most of the wait for it. The index, and the hashing, belong to the
+                // second thread while there is one.
+                if (entry_worker_ == nullptr) {
+                    hash = format::hash_text({base + original_begin, original_end - original_begin});
+                    prefetch(&slots_[home_slot(hash, slots_.size())]);
+                }
                 equals_out = out;
                 const std::size_t equals = i;
                 ++i;
@@ -527,7 +532,7 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
 // Only reached when the line count underestimated the entries (it counts the more
 // frequent of CR and LF, so a file mixing lone CRs and lone LFs can get past it).
 void WordList::grow_index() {
-    std::vector<Slot> bigger(slots_.size() * 2, Slot{0, 0});
+    LargeVector<Slot> bigger(slots_.size() * 2, Slot{0, 0});
     for (const Slot& slot : slots_) {
         if (slot.entry == 0) continue;
         std::size_t s = home_slot(slot.hash, bigger.size());

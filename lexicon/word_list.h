@@ -8,6 +8,7 @@
 
 #include "lexicon/access_key_scope.h"
 #include "lexicon/diagnostics.h"
+#include "lexicon/large_pages.h"
 #include "lexicon/typography_checks.h"
 
 namespace lexicon {
@@ -61,12 +62,12 @@ public:
         return {text_.data() + e.translation_offset, e.translation_length};
     }
     // The entries that go into the library, in the order of the source.
-    const std::vector<Entry>& entries() const { return entries_; }
+    const LargeVector<Entry>& entries() const { return entries_; }
     // The hash of each entry's original (format::hash_text), in the order of entries().
-    const std::vector<std::uint32_t>& original_hashes() const { return hashes_; }
+    const LargeVector<std::uint32_t>& original_hashes() const { return hashes_; }
     // Entries with an empty translation, in the order of the source: they stay out of the
     // library, so that a look-up finds nothing and the program shows its original.
-    const std::vector<Entry>& untranslated() const { return untranslated_; }
+    const LargeVector<Entry>& untranslated() const { return untranslated_; }
 
     // Compiles a source. The buffer is taken over and its escapes are resolved in place,
     // so a large list costs no copy of its texts.
@@ -89,16 +90,17 @@ private:
     void grow_index();
 
     std::string text_;
-    std::vector<Entry> entries_;
-    std::vector<std::uint32_t> hashes_;
-    std::vector<Entry> untranslated_;
+    // Large buffers: a 200,000-line list fills megabytes of each.
+    LargeVector<Entry> entries_;
+    LargeVector<std::uint32_t> hashes_;
+    LargeVector<Entry> untranslated_;
     std::uint32_t opt_out_line_ = 0;  // the line of the last placeholder opt-out comment
     CheckOptOut checks_off(std::uint32_t line) const;
     CheckOptOut check_opt_out_;             // the checks the last ";@no-check" turned off
     std::uint32_t check_opt_out_line_ = 0;  // its line
     AccessKeyScope access_key_scope_;       // the menu or dialog the entries belong to
     std::vector<std::pair<std::uint32_t, std::uint32_t>> translation_escapes_;  // of the current line
-    std::vector<Slot> slots_;  // finds duplicates; freed once the list is read
+    LargeVector<Slot> slots_;  // finds duplicates; freed once the list is read
     // While a large list is read: the second thread that owns the index and the entries.
     EntryWorker* entry_worker_ = nullptr;
 };

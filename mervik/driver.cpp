@@ -202,8 +202,8 @@ void export_po(const Request& request, Platform& platform, Outcome& o) {
         }
         writer.emplace("", platform.utc_time());
         // Translated and untranslated entries, merged back into the order of the source.
-        const std::vector<Entry>& done = list.entries();
-        const std::vector<Entry>& open = list.untranslated();
+        const auto& done = list.entries();
+        const auto& open = list.untranslated();
         for (std::size_t a = 0, b = 0; a < done.size() || b < open.size();) {
             const bool take_done = b == open.size() || (a < done.size() && done[a].line < open[b].line);
             const Entry& e = take_done ? done[a++] : open[b++];

@@ -290,7 +290,7 @@ Outcome decide(std::string_view original, const std::vector<MemorySuggestion>& f
 // What goes into every untranslated entry of `list`, in the list's order. An original
 // that comes again is looked up once; the look-ups share the machine's cores.
 std::vector<Outcome> pretranslate_all(const Memory& memory, const WordList& list, const MemoryQuery& query) {
-    const std::vector<Entry>& entries = list.untranslated();
+    const auto& entries = list.untranslated();
     std::vector<std::size_t> first_of(entries.size());
     std::vector<std::size_t> distinct;
     std::unordered_map<std::string_view, std::size_t> seen;

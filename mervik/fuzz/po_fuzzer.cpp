@@ -21,8 +21,8 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 // Every entry of the list, translated or not, in the order of the source.
 Pairs all_entries(const WordList& list) {
     Pairs out;
-    const std::vector<Entry>& done = list.entries();
-    const std::vector<Entry>& open = list.untranslated();
+    const auto& done = list.entries();
+    const auto& open = list.untranslated();
     for (std::size_t a = 0, b = 0; a < done.size() || b < open.size();) {
         const bool take_done = b == open.size() || (a < done.size() && done[a].line < open[b].line);
         const Entry& e = take_done ? done[a++] : open[b++];
