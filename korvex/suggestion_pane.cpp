@@ -9,9 +9,11 @@ namespace korvex {
 SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, MemorySource& memory, Apply apply)
     : apply_(std::move(apply)), memory_(memory) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    // WS_CLIPCHILDREN: new rows invalidate the list only; without it every selection
+    // repainted the column header too, most of the pane's painting time under Wine.
     list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_REPORT | LVS_OWNERDATA |
+                                  LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
@@ -38,8 +40,14 @@ void SuggestionPane::Clear() {
 }
 
 void SuggestionPane::Show(std::string_view original, std::string_view translation, const std::string& self) {
-    Clear();
-    if (folder_.empty()) return;
+    if (folder_.empty()) {
+        Clear();
+        return;
+    }
+    // The rows are replaced below with one change of the list's count, not emptied first:
+    // each change of the count is a round of work for the list.
+    rows_.clear();
+    cells_.clear();
     LARGE_INTEGER frequency{}, begin{}, end{};
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&begin);
@@ -47,7 +55,10 @@ void SuggestionPane::Show(std::string_view original, std::string_view translatio
     // messages, and the next selection tries again.
     lexicon::Diagnostics ignored;
     lexicon::Memory* memory = memory_.Refreshed(folder_, ignored);
-    if (!memory) return;
+    if (!memory) {
+        Clear();
+        return;
+    }
     for (lexicon::MemorySuggestion& s : memory->suggest(original, {6, 70})) {
         // The entry itself, as the library on disk holds it, tells nothing new.
         if (s.exact && s.count == 1 && s.source == self && s.stored_translation == translation) continue;
