@@ -14,6 +14,19 @@ constexpr bool is_ascii_alnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// Flags per byte: for a single-byte character what it is, for a lead byte what its
+// row holds (row 0xA1 is told apart by the trail byte).
+enum : std::uint8_t { kHan = 1, kHalfWidth = 2, kFullWidth = 4, kPaired = 8, kAmpersand = 16 };
+
+constexpr std::array<std::uint8_t, 256> single_byte_flags() {
+    std::array<std::uint8_t, 256> t{};
+    for (const char c : std::string_view(",.;:?!()")) t[byte(c)] = kHalfWidth;
+    t[byte('&')] = kAmpersand;
+    return t;
+}
+
+constexpr auto single_byte_table = single_byte_flags();
+
 // One character of GBK text: where it starts, how many bytes, its number from 1.
 struct Char {
     std::size_t at;
@@ -21,15 +34,16 @@ struct Char {
     std::size_t column;
 };
 
-std::vector<Char> characters(std::string_view text) {
-    std::vector<Char> out;
+// Fills `out` (kept by the caller from entry to entry, so that checking a large list
+// allocates nothing).
+void characters(std::string_view text, std::vector<Char>& out) {
+    out.clear();
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t n = is_lead(text[i]) && i + 1 < text.size() ? 2 : 1;
         out.push_back({i, n, out.size() + 1});
         i += n;
     }
-    return out;
 }
 
 // A Chinese character: any double-byte character outside the rows of marks and
@@ -100,10 +114,9 @@ bool copied_from_original(std::string_view original, std::string_view text, std:
 
 void check_half_width(std::string_view original, std::string_view text, const std::vector<Char>& cs,
                       const Report& report) {
-    static constexpr std::string_view marks = ",.;:?!()";
     for (std::size_t k = 0; k < cs.size(); ++k) {
         const Char& c = cs[k];
-        if (c.size != 1 || marks.find(text[c.at]) == std::string_view::npos) continue;
+        if (c.size != 1 || single_byte_table[byte(text[c.at])] != kHalfWidth) continue;
         const char m = text[c.at];
         const bool han_before = k > 0 && is_han(text, cs[k - 1]);
         const bool han_after = k + 1 < cs.size() && is_han(text, cs[k + 1]);
@@ -313,17 +326,6 @@ struct Marks {
     bool ampersand = false;
 };
 
-// Flags per byte: for a single-byte character what it is, for a lead byte what its
-// row holds (row 0xA1 is told apart by the trail byte).
-enum : std::uint8_t { kHan = 1, kHalfWidth = 2, kFullWidth = 4, kPaired = 8, kAmpersand = 16 };
-
-constexpr std::array<std::uint8_t, 256> single_byte_flags() {
-    std::array<std::uint8_t, 256> t{};
-    for (const char c : std::string_view(",.;:?!()")) t[byte(c)] = kHalfWidth;
-    t[byte('&')] = kAmpersand;
-    return t;
-}
-
 constexpr std::array<std::uint8_t, 256> lead_byte_flags() {
     std::array<std::uint8_t, 256> t{};
     for (int lead = 0x81; lead <= 0xFE; ++lead)
@@ -332,14 +334,13 @@ constexpr std::array<std::uint8_t, 256> lead_byte_flags() {
 }
 
 Marks marks_of(std::string_view text) {
-    static constexpr auto single = single_byte_flags();
     static constexpr auto lead_row = lead_byte_flags();
     unsigned flags = 0;
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = byte(text[i]);
         if (!is_lead(text[i]) || i + 1 == n) {
-            flags |= single[c];
+            flags |= single_byte_table[c];
             ++i;
             continue;
         }
@@ -386,7 +387,8 @@ void check_typography(std::string_view original, std::string_view translation, c
     const bool access_key = (m.ampersand || original.find('\t') != std::string_view::npos) &&
                             !opt_out.off(Code::AccessKeyStyle);
     if (!half_width && !full_width && !pairs && !access_key) return;
-    const std::vector<Char> cs = characters(translation);
+    thread_local std::vector<Char> cs;
+    characters(translation, cs);
     const Report report{diagnostics, place};
     if (half_width) check_half_width(original, translation, cs, report);
     if (full_width) check_full_width(original, translation, cs, report);
