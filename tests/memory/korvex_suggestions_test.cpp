@@ -17,43 +17,11 @@
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
 #include "tests/korvex/korvex_pump.h"
+#include "tests/korvex/korvex_test_files.h"
 #include "win/gbk.h"
 
 namespace korvex {
 namespace {
-
-void WriteLibrary(const std::string& path, const std::string& source) {
-    lexicon::Diagnostics diagnostics;
-    const lexicon::WordList list = lexicon::compile_word_list(source, diagnostics);
-    lexicon::StringSink sink;
-    lexicon::write_library(list, "test", sink);
-    HANDLE file = ::CreateFileW(win::GbkToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    ::WriteFile(file, sink.bytes.data(), static_cast<DWORD>(sink.bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-}
-
-std::string Cell(HWND list, int row, int column) {
-    wchar_t text[512] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return win::WideToGbk(text);
-}
-
-// Each row of a list as "cell|cell|...".
-std::vector<std::string> Rows(HWND list, int columns) {
-    std::vector<std::string> rows;
-    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
-        std::string row;
-        for (int c = 0; c < columns; ++c) row += (c ? "|" : "") + Cell(list, i, c);
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 class KorvexSuggestions : public ::testing::Test {
 protected:
