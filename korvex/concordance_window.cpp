@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "korvex/korvex_messages.h"
+#include "korvex/list_columns.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
@@ -81,19 +82,10 @@ void TConcordanceWindow::Show(HWND owner) {
 void TConcordanceWindow::OnInit() {
     list_ = ::GetDlgItem(hwnd(), IDC_CONCORDANCE_LIST);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-    const wchar_t* titles[] = {L"词库", L"原文", L"译文"};
     RECT rect{};
     ::GetClientRect(list_, &rect);
-    const int widths[] = {110, (rect.right - 110 - ::GetSystemMetrics(SM_CXVSCROLL)) / 2,
-                          (rect.right - 110 - ::GetSystemMetrics(SM_CXVSCROLL)) / 2};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(titles[i]);
-        column.cx = widths[i];
-        column.iSubItem = i;
-        ::SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-    }
+    const int text_width = (rect.right - 110 - ::GetSystemMetrics(SM_CXVSCROLL)) / 2;
+    AddListColumns(list_, {{L"词库", 110}, {L"原文", text_width}, {L"译文", text_width}});
     ::CheckRadioButton(hwnd(), IDC_CONCORDANCE_ORIGINALS, IDC_CONCORDANCE_BOTH, IDC_CONCORDANCE_BOTH);
     AnchorControl(IDC_CONCORDANCE_WORD, Left | Top | Right);
     AnchorControl(IDOK, Top | Right);

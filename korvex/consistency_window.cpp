@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "korvex/list_columns.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/memory_text.h"
 #include "lexicon/word_list.h"
@@ -21,17 +22,7 @@ void TConsistencyWindow::Show(HWND owner) {
 void TConsistencyWindow::OnInit() {
     list_ = ::GetDlgItem(hwnd(), IDC_CONSISTENCY_LIST);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const wchar_t* titles[] = {L"序号", L"原文", L"译文", L"条目数", L"词库"};
-    const int widths[] = {44, 190, 150, 56, 110};
-    for (int i = 0; i < 5; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
-        column.fmt = i == 0 || i == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.pszText = const_cast<wchar_t*>(titles[i]);
-        column.cx = widths[i];
-        column.iSubItem = i;
-        ::SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-    }
+    AddListColumns(list_, {{L"序号", 44, true}, {L"原文", 190}, {L"译文", 150}, {L"条目数", 56, true}, {L"词库", 110}});
     ::CheckRadioButton(hwnd(), IDC_CONSISTENCY_DIFFER, IDC_CONSISTENCY_SHARE, IDC_CONSISTENCY_DIFFER);
     AnchorControl(IDC_CONSISTENCY_LIST, Left | Top | Right | Bottom);
     AnchorControl(IDC_CONSISTENCY_STATUS, Left | Right | Bottom);

@@ -1,5 +1,6 @@
 #include "korvex/suggestion_pane.h"
 
+#include "korvex/list_columns.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/word_list.h"
 #include "win/gbk.h"
@@ -17,16 +18,7 @@ SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, MemorySource& me
                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-    const wchar_t* titles[] = {L"得分", L"记忆库中的译文", L"词库", L"记忆库中的原文"};
-    const int widths[] = {52, 260, 120, 260};
-    for (int i = 0; i < static_cast<int>(kColumns); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(titles[i]);
-        column.cx = widths[i];
-        column.iSubItem = i;
-        ::SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-    }
+    AddListColumns(list_, {{L"得分", 52}, {L"记忆库中的译文", 260}, {L"词库", 120}, {L"记忆库中的原文", 260}});
 }
 
 void SuggestionPane::Move(int x, int y, int width, int height) { ::MoveWindow(list_, x, y, width, height, TRUE); }
