@@ -3,7 +3,6 @@
 // running, Yes stops the compiler and cleans up as "终止" does, and no Velmora process
 // is ever left without a window. The compiler is the stand-in that hangs on purpose.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -27,27 +26,8 @@ bool ProcessRuns(DWORD pid) {
     return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-int CompilerProcesses() {
-    int count = 0;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
-        count += ::lstrcmpiA(entry.szExeFile, "Mervik.exe") == 0;
-    ::CloseHandle(snapshot);
-    return count;
-}
-
-std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAA data;
-    HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return found;
-    do found.push_back(data.cFileName);
-    while (::FindNextFileA(search, &data));
-    ::FindClose(search);
-    return found;
-}
+using faults::CompilerProcesses;
+using faults::TemporaryFilesIn;
 
 DWORD CompilerPid(const std::string& folder) {
     std::string text = gentest::ReadFileBytes(folder + "stand-in-pid.txt");

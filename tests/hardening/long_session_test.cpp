@@ -4,7 +4,6 @@
 // to a few for the test command; run_bench.sh runs them in full (20 stops, 1,000 runs,
 // 1,000 open/close cycles) and prints the figures.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,27 +23,8 @@ int Count(const char* variable, int fallback) {
     return value && *value ? std::atoi(value) : fallback;
 }
 
-int CompilerProcesses() {
-    int count = 0;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
-        count += ::lstrcmpiA(entry.szExeFile, "Mervik.exe") == 0;
-    ::CloseHandle(snapshot);
-    return count;
-}
-
-std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAA data;
-    HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return found;
-    do found.push_back(data.cFileName);
-    while (::FindNextFileA(search, &data));
-    ::FindClose(search);
-    return found;
-}
+using faults::CompilerProcesses;
+using faults::TemporaryFilesIn;
 
 // What the process holds: GDI and USER objects and private memory.
 struct Holdings {
