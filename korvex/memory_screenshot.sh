@@ -52,13 +52,8 @@ cp "$VELMORA_WIN_BUILD/program/KORVEX.EXE" "$VELMORA_WIN_BUILD/program/Mervik.ex
 cd "$work"
 timeout 60 wine ./Mervik.exe new.trs "LIB\\新词库" "新的词库" >/dev/null 2>&1
 timeout 60 wine ./Mervik.exe common.trs "LIB\\通用" "通用词库" >/dev/null 2>&1
-timeout 120 wine explorer /desktop=shot,1024x768 KORVEX.EXE "LIB\\新词库.LIB" >/dev/null 2>&1 &
-for _ in $(seq 1 60); do
-  xdotool search --name '词库编辑器' >/dev/null 2>&1 && break
-  sleep 0.5
-done
-sleep 1.5
-window=$(xdotool search --name '词库编辑器' | head -1 || true)
+velmora_start_on_desktop '词库编辑器' KORVEX.EXE "LIB\\新词库.LIB"
+window=$velmora_shown_window
 [ -n "$window" ] && xdotool windowactivate "$window" 2>/dev/null || true
 xdotool key Home
 for _ in $(seq 1 "$down"); do

@@ -42,13 +42,8 @@ velmora_ensure_prefix
 cp "$VELMORA_WIN_BUILD/program/KORVEX.EXE" "$VELMORA_WIN_BUILD/program/Mervik.exe" "$work/"
 cd "$work"
 timeout 60 wine ./Mervik.exe menu.trs "LIB\\菜单" "软件菜单" >/dev/null 2>&1
-timeout 120 wine explorer /desktop=shot,1024x768 KORVEX.EXE "LIB\\菜单.LIB" >/dev/null 2>&1 &
-for _ in $(seq 1 60); do
-  xdotool search --name '词库编辑器' >/dev/null 2>&1 && break
-  sleep 0.5
-done
-sleep 1.5
-window=$(xdotool search --name '词库编辑器' | head -1 || true)
+velmora_start_on_desktop '词库编辑器' KORVEX.EXE "LIB\\菜单.LIB"
+window=$velmora_shown_window
 [ -n "$window" ] && xdotool windowactivate "$window" 2>/dev/null || true
 xdotool key ctrl+f
 sleep 0.3

@@ -25,13 +25,8 @@ velmora_start_xvfb
 velmora_ensure_prefix
 
 cd "$VELMORA_WIN_BUILD/program"
-timeout 120 wine explorer /desktop=shot,1024x768 Velmora.exe >/dev/null 2>&1 &
-for _ in $(seq 1 60); do
-  xdotool search --name 'Velmora—词库生成系统' >/dev/null 2>&1 && break
-  sleep 0.5
-done
-sleep 1.5
-window=$(xdotool search --name 'Velmora—词库生成系统' | head -1 || true)
+velmora_start_on_desktop 'Velmora—词库生成系统' Velmora.exe
+window=$velmora_shown_window
 
 for action in "$@"; do
   case "$action" in

@@ -85,3 +85,19 @@ velmora_windows_path() {
   p=${p//\//\\}
   printf 'Z:%s\n' "$p"
 }
+
+# Starts a program on a 1024x768 Wine desktop named "shot" (for screenshots) and waits,
+# up to 30 s, for its window titled $1; the window's id, or nothing, is left in
+# velmora_shown_window.
+#   velmora_start_on_desktop TITLE PROGRAM [ARGUMENTS...]
+velmora_start_on_desktop() {
+  local title=$1
+  shift
+  timeout 120 wine explorer /desktop=shot,1024x768 "$@" >/dev/null 2>&1 &
+  for _ in $(seq 1 60); do
+    xdotool search --name "$title" >/dev/null 2>&1 && break
+    sleep 0.5
+  done
+  sleep 1.5
+  velmora_shown_window=$(xdotool search --name "$title" | head -1 || true)
+}

@@ -5,11 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 n=${1:-200000}
-export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
-source "$root/scripts/windows-arch.sh"
-velmora_select_windows_arch
-bash "$root/scripts/build.sh" win >/dev/null 2>&1 || true
-cmake --build "$VELMORA_WIN_BUILD" --target korvex_bench mervik -j "${VELMORA_JOBS:-2}" >/dev/null
+source "$root/bench/support/wine-bench.sh" korvex_bench mervik
 
 work="$VELMORA_WIN_BUILD/bench/korvex/work"
 rm -rf "$work"
@@ -38,11 +34,6 @@ PY
 cp "$VELMORA_WIN_BUILD/program/Mervik.exe" "$work/"
 cp "$VELMORA_WIN_BUILD/bench/korvex/korvex_bench.exe" "$work/"
 
-source "$root/scripts/wine-env.sh"
-trap velmora_stop EXIT
-velmora_start_xvfb
-velmora_ensure_prefix
-velmora_start_wineserver
 cd "$work"
 timeout 900 wine ./korvex_bench.exe words.trs Mervik.exe >"$work/figures.txt"
 iconv -f GBK -t UTF-8 "$work/figures.txt"

@@ -8,9 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 n=${1:-1000000}
 selections=${2:-300}
-export VELMORA_BUILD=${VELMORA_BUILD:-$root/build}
-source "$root/scripts/windows-arch.sh"
-velmora_select_windows_arch
+source "$root/bench/support/wine-bench.sh" korvex_pane_bench
 
 # The memory is made on the host by the memory benchmark's generator (optimised build).
 host=$VELMORA_BUILD/bench
@@ -18,9 +16,6 @@ if [ ! -f "$host/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=Release -DVELMORA_SANITIZE=OFF >/dev/null
 fi
 cmake --build "$host" -j "${VELMORA_JOBS:-2}" --target mervik memory_bench >/dev/null
-# Configured again: the target may be newer than the build folder.
-cmake "$VELMORA_WIN_BUILD" >/dev/null
-cmake --build "$VELMORA_WIN_BUILD" -j "${VELMORA_JOBS:-2}" --target korvex_pane_bench >/dev/null
 command -v msgunfmt >/dev/null || { echo "msgunfmt (gettext) is needed" >&2; exit 2; }
 
 work="$VELMORA_WIN_BUILD/bench/korvex/pane-work"
@@ -36,11 +31,6 @@ done
 echo "memory: $(ls "$work/BIG" | wc -l) libraries, $(du -sh "$work/BIG" | cut -f1)"
 
 cp "$VELMORA_WIN_BUILD/bench/korvex/korvex_pane_bench.exe" "$work/"
-source "$root/scripts/wine-env.sh"
-trap velmora_stop EXIT
-velmora_start_xvfb
-velmora_ensure_prefix
-velmora_start_wineserver
 cd "$work"
 # A library in the middle of the folder: its originals carry a word and a number.
 timeout 900 wine ./korvex_pane_bench.exe 'BIG\m2.LIB' "$selections" >"$work/figures.txt"

@@ -50,10 +50,7 @@ std::string ClipboardText() {
 class KorvexMemoryWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "korvex_memory_windows_" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(folder.c_str(), nullptr);
+        folder = NewTempFolder("korvex_memory_windows");
         form.Create();
         ::ShowWindow(form.hwnd(), SW_SHOW);
         Pump(20);

@@ -17,6 +17,15 @@
 
 namespace korvex {
 
+// A fresh folder under the system's temporary folder, named for the test and the process.
+inline std::string NewTempFolder(const std::string& name) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + name + "_" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
 // Compiles `source` (which must hold no error) into a library file at `path`.
 inline void WriteLibrary(const std::string& path, const std::string& source) {
     lexicon::Diagnostics diagnostics;

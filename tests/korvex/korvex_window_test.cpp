@@ -18,6 +18,7 @@
 #include "lexicon/byte_sink.h"
 #include "lexicon/library_writer.h"
 #include "lexicon/word_list.h"
+#include "tests/korvex/korvex_test_files.h"
 #include "tests/support/gui_harness.h"
 #include "win/gbk.h"
 
@@ -65,10 +66,7 @@ const char* const kSource =
 class KorvexWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "korvex_window_" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(folder.c_str(), nullptr);
+        folder = NewTempFolder("korvex_window");
         path = folder + "\\菜单词库.LIB";
         WriteAll(path, Library(kSource, "菜单"));
         form.Create();

@@ -26,10 +26,7 @@ namespace {
 class KorvexSuggestions : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "korvex_memory_" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(folder.c_str(), nullptr);
+        folder = NewTempFolder("korvex_memory");
         mine = folder + "\\我的词库.LIB";
         other = folder + "\\通用.LIB";
         WriteLibrary(mine, "Close=合上\r\nVersion 2.1=版本\r\nSave &As...=另存\r\n");
