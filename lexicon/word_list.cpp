@@ -1,10 +1,16 @@
 #include "lexicon/word_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <thread>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define LEXICON_PLAIN_RUN_16 1
+#endif
 
 #include "lexicon/entry_checks.h"
 #include "lexicon/entry_worker.h"
@@ -87,6 +93,7 @@ constexpr bool needs_hex_escape(unsigned char c) {
            c == 0x7F;
 }
 
+#if !defined(LEXICON_PLAIN_RUN_16)
 // True when none of the eight bytes at p needs a look of its own: each is printable
 // ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
 // byte loop takes it) but never miss one that is not.
@@ -111,6 +118,38 @@ bool plain_ascii(const char* p) {
     const std::uint64_t above = ((x + ones * (127 - 0x7E)) | x) & high;  // a byte > 0x7E
     return (below | above | has_zero(x ^ (ones * '=')) | has_zero(x ^ (ones * '\\'))) == 0;
 }
+#else
+// How far the 16 bytes at p, from a character boundary, are plain text that stays as it
+// is: printable ASCII other than '=' and '\\', blanks, and whole double-byte characters
+// of two bytes 0x81-0xFE (the common ones). `length` stops before any other byte and
+// before a lead byte whose trail is ASCII, so it ends on a character boundary; `kept` is
+// one past the last byte of it that is no blank (0: none).
+struct PlainRun {
+    unsigned length;
+    unsigned kept;
+};
+
+inline PlainRun plain_run_16(const char* p) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto mask = [](__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); };
+    const auto equal = [&](char c) { return mask(_mm_cmpeq_epi8(x, _mm_set1_epi8(c))); };
+    const unsigned high = mask(x);
+    // Signed, every byte from 0x80 on is below 0x20 too: those are taken apart below.
+    const unsigned control = mask(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20))) & ~high;
+    const unsigned stop = control | equal('\x7F') | equal('=') | equal('\\') | equal('\x80') | equal('\xFF');
+    const unsigned length = stop == 0 ? 16 : static_cast<unsigned>(std::countr_zero(stop));
+    // Runs of high bytes pair up as lead and trail from their first byte on; a run of
+    // odd length ends in a lead byte whose trail is the ASCII byte after it. Adding each
+    // run's first bit carries to the bit after its end, where the parity of the two tells.
+    const unsigned runs = high & ((1u << length) - 1);
+    const unsigned firsts = runs & ~(runs << 1);
+    const unsigned odd_ends = (((firsts & 0x5555u) + runs) & ~runs & 0xAAAAu) |
+                              (((firsts & 0xAAAAu) + runs) & ~runs & 0x15555u);
+    const unsigned plain = odd_ends == 0 ? length : static_cast<unsigned>(std::countr_zero(odd_ends)) - 1;
+    const unsigned kept = ~equal(' ') & ((1u << plain) - 1);
+    return {plain, kept == 0 ? 0 : static_cast<unsigned>(std::bit_width(kept))};
+}
+#endif
 
 bool valid_utf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -308,23 +347,37 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         // are: ASCII eight bytes at a time, double-byte characters a pair at a time.
         if (out == i) {
             for (;;) {
+#if defined(LEXICON_PLAIN_RUN_16)
+                if (i + 16 <= size) {
+                    const PlainRun run = plain_run_16(base + i);
+                    if (run.length != 0) {
+                        if (run.kept != 0) kept = i + run.kept;
+                        i += run.length;
+                        continue;
+                    }
+                }
+#else
                 if (i + 8 <= size && (plain_ascii(base + i) || plain_double_bytes(base + i))) {
                     i += 8;
+                    kept = i;
                     continue;
                 }
+#endif
                 if (i == size) break;
                 const auto b = static_cast<unsigned char>(base[i]);
                 if (b > 0x20 && b < 0x7F && b != '\\' && b != '=') {
-                    ++i;
+                    kept = ++i;
+                } else if (b == ' ' || b == '\t') {
+                    ++i;  // a blank is dropped when nothing but blanks follows it
                 } else if (gbk::is_lead(b) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
                     i += 2;
+                    kept = i;
                 } else {
                     break;
                 }
             }
             if (out != i) {
                 out = i;
-                kept = out;
                 continue;
             }
         }

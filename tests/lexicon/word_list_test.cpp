@@ -1,10 +1,12 @@
 // How a word list is read: lines, comments, blanks, escapes.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "lexicon/gbk.h"
 #include "lexicon/word_list.h"
 
 namespace lexicon {
@@ -85,6 +87,84 @@ TEST(WordList, ManyEntriesFindTheirDuplicates) {
     const WordList list = compile_word_list(source, diagnostics);
     EXPECT_EQ(list.entries().size(), 5000u);
     EXPECT_EQ(diagnostics.errors(), (5000u + 6) / 7);
+}
+
+TEST(WordList, LongLinesOfMixedTextReadAsTheyAreWritten) {
+    // Plain text is passed over many bytes at a time; wherever a line puts its blanks,
+    // double-byte characters (with an ASCII or a backslash trail byte), euro signs, the
+    // equals sign and its faults, each line must read as this plain model of it says:
+    // the first '=' splits it, blanks at the ends are dropped, and its first byte that is
+    // no GBK is an error at its column.
+    const std::vector<std::string> pieces = {
+        "a", "Zz", " ",     "  ",   "\t",   "\xD6\xD0", "\xB9\xFA\xBC\xD2", "\x81\x40", "\x81\x5C", "\xFE\x7E", "\x80",
+        "=", ".",  "\x81 ", "\xFF", "\x7F", "\x01",
+    };
+    std::mt19937 random(22);
+    std::string source;
+    struct Expected {
+        bool entry;
+        std::string original, translation;
+        std::size_t bad_column;  // 0: none
+    };
+    std::vector<Expected> expected;
+    auto trimmed = [](std::string_view t) {
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+        return std::string(t);
+    };
+    for (int n = 0; n < 3000; ++n) {
+        std::string line = "k" + std::to_string(n);
+        const int count = static_cast<int>(random() % 40);
+        // Most lines are valid, so that their texts get compared too.
+        const std::size_t choices = random() % 4 == 0 ? pieces.size() : pieces.size() - 4;
+        for (int k = 0; k < count; ++k) line += pieces[random() % choices];
+        if (random() % 2 == 0) line += "=";
+        source += line + "\r\n";
+        const std::size_t bad = gbk::find_invalid(line);
+        const std::size_t equals = line.find('=');
+        if (bad != std::string::npos) {
+            expected.push_back({false, {}, {}, bad + 1});
+        } else if (equals == std::string::npos) {
+            expected.push_back({false, {}, {}, 0});
+        } else {
+            expected.push_back({true, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), 0});
+        }
+    }
+    Diagnostics diagnostics(100000);
+    const WordList list = compile_word_list(source, diagnostics, EntryWork::WhileReading);
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto* some : {&list.entries(), &list.untranslated()}) {
+        for (const Entry& e : *some) {
+            if (entries.size() < e.line) entries.resize(e.line);
+            entries[e.line - 1] = {std::string(list.original(e)), std::string(list.translation(e))};
+        }
+    }
+    entries.resize(expected.size());
+    std::vector<const Diagnostic*> errors(expected.size());
+    for (const Diagnostic& d : diagnostics.listed()) {
+        if (d.code == Code::InvalidGbk || d.code == Code::MissingEquals) errors[d.line - 1] = &d;
+    }
+    std::size_t faults = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Expected& e = expected[i];
+        SCOPED_TRACE("line " + std::to_string(i + 1));
+        if (e.entry) {
+            EXPECT_EQ(errors[i], nullptr);
+            EXPECT_EQ(entries[i].first, e.original);
+            EXPECT_EQ(entries[i].second, e.translation);
+            continue;
+        }
+        ++faults;
+        ASSERT_NE(errors[i], nullptr);
+        EXPECT_EQ(errors[i]->code, e.bad_column != 0 ? Code::InvalidGbk : Code::MissingEquals);
+        if (e.bad_column != 0) {
+            EXPECT_NE(errors[i]->text.find("第 " + std::to_string(e.bad_column) + " 列"), std::string::npos)
+                << errors[i]->text;
+        }
+    }
+    EXPECT_EQ(diagnostics.errors(), faults);
+    EXPECT_GT(faults, 300u);
+    EXPECT_LT(faults, 2700u);
 }
 
 TEST(EscapeText, ReadsBackAsTheSameBytes) {
