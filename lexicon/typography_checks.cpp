@@ -1,8 +1,15 @@
 #include "lexicon/typography_checks.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define LEXICON_MARKS_16 1
+#endif
 
 namespace lexicon {
 
@@ -186,7 +193,18 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
         char plain_open, plain_close;  // the original's marks that may leave the pair open on purpose
     } pairs[] = {{"“", "”", '"', '"'},   {"‘", "’", '\'', '\''}, {"（", "）", '(', ')'},
                  {"《", "》", '<', '>'}, {"【", "】", '[', ']'}, {"「", "」", '{', '}'}};
-    for (const auto& p : pairs) {
+    // The kinds of marks the translation holds: the others need no look.
+    unsigned held = 0;
+    for (const Char& c : cs) {
+        if (c.size != 2 || (byte(text[c.at]) != 0xA1 && byte(text[c.at]) != 0xA3)) continue;
+        const std::string_view s = at(text, c);
+        for (unsigned k = 0; k < std::size(pairs); ++k) {
+            if (s == pairs[k].open || s == pairs[k].close) held |= 1u << k;
+        }
+    }
+    for (unsigned k = 0; k < std::size(pairs); ++k) {
+        if ((held & (1u << k)) == 0) continue;
+        const auto& p = pairs[k];
         // An original whose own marks do not pair may be one piece of a longer text.
         const auto count = [&](char c) {
             std::size_t n = 0;
@@ -333,6 +351,58 @@ constexpr std::array<std::uint8_t, 256> lead_byte_flags() {
     return t;
 }
 
+#if defined(LEXICON_MARKS_16)
+// The same sixteen bytes at a time, without walking the characters: the ASCII marks
+// are found exactly (none of them can be a trail byte); a Chinese character, a
+// full-width letter and a paired mark are found wherever their bytes stand, also where
+// such a byte is the trail of another character. Each check looks again itself, so a
+// mark found that way only costs a look that finds nothing.
+Marks marks_of(std::string_view text) {
+    __m128i half = _mm_setzero_si128();
+    __m128i ampersand = _mm_setzero_si128();
+    __m128i han = _mm_setzero_si128();
+    unsigned full_width = 0, paired = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; i += 16) {
+        alignas(16) char tail[16] = {};
+        const char* p = text.data() + i;
+        if (n - i < 16) {
+            std::memcpy(tail, p, n - i);
+            p = tail;
+        }
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto is = [&](char c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); };
+        half = _mm_or_si128(half,
+                            _mm_or_si128(_mm_or_si128(_mm_or_si128(is(','), is('.')), _mm_or_si128(is(';'), is(':'))),
+                                         _mm_or_si128(_mm_or_si128(is('?'), is('!')), _mm_or_si128(is('('), is(')')))));
+        ampersand = _mm_or_si128(ampersand, is('&'));
+        // A byte from 0x81 on outside 0xA1-0xA9 (signed: -127..-96 and -86..-2).
+        const __m128i rows_a1_a9 = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-96)),
+                                                 _mm_cmplt_epi8(x, _mm_set1_epi8(-86)));
+        const __m128i high = _mm_cmplt_epi8(x, _mm_set1_epi8(-1));  // 0x80..0xFE
+        han = _mm_or_si128(han, _mm_andnot_si128(_mm_or_si128(rows_a1_a9, is('\x80')), high));
+        // Rows 0xA1 and 0xA3 are told apart by the byte after.
+        for (auto rows = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(is('\xA1'), is('\xA3')))); rows != 0;
+             rows &= rows - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(rows));
+            if (at + 1 >= n) break;
+            const unsigned char trail = byte(text[at + 1]);
+            if (byte(text[at]) == 0xA1) {
+                full_width |= trail == 0xA1 ? 1u : 0u;
+                paired |= trail >= 0xAE && trail <= 0xBF ? 1u : 0u;
+            } else {
+                full_width |= (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) ||
+                                      (trail >= 0xE1 && trail <= 0xFA)
+                                  ? 1u
+                                  : 0u;
+                paired |= trail == 0xA8 || trail == 0xA9 ? 1u : 0u;
+            }
+        }
+    }
+    const auto any = [](__m128i v) { return _mm_movemask_epi8(v) != 0; };
+    return {any(han), any(half), full_width != 0, paired != 0, any(ampersand)};
+}
+#else
 Marks marks_of(std::string_view text) {
     static constexpr auto lead_row = lead_byte_flags();
     unsigned flags = 0;
@@ -362,6 +432,8 @@ Marks marks_of(std::string_view text) {
     return {(flags & kHan) != 0, (flags & kHalfWidth) != 0, (flags & kFullWidth) != 0, (flags & kPaired) != 0,
             (flags & kAmpersand) != 0};
 }
+
+#endif
 
 }  // namespace
 

@@ -75,6 +75,29 @@ TEST(TypographyChecks, FindEachFaultAtItsCharacter) {
     }
 }
 
+TEST(TypographyChecks, FindEachFaultWhereverTheTranslationPutsIt) {
+    // The marks are looked for many bytes at a time: the same fault after 0 to 40 bytes
+    // of Chinese text (odd counts after one ASCII letter) must still be found, one
+    // character further on for each character before it.
+    for (const Case& c : cases) {
+        if (c.expected.empty()) continue;
+        for (std::size_t bytes = 0; bytes <= 40; ++bytes) {
+            std::string before = bytes % 2 == 1 ? "a" : "";
+            for (std::size_t k = 0; k < bytes / 2; ++k) before += "甲";
+            const std::size_t shift = bytes % 2 + bytes / 2;
+            std::vector<std::string> expected;
+            for (const std::string& e : c.expected) {
+                const std::size_t at = e.find('@');
+                expected.push_back(at == std::string::npos
+                                       ? e
+                                       : e.substr(0, at + 1) + std::to_string(std::stoul(e.substr(at + 1)) + shift));
+            }
+            EXPECT_EQ(found(c.original, (before + c.translation).c_str()), expected)
+                << c.name << ", " << bytes << " bytes before";
+        }
+    }
+}
+
 std::vector<std::string> compiled(const std::string& source) {
     Diagnostics diagnostics;
     compile_word_list(source, diagnostics);
