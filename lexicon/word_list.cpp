@@ -343,53 +343,48 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
     auto raw_line = [&] { return std::string_view(base + begin, line_end(i) - begin); };
 
     while (i < size) {
-        // While no escape has shifted the output, runs of plain characters stay where they
-        // are: ASCII eight bytes at a time, double-byte characters a pair at a time.
-        if (out == i) {
-            for (;;) {
+        // Runs of plain characters, sixteen bytes at a time where the processor can: while
+        // no escape has shifted the output they stay where they are, after one they move.
+        for (;;) {
 #if defined(LEXICON_PLAIN_RUN_16)
-                if (i + 16 <= size) {
-                    const PlainRun run = plain_run_16(base + i);
-                    if (run.length != 0) {
-                        if (run.kept != 0) kept = i + run.kept;
-                        i += run.length;
-                        continue;
-                    }
-                }
-#else
-                if (i + 8 <= size && (plain_ascii(base + i) || plain_double_bytes(base + i))) {
-                    i += 8;
-                    kept = i;
+            if (i + 16 <= size) {
+                const PlainRun run = plain_run_16(base + i);
+                if (run.length != 0) {
+                    if (out != i) std::memmove(base + out, base + i, run.length);
+                    if (run.kept != 0) kept = out + run.kept;
+                    i += run.length;
+                    out += run.length;
                     continue;
                 }
-#endif
-                if (i == size) break;
-                const auto b = static_cast<unsigned char>(base[i]);
-                if (b > 0x20 && b < 0x7F && b != '\\' && b != '=') {
-                    kept = ++i;
-                } else if (b == ' ' || b == '\t') {
-                    ++i;  // a blank is dropped when nothing but blanks follows it
-                } else if (gbk::is_lead(b) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
-                    i += 2;
-                    kept = i;
-                } else {
-                    break;
-                }
             }
-            if (out != i) {
-                out = i;
+#else
+            if (out == i && i + 8 <= size && (plain_ascii(base + i) || plain_double_bytes(base + i))) {
+                i += 8;
+                out = kept = i;
                 continue;
             }
+#endif
+            if (i == size) break;
+            const auto b = static_cast<unsigned char>(base[i]);
+            if (b > 0x20 && b < 0x7F && b != '\\' && b != '=') {
+                base[out++] = static_cast<char>(b);
+                kept = out;
+                ++i;
+            } else if (b == ' ' || b == '\t') {
+                base[out++] = static_cast<char>(b);  // dropped when nothing but blanks follows it
+                ++i;
+            } else if (gbk::is_lead(b) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
+                base[out++] = static_cast<char>(b);
+                base[out++] = base[i + 1];
+                kept = out;
+                i += 2;
+            } else {
+                break;
+            }
         }
+        if (i == size) break;
         const auto c = static_cast<unsigned char>(base[i]);
-        if (c > 0x20 && c < 0x7F && c != '\\' && c != '=') {
-            base[out++] = static_cast<char>(c);
-            kept = out;
-            ++i;
-        } else if (c == ' ' || c == '\t') {
-            base[out++] = static_cast<char>(c);
-            ++i;
-        } else if (c == '\n' || c == '\r') {
+        if (c == '\n' || c == '\r') {
             break;
         } else if (c == '=') {
             if (in_original) {
@@ -473,11 +468,6 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
             base[out++] = static_cast<char>(c);  // the euro sign of code page 936
             kept = out;
             ++i;
-        } else if (gbk::is_lead(c) && i + 1 < size && gbk::is_trail(static_cast<unsigned char>(base[i + 1]))) {
-            base[out++] = static_cast<char>(c);
-            base[out++] = base[i + 1];
-            kept = out;
-            i += 2;
         } else {
             diagnostics.add(Code::InvalidGbk, line, invalid_gbk_text(raw_line(), i - begin));
             return line_end(i);

@@ -90,28 +90,55 @@ TEST(WordList, ManyEntriesFindTheirDuplicates) {
 }
 
 TEST(WordList, LongLinesOfMixedTextReadAsTheyAreWritten) {
-    // Plain text is passed over many bytes at a time; wherever a line puts its blanks,
-    // double-byte characters (with an ASCII or a backslash trail byte), euro signs, the
-    // equals sign and its faults, each line must read as this plain model of it says:
-    // the first '=' splits it, blanks at the ends are dropped, and its first byte that is
-    // no GBK is an error at its column.
+    // Plain text is passed over many bytes at a time, and moved along after an escape;
+    // wherever a line puts its blanks, escapes, double-byte characters (with an ASCII or
+    // a backslash trail byte), euro signs, the equals sign and its faults, each line must
+    // read as this plain model of it says: the first unescaped '=' splits it, unescaped
+    // blanks at the ends are dropped, and its first byte that is no GBK is an error at
+    // its column.
     const std::vector<std::string> pieces = {
-        "a", "Zz", " ",     "  ",   "\t",   "\xD6\xD0", "\xB9\xFA\xBC\xD2", "\x81\x40", "\x81\x5C", "\xFE\x7E", "\x80",
-        "=", ".",  "\x81 ", "\xFF", "\x7F", "\x01",
+        "a",        "Zz",       " ",        "  ",   "\t",   "\xD6\xD0", "\xB9\xFA\xBC\xD2",
+        "\x81\x40", "\x81\x5C", "\xFE\x7E", "\x80", "=",    ".",        "\\s",
+        "\\\\",     "\\=",      "\x81 ",    "\xFF", "\x7F", "\x01",
     };
-    std::mt19937 random(22);
-    std::string source;
     struct Expected {
         bool entry;
         std::string original, translation;
         std::size_t bad_column;  // 0: none
     };
-    std::vector<Expected> expected;
-    auto trimmed = [](std::string_view t) {
-        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-        return std::string(t);
+    auto model = [](const std::string& line) {
+        const std::size_t bad = gbk::find_invalid(line);
+        if (bad != std::string::npos) return Expected{false, {}, {}, bad + 1};
+        std::string text[2];
+        std::vector<bool> blank[2];  // an unescaped blank
+        int side = 0;
+        for (std::size_t i = 0; i < line.size();) {
+            const std::size_t n = gbk::char_length(line, i);
+            std::string c = line.substr(i, n);
+            if (c == "\\") {
+                c = line[i + 1] == 's' ? " " : line.substr(i + 1, 1);
+                ++i;
+            } else if (c == "=" && side == 0) {
+                side = 1;
+                ++i;
+                continue;
+            }
+            text[side] += c;
+            blank[side].resize(text[side].size(), n == 1 && (line[i] == ' ' || line[i] == '\t'));
+            i += n;
+        }
+        if (side == 0) return Expected{false, {}, {}, 0};
+        for (int k = 0; k < 2; ++k) {
+            std::size_t from = 0, to = text[k].size();
+            while (from < to && blank[k][from]) ++from;
+            while (to > from && blank[k][to - 1]) --to;
+            text[k] = text[k].substr(from, to - from);
+        }
+        return Expected{true, text[0], text[1], 0};
     };
+    std::mt19937 random(22);
+    std::string source;
+    std::vector<Expected> expected;
     for (int n = 0; n < 3000; ++n) {
         std::string line = "k" + std::to_string(n);
         const int count = static_cast<int>(random() % 40);
@@ -120,15 +147,7 @@ TEST(WordList, LongLinesOfMixedTextReadAsTheyAreWritten) {
         for (int k = 0; k < count; ++k) line += pieces[random() % choices];
         if (random() % 2 == 0) line += "=";
         source += line + "\r\n";
-        const std::size_t bad = gbk::find_invalid(line);
-        const std::size_t equals = line.find('=');
-        if (bad != std::string::npos) {
-            expected.push_back({false, {}, {}, bad + 1});
-        } else if (equals == std::string::npos) {
-            expected.push_back({false, {}, {}, 0});
-        } else {
-            expected.push_back({true, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), 0});
-        }
+        expected.push_back(model(line));
     }
     Diagnostics diagnostics(100000);
     const WordList list = compile_word_list(source, diagnostics, EntryWork::WhileReading);
