@@ -1,5 +1,6 @@
 #include "lexicon/entry_checks.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -431,28 +432,33 @@ const char* mark_name(Mark m) {
     return "";
 }
 
+// "..." before "." so an ellipsis is not taken for a full stop. Valid GBK text cannot
+// end in the trail byte of a character, and no trail byte is one of these ASCII marks,
+// so a plain suffix test is exact.
+struct EndMark {
+    std::string_view text;
+    Mark mark;
+};
+constexpr EndMark end_marks[] = {
+    {"...", Mark::Ellipsis},   {"……", Mark::Ellipsis}, {"…", Mark::Ellipsis},  {":", Mark::Colon},
+    {"：", Mark::Colon},       {"?", Mark::Question},  {"？", Mark::Question}, {"!", Mark::Exclamation},
+    {"！", Mark::Exclamation}, {".", Mark::FullStop},  {"。", Mark::FullStop}, {";", Mark::Semicolon},
+    {"；", Mark::Semicolon},   {",", Mark::Comma},     {"，", Mark::Comma},
+};
+
+// The bytes a mark ends with: most texts end in another, and one look settles them.
+constexpr std::array<bool, 256> mark_last_bytes() {
+    std::array<bool, 256> t{};
+    for (const EndMark& m : end_marks) t[static_cast<unsigned char>(m.text.back())] = true;
+    return t;
+}
+
 Ending ending_of(std::string_view text) {
-    // "..." before "." so an ellipsis is not taken for a full stop. Valid GBK text cannot
-    // end in the trail byte of a character, and no trail byte is one of these ASCII
-    // marks, so a plain suffix test is exact.
-    static const struct {
-        std::string_view text;
-        Mark mark;
-    } marks[] = {
-        {"...", Mark::Ellipsis},   {"……", Mark::Ellipsis}, {"…", Mark::Ellipsis},  {":", Mark::Colon},
-        {"：", Mark::Colon},       {"?", Mark::Question},  {"？", Mark::Question}, {"!", Mark::Exclamation},
-        {"！", Mark::Exclamation}, {".", Mark::FullStop},  {"。", Mark::FullStop}, {";", Mark::Semicolon},
-        {"；", Mark::Semicolon},   {",", Mark::Comma},     {"，", Mark::Comma},
-    };
+    static constexpr std::array<bool, 256> possible = mark_last_bytes();
     text = text.substr(0, text.size() - trailing_blanks(text).size());
-    if (text.empty()) return {Mark::None, {}};
-    // Most texts end in a letter: one look at the last byte settles them.
-    const char last = text.back();
-    bool possible = false;
-    for (const auto& m : marks) possible = possible || m.text.back() == last;
-    if (!possible) return {Mark::None, {}};
-    for (const auto& m : marks) {
-        if (text.size() >= m.text.size() && text.substr(text.size() - m.text.size()) == m.text) return {m.mark, m.text};
+    if (text.empty() || !possible[static_cast<unsigned char>(text.back())]) return {Mark::None, {}};
+    for (const EndMark& m : end_marks) {
+        if (text.ends_with(m.text)) return {m.mark, m.text};
     }
     return {Mark::None, {}};
 }

@@ -9,7 +9,7 @@
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
-#define LEXICON_PLAIN_RUN_16 1
+#define LEXICON_SSE2 1
 #endif
 
 #include "lexicon/entry_checks.h"
@@ -93,7 +93,7 @@ constexpr bool needs_hex_escape(unsigned char c) {
            c == 0x7F;
 }
 
-#if !defined(LEXICON_PLAIN_RUN_16)
+#if !defined(LEXICON_SSE2)
 // True when none of the eight bytes at p needs a look of its own: each is printable
 // ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
 // byte loop takes it) but never miss one that is not.
@@ -195,9 +195,22 @@ std::uint32_t line_number_at(std::string_view text, std::size_t at) {
     return line;
 }
 
+std::size_t count_byte(std::string_view text, char c) {
+    std::size_t n = 0, i = 0;
+#if defined(LEXICON_SSE2)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        n += static_cast<std::size_t>(
+            std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, wanted)))));
+    }
+#endif
+    return n + static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), c));
+}
+
 std::size_t estimated_lines(std::string_view text) {
-    auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    if (lf == 0) lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
+    std::size_t lf = count_byte(text, '\n');
+    if (lf == 0) lf = count_byte(text, '\r');
     return lf + 1;
 }
 
@@ -346,7 +359,7 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
         // Runs of plain characters, sixteen bytes at a time where the processor can: while
         // no escape has shifted the output they stay where they are, after one they move.
         for (;;) {
-#if defined(LEXICON_PLAIN_RUN_16)
+#if defined(LEXICON_SSE2)
             if (i + 16 <= size) {
                 const PlainRun run = plain_run_16(base + i);
                 if (run.length != 0) {
