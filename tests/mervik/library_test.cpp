@@ -102,6 +102,30 @@ TEST(Library, LongTextsUpTo65535BytesAndTheMinorVersionThatSaysSo) {
     }
 }
 
+TEST(Crc32, AgreesWithTheBitwiseSumAtEveryLength) {
+    // Long inputs take a faster way than short ones; every length and every split must
+    // give the sum of the plain bit-by-bit definition.
+    auto bitwise = [](const std::string& bytes, std::size_t size) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (std::size_t i = 0; i < size; ++i) {
+            crc ^= static_cast<unsigned char>(bytes[i]);
+            for (int k = 0; k < 8; ++k) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+        }
+        return ~crc;
+    };
+    std::string bytes(1200, '\0');
+    std::uint32_t state = 1;
+    for (char& c : bytes) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+    for (std::size_t size = 0; size <= bytes.size(); size += size < 300 ? 1 : 37) {
+        ASSERT_EQ(format::crc32(0, bytes.data(), size), bitwise(bytes, size)) << size << " bytes";
+    }
+    for (const std::size_t split : {1u, 15u, 64u, 100u, 333u, 1135u}) {
+        EXPECT_EQ(format::crc32(format::crc32(0, bytes.data(), split), bytes.data() + split, bytes.size() - split),
+                  bitwise(bytes, bytes.size()))
+            << "split at " << split;
+    }
+}
+
 TEST(Crc32, KnownValue) {
     EXPECT_EQ(format::crc32(0, "123456789", 9), 0xCBF43926u);
     const std::string long_text(1000, 'x');
