@@ -1,11 +1,13 @@
 #include "lexicon/memory.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <optional>
 #include <unordered_set>
 
 #include "lexicon/gbk.h"
+#include "lexicon/large_pages.h"
 #include "lexicon/library_reader.h"
 #include "lexicon/memory_text.h"
 #include "lexicon/po_reader.h"
@@ -23,6 +25,21 @@ constexpr Unit end_unit = 4;
 using Gram = std::uint32_t;
 
 constexpr std::size_t max_fuzzy_units = 2000;
+// A pair held by more than one in `dense_share` keys of a chunk is kept as a bitmap of the
+// chunk's keys, which is then the smaller, and is added 64 keys at a time.
+constexpr std::size_t dense_share = 16;
+// Asks for the cache line of `at` ahead of its use; the bitmaps of one look-up are
+// read side by side, more of them than the processor follows by itself.
+inline void prefetch_line(const void* at) {
+#if defined(__GNUC__)
+    __builtin_prefetch(at);
+#else
+    (void)at;
+#endif
+}
+
+// Bit planes enough to count every pair of the longest query a look-up compares.
+constexpr std::size_t max_planes = 17;
 
 // The distinct pairs of neighbouring units of a text, with a start and an end mark.
 void grams_of(std::u16string_view units, std::vector<Gram>& grams) {
@@ -122,17 +139,20 @@ void append_key(std::u16string_view units, std::string& out) {
 }
 
 void decode_key(std::string_view bytes, std::u16string& units) {
-    units.clear();
+    // No more units than bytes: written in place, then cut to size.
+    units.resize(bytes.size());
+    std::size_t n = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
-            units.push_back(b);
+            units[n++] = b;
         } else if (b == 0x80) {
-            units.push_back(static_cast<unsigned char>(bytes[++i]));
+            units[n++] = static_cast<unsigned char>(bytes[++i]);
         } else {
-            units.push_back(static_cast<Unit>(b << 8 | static_cast<unsigned char>(bytes[++i])));
+            units[n++] = static_cast<Unit>(b << 8 | static_cast<unsigned char>(bytes[++i]));
         }
     }
+    units.resize(n);
 }
 
 // Keys per chunk of the posting lists: a key is then a 16-bit number within its chunk.
@@ -145,6 +165,11 @@ struct Chunk {
     GramTable grams;
     std::vector<std::uint32_t> gram_begin;  // gram g's keys: postings[gram_begin[g] .. gram_begin[g + 1])
     std::vector<std::uint16_t> postings;    // key - first, ascending
+    // A dense gram's keys instead, as bits of bitmaps[bitmap_of[g] ..] (bit k: key first + k);
+    // its posting list is empty.
+    static constexpr std::uint32_t no_bitmap = UINT32_MAX;
+    std::vector<std::uint32_t> bitmap_of;
+    LargeVector<std::uint64_t> bitmaps;  // read side by side at every look-up: in large pages
 };
 
 }  // namespace
@@ -242,13 +267,28 @@ void Segment::build(std::vector<Pair> pairs) {
             }
             grams_at.push_back(static_cast<std::uint32_t>(chunk_grams.size()));
         }
+        const std::uint32_t chunk_size = c.end - c.first;
+        c.bitmap_of.assign(counts.size(), Chunk::no_bitmap);
+        const std::size_t words = (chunk_size + 63) / 64;
+        std::size_t dense = 0;
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (counts[i] * dense_share <= chunk_size) continue;
+            c.bitmap_of[i] = static_cast<std::uint32_t>(dense++ * words);
+            counts[i] = 0;
+        }
+        c.bitmaps.assign(dense * words, 0);
         c.gram_begin.assign(counts.size() + 1, 0);
         for (std::size_t i = 0; i < counts.size(); ++i) c.gram_begin[i + 1] = c.gram_begin[i] + counts[i];
         c.postings.resize(c.gram_begin.back());
         std::vector<std::uint32_t> fill(c.gram_begin.begin(), c.gram_begin.end() - 1);
-        for (std::uint32_t k = 0; k < c.end - c.first; ++k) {
+        for (std::uint32_t k = 0; k < chunk_size; ++k) {
             for (std::uint32_t i = grams_at[k]; i < grams_at[k + 1]; ++i) {
-                c.postings[fill[chunk_grams[i]]++] = static_cast<std::uint16_t>(k);
+                const std::uint32_t id = chunk_grams[i];
+                if (c.bitmap_of[id] != Chunk::no_bitmap) {
+                    c.bitmaps[c.bitmap_of[id] + k / 64] |= std::uint64_t{1} << (k % 64);
+                } else {
+                    c.postings[fill[id]++] = static_cast<std::uint16_t>(k);
+                }
             }
         }
     }
@@ -484,8 +524,9 @@ std::vector<MemorySuggestion> Memory::Impl::expand(std::string_view original, st
 // real distance is computed only for keys whose bound can still reach that score.
 //
 // The score needed starts at the minimum and rises to the N-th best suggestion found so
-// far. The keys of about the query's own length are counted first: their matches usually
-// raise it, and the longer and shorter keys it then excludes are never counted.
+// far. The keys of about the query's own length are counted first, then the lengths for
+// 5 % less at a time: the matches found usually raise it, and the longer and shorter
+// keys it then excludes are never counted.
 class Memory::Impl::Search {
 public:
     Search(const Impl& memory, std::string_view original, std::u16string_view asked, int min_score, std::size_t top)
@@ -499,15 +540,21 @@ public:
         grams_of(asked, grams_);
         lq_ = asked.size();
         needed_ = min_;
+        least_of_length_.resize(lengths_for(min_).second + 1);
+        for (std::size_t length = 0; length < least_of_length_.size(); ++length) {
+            least_of_length_[length] = static_cast<std::uint32_t>(least_shared(length));
+        }
     }
 
     std::vector<Impl::Found> run() {
-        // The keys whose length allows 90 % first, then those the score still needed allows.
-        const int first_pass = std::max(min_, 90);
-        count(lengths_for(first_pass));
-        verify_down_to(first_pass);
-        if (needed_ < first_pass) count(lengths_for(needed_));
-        verify_down_to(min_);
+        // The keys whose length allows 90 % first, then 85 %, 80 % and on down to the
+        // score still needed.
+        for (int pass = 90;; pass -= 5) {
+            const int score = std::max({pass, min_, needed_});
+            count(lengths_for(score));
+            verify_down_to(score);
+            if (score <= std::max(min_, needed_)) break;
+        }
         std::sort(found_.begin(), found_.end(), [](const Hit& a, const Hit& b) {
             if (a.score != b.score) return a.score > b.score;
             if (a.segment != b.segment) return a.segment < b.segment;
@@ -532,6 +579,7 @@ private:
     // What a look-up allocates once per thread.
     struct Scratch {
         std::vector<std::uint16_t> counts = std::vector<std::uint16_t>(chunk_keys, 0);
+        std::vector<std::uint16_t> most = std::vector<std::uint16_t>(chunk_keys / 64, 0);
         std::u16string units;
     };
     static Scratch& thread_scratch() {
@@ -552,37 +600,15 @@ private:
         return std::max(by_length, (grams_.size() - shared + inserted + 1) / 2);
     }
 
-    // The posting list of one of the query's pairs in one chunk, and the part of it
-    // counted so far: the keys [counted_first, counted_end) of the chunk.
-    struct List {
-        const std::uint16_t* begin;
-        const std::uint16_t* end;
-        const std::uint16_t* counted_begin;
-        const std::uint16_t* counted_end;
-    };
+    // The query's pairs in one chunk: the posting lists of the sparse ones, the bitmaps
+    // of the dense ones.
     struct ChunkLists {
         std::uint32_t segment;
         const Chunk* chunk;
         std::uint32_t counted_first = 0, counted_end = 0;  // keys relative to the chunk
-        std::size_t first_list = 0, lists = 0;             // in lists_
+        std::vector<std::pair<const std::uint16_t*, const std::uint16_t*>> sparse;
+        std::vector<const std::uint64_t*> dense;
     };
-
-    // The first position in [from, end) whose key is `key` or more, looking near `from`.
-    static const std::uint16_t* forward(const std::uint16_t* from, const std::uint16_t* end, std::uint32_t key) {
-        std::size_t step = 1;
-        while (step < static_cast<std::size_t>(end - from) && from[step] < key) step *= 2;
-        const std::uint16_t* low = from + step / 2;
-        const std::uint16_t* high = from + std::min<std::size_t>(step + 1, static_cast<std::size_t>(end - from));
-        return std::lower_bound(low, high, key, [](std::uint16_t a, std::uint32_t k) { return a < k; });
-    }
-    // The same in [begin, to), where every key from `to` on is `key` or more, looking near `to`.
-    static const std::uint16_t* backward(const std::uint16_t* begin, const std::uint16_t* to, std::uint32_t key) {
-        std::size_t step = 1;
-        while (step <= static_cast<std::size_t>(to - begin) && *(to - step) >= key) step *= 2;
-        const std::uint16_t* low = to - std::min<std::size_t>(step, static_cast<std::size_t>(to - begin));
-        const std::uint16_t* high = to - step / 2;
-        return std::lower_bound(low, high, key, [](std::uint16_t a, std::uint32_t k) { return a < k; });
-    }
 
     // Finds the query's pairs in every chunk once.
     void find_lists() {
@@ -591,17 +617,30 @@ private:
                 ChunkLists& cl = chunks_.emplace_back();
                 cl.segment = si;
                 cl.chunk = &c;
-                cl.first_list = lists_.size();
                 for (const Gram g : grams_) {
                     const std::uint32_t id = c.grams.find(g);
                     if (id == GramTable::none) continue;
-                    const std::uint16_t* begin = c.postings.data() + c.gram_begin[id];
-                    const std::uint16_t* end = c.postings.data() + c.gram_begin[id + 1];
-                    lists_.push_back({begin, end, begin, begin});
+                    if (c.bitmap_of[id] != Chunk::no_bitmap) {
+                        cl.dense.push_back(c.bitmaps.data() + c.bitmap_of[id]);
+                    } else {
+                        cl.sparse.emplace_back(c.postings.data() + c.gram_begin[id],
+                                               c.postings.data() + c.gram_begin[id + 1]);
+                    }
                 }
-                cl.lists = lists_.size() - cl.first_list;
             }
         }
+    }
+
+    // How many of the query's pairs a key of `length` must share to reach the minimum, or
+    // 0 when its length alone keeps it below.
+    std::size_t least_shared(std::size_t length) const {
+        const std::size_t allowed = memory::max_distance(min_, lq_, length);
+        const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
+        if (by_length > allowed) return 0;
+        const std::size_t inserted = length > lq_ ? length - lq_ : 0;
+        const std::size_t lost = 2 * allowed - inserted;
+        const std::size_t bq = grams_.size();
+        return std::max<std::size_t>(1, bq > lost ? bq - lost : 0);
     }
 
     // Counts the shared pairs of the keys of every file with a length in `lengths` that
@@ -610,7 +649,6 @@ private:
     void count(std::pair<std::size_t, std::size_t> lengths) {
         if (lengths.first > lengths.second) return;
         if (chunks_.empty()) find_lists();
-        std::uint16_t* const counts = scratch_.counts.data();
         for (ChunkLists& cl : chunks_) {
             const Segment& s = *memory_.segments[cl.segment];
             const Chunk& c = *cl.chunk;
@@ -618,59 +656,102 @@ private:
             if (c.end <= first || c.first >= last) continue;
             const std::uint32_t lo = std::max(first, c.first) - c.first;
             const std::uint32_t hi = std::min(last, c.end) - c.first;
-            const bool fresh = cl.counted_first == cl.counted_end;
-            for (std::size_t i = cl.first_list; i < cl.first_list + cl.lists; ++i) {
-                List& l = lists_[i];
-                if (fresh) {
-                    // A list's keys are spread evenly enough for a guess to land near.
-                    const auto n = static_cast<std::size_t>(l.end - l.begin);
-                    const std::uint16_t* guess = l.begin + n * lo / (c.end - c.first);
-                    l.counted_begin = guess != l.end && *guess < lo ? forward(guess, l.end, lo)
-                                                                    : backward(l.begin, guess, lo);
-                    l.counted_end = l.counted_begin;
-                }
-                const std::uint16_t* from = backward(l.begin, l.counted_begin, lo);
-                for (const std::uint16_t* p = from; p != l.counted_begin; ++p) ++counts[*p];
-                const std::uint16_t* to = forward(l.counted_end, l.end, hi);
-                for (const std::uint16_t* p = l.counted_end; p != to; ++p) ++counts[*p];
-                l.counted_begin = from;
-                l.counted_end = to;
+            if (cl.counted_first == cl.counted_end) {
+                count_keys(cl, s, lo, hi);
+                cl.counted_first = lo;
+                cl.counted_end = hi;
+                continue;
             }
-            if (fresh) {
-                file(cl, s, lo, hi);
-            } else {
-                if (lo < cl.counted_first) file(cl, s, lo, cl.counted_first);
-                if (hi > cl.counted_end) file(cl, s, cl.counted_end, hi);
-            }
-            cl.counted_first = fresh ? lo : std::min(lo, cl.counted_first);
-            cl.counted_end = fresh ? hi : std::max(hi, cl.counted_end);
+            if (lo < cl.counted_first) count_keys(cl, s, lo, cl.counted_first);
+            if (hi > cl.counted_end) count_keys(cl, s, cl.counted_end, hi);
+            cl.counted_first = std::min(lo, cl.counted_first);
+            cl.counted_end = std::max(hi, cl.counted_end);
         }
     }
 
-    // Files the keys [lo, hi) of a chunk under their bounds, and clears their counts.
-    void file(const ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi) {
+    // Counts the shared pairs of the keys [lo, hi) of a chunk and files those that can
+    // reach the minimum under their bounds. The sparse pairs are counted key by key; the
+    // dense ones are added up 64 keys at a time in bit planes (plane i holds bit i of
+    // every key's count), and a key's count is read out of them only when the planes
+    // show that it can reach the least count of its length.
+    void count_keys(const ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi) {
         std::uint16_t* const counts = scratch_.counts.data();
-        const std::size_t bq = grams_.size();
+        std::uint16_t* const most = scratch_.most.data();  // per 64 keys: their highest sparse count
         const Chunk& c = *cl.chunk;
-        // Keys of one length at a time: the least count that reaches the minimum.
-        for (std::uint32_t k = lo; k < hi;) {
-            const std::size_t length = s.key_length[c.first + k];
-            const std::uint32_t run_end = std::min<std::uint32_t>(hi, s.length_start[length + 1] - c.first);
-            const std::size_t allowed = memory::max_distance(min_, lq_, length);
-            const std::size_t inserted = length > lq_ ? length - lq_ : 0;
-            const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
-            if (by_length <= allowed) {
-                const std::size_t lost = 2 * allowed - inserted;
-                const std::size_t least = std::max<std::size_t>(1, bq > lost ? bq - lost : 0);
-                for (std::uint32_t j = k; j < run_end; ++j) {
-                    if (counts[j] < least) continue;
-                    const int bound = memory::score(least_distance(counts[j], length), lq_, length);
-                    by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + j});
+        const std::uint32_t w0 = lo / 64, w1 = (hi - 1) / 64 + 1;
+        std::fill(most + w0, most + w1, std::uint16_t{0});
+        const auto below = [](std::uint16_t a, std::uint32_t k) { return a < k; };
+        for (const auto& [begin, end] : cl.sparse) {
+            const std::uint16_t* p = std::lower_bound(begin, end, lo, below);
+            for (; p != end && *p < hi; ++p) {
+                const std::uint16_t n = ++counts[*p];
+                std::uint16_t& m = most[*p / 64];
+                if (n > m) m = n;
+            }
+        }
+        const auto planes = static_cast<std::size_t>(std::bit_width(cl.dense.size()));
+        for (std::uint32_t w = w0; w < w1; ++w) {
+            const std::uint32_t word_lo = std::max(lo, w * 64);
+            const std::uint32_t word_hi = std::min(hi, (w + 1) * 64);
+            // The least count of the word's lengths (its keys are ordered by length).
+            const std::size_t shortest = s.key_length[c.first + word_lo];
+            const std::size_t longest = s.key_length[c.first + word_hi - 1];
+            std::size_t least = SIZE_MAX;
+            for (std::size_t length = shortest; length <= longest; ++length) {
+                const std::size_t l = least_of_length_[length];
+                if (l != 0) least = std::min(least, l);
+            }
+            if (least == SIZE_MAX) continue;
+            const std::uint64_t in_range = (word_lo % 64 == 0 ? ~std::uint64_t{0}
+                                                              : ~std::uint64_t{0} << (word_lo % 64)) &
+                                           (word_hi % 64 == 0 ? ~std::uint64_t{0}
+                                                              : ~(~std::uint64_t{0} << (word_hi % 64)));
+            std::uint64_t plane[max_planes] = {};
+            for (const std::uint64_t* bits : cl.dense) {
+                prefetch_line(bits + w + 16);
+                std::uint64_t carry = bits[w] & in_range;
+                for (std::size_t i = 0; carry != 0; ++i) {
+                    const std::uint64_t next = plane[i] & carry;
+                    plane[i] ^= carry;
+                    carry = next;
                 }
             }
-            std::fill(counts + k, counts + run_end, std::uint16_t{0});
-            k = run_end;
+            std::uint64_t candidates = keys_with_at_least(plane, planes, least > most[w] ? least - most[w] : 0) &
+                                       in_range;
+            while (candidates != 0) {
+                const auto bit = static_cast<std::uint32_t>(std::countr_zero(candidates));
+                candidates &= candidates - 1;
+                const std::uint32_t k = w * 64 + bit;
+                std::size_t shared = counts[k];
+                for (std::size_t i = 0; i < planes; ++i) shared += (plane[i] >> bit & 1) << i;
+                const std::size_t length = s.key_length[c.first + k];
+                const std::size_t l = least_of_length_[length];
+                if (l == 0 || shared < l) continue;
+                const int bound = memory::score(least_distance(shared, length), lq_, length);
+                by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + k});
+            }
         }
+        for (const auto& [begin, end] : cl.sparse) {
+            const std::uint16_t* p = std::lower_bound(begin, end, lo, below);
+            for (; p != end && *p < hi; ++p) counts[*p] = 0;
+        }
+    }
+
+    // The keys of a 64-key word whose count in the bit planes (plane i holds bit i of
+    // every key's count) is `least` or more.
+    static std::uint64_t keys_with_at_least(const std::uint64_t* plane, std::size_t planes, std::size_t least) {
+        if (least == 0) return ~std::uint64_t{0};
+        if (least >> planes != 0) return 0;
+        std::uint64_t greater = 0, equal = ~std::uint64_t{0};
+        for (std::size_t i = planes; i-- > 0;) {
+            if (least >> i & 1) {
+                equal &= plane[i];
+            } else {
+                greater |= equal & plane[i];
+                equal &= ~plane[i];
+            }
+        }
+        return greater | equal;
     }
 
     // The real distance of the keys filed under bounds from 100 down to `lowest`, as long
@@ -694,28 +775,34 @@ private:
         }
     }
 
-    // The query's fitted translations of key k, for the score of the N-th suggestion.
+    // The entries of key k, for the score of the N-th suggestion; fitted to the query
+    // only when that score needs their text.
     void add_fitted(int score, const Segment& s, std::uint32_t k) {
-        if (!asked_full_) asked_full_.emplace(memory::normalise(original_));
         for (std::uint32_t e = s.key_begin[k]; e < s.key_begin[k + 1]; ++e) {
             const Pair& p = s.entries[e];
             if (e > s.key_begin[k] && p.original == s.entries[e - 1].original &&
                 p.translation == s.entries[e - 1].translation) {
                 continue;
             }
-            fitted_.push_back(
-                {score, memory::adapt_translation(*asked_full_, memory::normalise(p.original), p.translation)});
+            fitted_.push_back({score, &p, {}, false});
         }
     }
     // The score of the N-th different translation found, once there are N.
     void update_needed() {
-        std::sort(fitted_.begin(), fitted_.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        if (fitted_.size() < top_) return;
+        std::sort(fitted_.begin(), fitted_.end(), [](const Fitted& a, const Fitted& b) { return a.score > b.score; });
         std::vector<std::string_view> seen;
-        for (const auto& [score, text] : fitted_) {
-            if (std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
-            seen.push_back(text);
+        for (Fitted& f : fitted_) {
+            if (!f.made) {
+                if (!asked_full_) asked_full_.emplace(memory::normalise(original_));
+                f.text = memory::adapt_translation(*asked_full_, memory::normalise(f.pair->original),
+                                                   f.pair->translation);
+                f.made = true;
+            }
+            if (std::find(seen.begin(), seen.end(), f.text) != seen.end()) continue;
+            seen.push_back(f.text);
             if (seen.size() == top_) {
-                needed_ = std::max(needed_, score);
+                needed_ = std::max(needed_, f.score);
                 return;
             }
         }
@@ -733,11 +820,18 @@ private:
     int needed_ = 0;
     std::vector<Candidate> by_bound_[101];
     std::vector<ChunkLists> chunks_;
-    std::vector<List> lists_;
+    std::vector<std::uint32_t>
+        least_of_length_;  // least_shared of every length up to the longest that can reach the minimum
     std::unordered_set<std::uint64_t> verified_;
     std::vector<Hit> found_;
     std::optional<memory::Normalised> asked_full_;
-    std::vector<std::pair<int, std::string>> fitted_;
+    struct Fitted {
+        int score;
+        const Pair* pair;
+        std::string text;
+        bool made;
+    };
+    std::vector<Fitted> fitted_;
 };
 
 std::vector<MemorySuggestion> Memory::suggest(std::string_view original, const MemoryQuery& query) const {

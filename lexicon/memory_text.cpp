@@ -184,40 +184,47 @@ std::size_t edit_distance(std::u16string_view a, std::u16string_view b, std::siz
     return std::min(row[b.size()], big);
 }
 
-DistanceTo::DistanceTo(std::u16string_view pattern) : pattern_(pattern) {
-    if (pattern_.size() > 64) return;
+DistanceTo::DistanceTo(std::u16string_view pattern)
+    : pattern_(pattern), words_(std::max<std::size_t>(1, (pattern.size() + 63) / 64)), ascii_(128 * words_, 0) {
+    std::vector<std::pair<Unit, std::size_t>> others;
+    others_bits_.assign(words_, 0);
     for (std::size_t i = 0; i < pattern_.size(); ++i) {
         const Unit u = pattern_[i];
-        const std::uint64_t bit = std::uint64_t{1} << i;
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
         if (u < 128) {
-            ascii_[u] |= bit;
+            ascii_[u * words_ + i / 64] |= bit;
             continue;
         }
         auto it = std::lower_bound(others_.begin(), others_.end(), u,
-                                   [](const std::pair<Unit, std::uint64_t>& e, Unit v) { return e.first < v; });
-        if (it == others_.end() || it->first != u) it = others_.insert(it, {u, 0});
-        it->second |= bit;
+                                   [](const std::pair<Unit, std::size_t>& e, Unit v) { return e.first < v; });
+        if (it == others_.end() || it->first != u) {
+            it = others_.insert(it, {u, others_bits_.size()});
+            others_bits_.resize(others_bits_.size() + words_, 0);
+        }
+        others_bits_[it->second + i / 64] |= bit;
     }
 }
 
-std::uint64_t DistanceTo::bits_of(Unit u) const {
-    if (u < 128) return ascii_[u];
+const std::uint64_t* DistanceTo::bits_of(Unit u) const {
+    if (u < 128) return ascii_.data() + u * words_;
     const auto it = std::lower_bound(others_.begin(), others_.end(), u,
-                                     [](const std::pair<Unit, std::uint64_t>& e, Unit v) { return e.first < v; });
-    return it != others_.end() && it->first == u ? it->second : 0;
+                                     [](const std::pair<Unit, std::size_t>& e, Unit v) { return e.first < v; });
+    return others_bits_.data() + (it != others_.end() && it->first == u ? it->second : 0);
 }
 
 std::size_t DistanceTo::operator()(std::u16string_view text, std::size_t limit) const {
     const std::size_t m = pattern_.size();
-    if (m == 0 || m > 64) return edit_distance(pattern_, text, limit);
     const std::size_t n = text.size();
     if ((m > n ? m - n : n - m) > limit) return limit + 1;
+    if (m == 0) return n;
+    if (limit == 0) return text == pattern_ ? 0 : 1;
+    if (m > 64) return several_words(text, limit);
     std::uint64_t vp = ~std::uint64_t{0};
     std::uint64_t vn = 0;
     const std::uint64_t last = std::uint64_t{1} << (m - 1);
     std::size_t distance = m;
     for (std::size_t j = 0; j < n; ++j) {
-        const std::uint64_t x = bits_of(text[j]);
+        const std::uint64_t x = *bits_of(text[j]);
         const std::uint64_t d0 = (((x & vp) + vp) ^ vp) | x | vn;
         std::uint64_t hp = vn | ~(d0 | vp);
         std::uint64_t hn = d0 & vp;
@@ -229,6 +236,48 @@ std::size_t DistanceTo::operator()(std::u16string_view text, std::size_t limit) 
         hn <<= 1;
         vp = hn | ~(d0 | hp);
         vn = hp & d0;
+    }
+    return distance <= limit ? distance : limit + 1;
+}
+
+// The same with the column split into words, each passing its change of the last row on
+// to the next word as the change of its first row.
+std::size_t DistanceTo::several_words(std::u16string_view text, std::size_t limit) const {
+    const std::size_t m = pattern_.size();
+    const std::size_t n = text.size();
+    thread_local std::vector<std::uint64_t> column;
+    column.assign(2 * words_, 0);
+    std::uint64_t* const vp = column.data();
+    std::uint64_t* const vn = column.data() + words_;
+    std::fill(vp, vp + words_, ~std::uint64_t{0});
+    const std::uint64_t last = std::uint64_t{1} << ((m - 1) % 64);
+    std::size_t distance = m;
+    for (std::size_t j = 0; j < n; ++j) {
+        const std::uint64_t* x_of = bits_of(text[j]);
+        int carry = 1;  // the first row grows by one a column
+        for (std::size_t w = 0; w < words_; ++w) {
+            std::uint64_t x = x_of[w];
+            const std::uint64_t p = vp[w], q = vn[w];
+            const std::uint64_t xv = x | q;
+            if (carry < 0) x |= 1;
+            const std::uint64_t d0 = (((x & p) + p) ^ p) | x;
+            std::uint64_t hp = q | ~(d0 | p);
+            std::uint64_t hn = p & d0;
+            const std::uint64_t top = w + 1 == words_ ? last : std::uint64_t{1} << 63;
+            const int out = (hp & top) != 0 ? 1 : (hn & top) != 0 ? -1 : 0;
+            hp <<= 1;
+            hn <<= 1;
+            if (carry < 0) {
+                hn |= 1;
+            } else if (carry > 0) {
+                hp |= 1;
+            }
+            vp[w] = hn | ~(xv | hp);
+            vn[w] = hp & xv;
+            carry = out;
+        }
+        distance = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(distance) + carry);
+        if (distance > limit + (n - j - 1)) return limit + 1;
     }
     return distance <= limit ? distance : limit + 1;
 }

@@ -36,18 +36,22 @@ void normalise_units(std::string_view gbk, std::u16string& units);
 std::size_t edit_distance(std::u16string_view a, std::u16string_view b, std::size_t limit);
 
 // One text compared with many: the edit distance in the bit-parallel form of Myers and
-// Hyyro (a machine word per column of the table) when the text has at most 64 units,
-// the banded table above otherwise. The same results as edit_distance.
+// Hyyro, a machine word per 64 units of the text for each column of the table. The same
+// results as edit_distance.
 class DistanceTo {
 public:
     explicit DistanceTo(std::u16string_view pattern);
     std::size_t operator()(std::u16string_view text, std::size_t limit) const;
 
 private:
-    std::uint64_t bits_of(Unit u) const;
+    // Where unit u stands in the text: words_ of bits, one per 64 units.
+    const std::uint64_t* bits_of(Unit u) const;
+    std::size_t several_words(std::u16string_view text, std::size_t limit) const;
     std::u16string pattern_;
-    std::uint64_t ascii_[128] = {};
-    std::vector<std::pair<Unit, std::uint64_t>> others_;  // sorted by unit
+    std::size_t words_ = 1;
+    std::vector<std::uint64_t> ascii_;                  // 128 units, words_ each
+    std::vector<std::pair<Unit, std::size_t>> others_;  // sorted by unit: where its words start in others_bits_
+    std::vector<std::uint64_t> others_bits_;            // and words_ of zeros at the start, for units not in the text
 };
 
 // The share of characters that a and b have in common, in percent: 100 - distance * 100

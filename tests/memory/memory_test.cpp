@@ -107,7 +107,8 @@ TEST(MemoryDistance, EditDistanceWithinALimit) {
     }
 }
 
-// The bit-parallel form against the table, on texts around its 64-unit word, with
+// The bit-parallel form against the table, on texts around its 64-unit word and of
+// several words, with
 // double-byte units and repeated characters.
 TEST(MemoryDistance, TheBitParallelFormAgreesWithTheTable) {
     const char16_t alphabet[] = {u'a', u'b', u' ', 0xB4F2, 0xBFAA, 0xB4F3, memory::number_token};
@@ -115,10 +116,12 @@ TEST(MemoryDistance, TheBitParallelFormAgreesWithTheTable) {
     auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
     for (int round = 0; round < 3000; ++round) {
         std::u16string a, b;
-        const std::size_t la = next() % 70, lb = next() % 70;
+        // Every other round past two words of 64 units.
+        const std::size_t longest = round % 2 == 0 ? 70 : 200;
+        const std::size_t la = next() % longest, lb = next() % longest;
         for (std::size_t i = 0; i < la; ++i) a += alphabet[next() % std::size(alphabet)];
         for (std::size_t i = 0; i < lb; ++i) b += alphabet[next() % std::size(alphabet)];
-        const std::size_t limit = next() % 40;
+        const std::size_t limit = next() % (longest / 2);
         EXPECT_EQ(memory::DistanceTo(a)(b, limit), memory::edit_distance(a, b, limit))
             << la << " " << lb << " " << limit;
     }
@@ -287,6 +290,7 @@ TEST(MemoryFiles, WordListsAndPoFilesNamedBesideTheFolder) {
 // file and count, ties in the same order) for every query, over texts that share many
 // pairs of characters, in three files. The first file holds more keys than one chunk of
 // posting lists; the translations repeat, so that the N-th suggestion needs more keys.
+// Most pairs are held by many keys (kept as bitmaps), a few by some (posting lists).
 TEST(MemoryIndex, FindsWhatComparingWithEveryEntryFinds) {
     const char* words[] = {"open", "save", "file", "close",  "all",  "print",
                            "the",  "a",    "new",  "window", "打开", "文件"};
@@ -322,6 +326,9 @@ TEST(MemoryIndex, FindsWhatComparingWithEveryEntryFinds) {
     for (int q = 0; q < 60; ++q) queries.push_back(phrase());
     for (int q = 0; q < 15; ++q) queries.push_back(cat("item ", next() * 70, " of ", phrase()));
     queries.push_back("item 65535 of");
+    // Longer than one machine word of the bit-parallel distance.
+    for (int q = 0; q < 10; ++q)
+        queries.push_back(cat(phrase(), " ", phrase(), " ", phrase(), " ", phrase(), " ", phrase()));
     for (const std::string& query : queries) {
         for (const int min : {50, 70}) {
             for (const std::size_t top : {std::size_t{1}, std::size_t{5}}) {
