@@ -93,8 +93,19 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
     // Flags, as the C libraries take them: ' groups thousands, I gives the locale's digits
     // (an I before 64 or 32 is Microsoft's length modifier instead).
     auto flag = [&] {
-        if (std::strchr("-+#0'", text[i]) != nullptr) return true;
-        return text[i] == 'I' && text.substr(i, 3) != "I64" && text.substr(i, 3) != "I32";
+        switch (text[i]) {
+        case '-':
+        case '+':
+        case '#':
+        case '0':
+        case '\'':
+        case '\0':  // as the search of a C string finds its end
+            return true;
+        case 'I':
+            return text.substr(i, 3) != "I64" && text.substr(i, 3) != "I32";
+        default:
+            return false;
+        }
     };
     while (more() && flag()) ++i;
     if (more() && text[i] == '*') {
@@ -110,12 +121,28 @@ bool parse_conversion(std::string_view text, std::size_t i, Placeholder& p, bool
             while (more() && is_digit(text[i])) ++i;
         }
     }
-    for (std::string_view length : {"hh", "ll", "I64", "I32", "h", "l", "L", "j", "z", "t", "I"}) {
-        if (text.substr(i, length.size()) == length) {
-            add(length);
-            i += length.size();
+    // The length modifier, the longest that stands there: hh ll I64 I32 h l L j z t I.
+    if (more()) {
+        std::size_t length = 0;
+        switch (text[i]) {
+        case 'h':
+        case 'l':
+            length = i + 1 < text.size() && text[i + 1] == text[i] ? 2 : 1;
+            break;
+        case 'I':
+            length = text.substr(i, 3) == "I64" || text.substr(i, 3) == "I32" ? 3 : 1;
+            break;
+        case 'L':
+        case 'j':
+        case 'z':
+        case 't':
+            length = 1;
+            break;
+        default:
             break;
         }
+        add(text.substr(i, length));
+        i += length;
     }
     if (!more()) return false;
     // "%<PRIdMAX>": the <inttypes.h> macros, which gettext's tools read as one
