@@ -193,13 +193,20 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
         char plain_open, plain_close;  // the original's marks that may leave the pair open on purpose
     } pairs[] = {{"“", "”", '"', '"'},   {"‘", "’", '\'', '\''}, {"（", "）", '(', ')'},
                  {"《", "》", '<', '>'}, {"【", "】", '[', ']'}, {"「", "」", '{', '}'}};
+    // Characters compared as numbers: lead byte and trail byte.
+    const auto code = [](std::string_view mark) {
+        return mark.size() == 2 ? static_cast<unsigned>(byte(mark[0]) << 8 | byte(mark[1])) : 0u;
+    };
+    const auto code_at = [&](const Char& c) {
+        return c.size == 2 ? static_cast<unsigned>(byte(text[c.at]) << 8 | byte(text[c.at + 1])) : 0u;
+    };
     // The kinds of marks the translation holds: the others need no look.
     unsigned held = 0;
     for (const Char& c : cs) {
         if (c.size != 2 || (byte(text[c.at]) != 0xA1 && byte(text[c.at]) != 0xA3)) continue;
-        const std::string_view s = at(text, c);
+        const unsigned s = code_at(c);
         for (unsigned k = 0; k < std::size(pairs); ++k) {
-            if (s == pairs[k].open || s == pairs[k].close) held |= 1u << k;
+            if (s == code(pairs[k].open) || s == code(pairs[k].close)) held |= 1u << k;
         }
     }
     for (unsigned k = 0; k < std::size(pairs); ++k) {
@@ -227,12 +234,13 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
         original_open = original_open || count_text(p.open) != count_text(p.close);
         if (original_open) continue;
         std::vector<const Char*> open;
+        const unsigned open_code = code(p.open), close_code = code(p.close);
         for (const Char& c : cs) {
             if (c.size != 2) continue;
-            const std::string_view s = at(text, c);
-            if (s == p.open) {
+            const unsigned s = code_at(c);
+            if (s == open_code) {
                 open.push_back(&c);
-            } else if (s == p.close) {
+            } else if (s == close_code) {
                 if (open.empty()) {
                     report(Code::UnbalancedPair, c.at,
                            cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”"));
