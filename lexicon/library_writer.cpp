@@ -81,6 +81,17 @@ public:
             size -= n;
         }
     }
+    // Room for `n` bytes in one piece, to be filled by the caller; null when `n` is more
+    // than the buffer holds.
+    char* room(std::size_t n) {
+        if (n > size_ - used_) {
+            if (n > size_) return nullptr;
+            flush();
+        }
+        char* at = buffer_.get() + used_;
+        used_ += n;
+        return at;
+    }
     void put_zeros(std::size_t n) {
         static const char zeros[8] = {};
         put(zeros, n);
@@ -157,21 +168,38 @@ bool write_texts(const Texts& entries, std::string_view description, ByteSink& s
 
     // The index is sized for the entries alone, so the same entries give the same file
     // whatever comments and duplicates the source had.
+    // The slots of the entries a few places on are loaded while this one is written.
+    constexpr std::size_t ahead = 8;
+    for (std::size_t i = 0; i < std::min(ahead, entries.size()); ++i) {
+        prefetch(&index[home_slot(entries.hash(i), index.size())]);
+    }
     std::uint64_t at = l.records_offset;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view o = entries.original(i);
         const std::string_view t = entries.translation(i);
         const std::uint32_t hash = entries.hash(i);
+        if (i + ahead < entries.size()) prefetch(&index[home_slot(entries.hash(i + ahead), index.size())]);
         std::size_t s = home_slot(hash, index.size());
-        prefetch(&index[s]);
-        char lengths[format::record_header];
-        format::store_u16(lengths, static_cast<std::uint16_t>(o.size()));
-        format::store_u16(lengths + 2, static_cast<std::uint16_t>(t.size()));
-        out.put(lengths, sizeof lengths);
-        out.put(o.data(), o.size());
-        out.put_zeros(1);
-        out.put(t.data(), t.size());
-        out.put_zeros(1);
+        const std::size_t record = format::record_header + o.size() + 1 + t.size() + 1;
+        if (char* r = out.room(record)) {
+            format::store_u16(r, static_cast<std::uint16_t>(o.size()));
+            format::store_u16(r + 2, static_cast<std::uint16_t>(t.size()));
+            r += format::record_header;
+            std::memcpy(r, o.data(), o.size());
+            r[o.size()] = '\0';
+            r += o.size() + 1;
+            std::memcpy(r, t.data(), t.size());
+            r[t.size()] = '\0';
+        } else {
+            char lengths[format::record_header];
+            format::store_u16(lengths, static_cast<std::uint16_t>(o.size()));
+            format::store_u16(lengths + 2, static_cast<std::uint16_t>(t.size()));
+            out.put(lengths, sizeof lengths);
+            out.put(o.data(), o.size());
+            out.put_zeros(1);
+            out.put(t.data(), t.size());
+            out.put_zeros(1);
+        }
         while (index[s].entry != 0) {
             if (++s == index.size()) s = 0;
         }
