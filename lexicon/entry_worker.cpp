@@ -7,9 +7,12 @@ namespace lexicon {
 namespace {
 // Large enough that the hand-over costs nothing, small enough that the worker starts
 // early. The reader waits when it is this many batches ahead: the batches then come back
-// for reuse, and the jobs never take more than a few hundred kilobytes.
+// for reuse, and the jobs never take more than about a megabyte. A waiting reader is woken
+// when a quarter of them are left, not for each batch taken: every wake-up costs both
+// threads a trip through the system.
 constexpr std::size_t batch_size = 512;
-constexpr std::size_t max_waiting_batches = 8;
+constexpr std::size_t max_waiting_batches = 16;
+constexpr std::size_t wake_reader_at = max_waiting_batches / 4;
 }  // namespace
 
 EntryWorker::EntryWorker(std::size_t max_listed, Handler handler, Prepare prepare)
@@ -58,14 +61,16 @@ void EntryWorker::run() {
     try {
         for (;;) {
             std::vector<EntryJob> batch;
+            bool room = false;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 ready_.wait(lock, [this] { return closed_ || !batches_.empty(); });
                 if (batches_.empty()) return;
                 batch = std::move(batches_.front());
                 batches_.pop_front();
+                room = batches_.size() == wake_reader_at;
             }
-            room_.notify_one();
+            if (room) room_.notify_one();
             constexpr std::size_t ahead = 8;
             for (std::size_t k = 0; k < std::min(ahead, batch.size()); ++k) prepare_(batch[k]);
             for (std::size_t k = 0; k < batch.size(); ++k) {
