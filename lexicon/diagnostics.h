@@ -91,6 +91,17 @@ public:
     void add(Code code, std::uint32_t line, std::string text);
     // A message about one place of a line; a column of 0 is the line as a whole.
     void add_at(Code code, std::uint32_t line, std::uint32_t column, std::string text);
+    // The same, with the text composed by `compose()` only when the message gets listed:
+    // once the listing is full a message is only counted, and a large list with many
+    // warnings would compose thousands of texts for nothing.
+    template <typename Compose>
+    void add_composed(Code code, std::uint32_t line, std::uint32_t column, Compose compose) {
+        if (listed_.size() < max_listed_) {
+            add_at(code, line, column, compose());
+        } else {
+            ++(is_warning(code) ? warnings_ : errors_);
+        }
+    }
 
     // Takes the messages of `found`, which were collected apart (on another thread): its
     // n-th listed message goes in as if it had been added when this run had positions[n]

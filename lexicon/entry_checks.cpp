@@ -373,9 +373,6 @@ void check_placeholders(std::string_view original, std::string_view translation,
                         PlaceholderCheck check, Diagnostics& diagnostics) {
     const Mismatch mismatch = placeholder_mismatch(original, translation);
     if (mismatch == Mismatch::None) return;
-    std::size_t count_a = 0, count_b = 0;
-    const std::string list_a = listed(original, count_a);
-    const std::string list_b = listed(translation, count_b);
     const char* what = "";
     switch (mismatch) {
     case Mismatch::Count:
@@ -393,15 +390,19 @@ void check_placeholders(std::string_view original, std::string_view translation,
     case Mismatch::None:
         break;
     }
+    const auto lists = [&] {
+        std::size_t count_a = 0, count_b = 0;
+        return cat("格式占位符", what, "不一致：原文是“", listed(original, count_a), "”，译文是“",
+                   listed(translation, count_b), "”");
+    };
     if (check == PlaceholderCheck::Off) {
-        diagnostics.add(Code::PlaceholderCheckOff, line,
-                        cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”；前一行的“",
-                            placeholder_opt_out, "”关闭了这一条目的占位符检查"));
+        diagnostics.add_composed(Code::PlaceholderCheckOff, line, 0, [&] {
+            return cat(lists(), "；前一行的“", placeholder_opt_out, "”关闭了这一条目的占位符检查");
+        });
         return;
     }
-    diagnostics.add(
-        Code::PlaceholderMismatch, line,
-        cat("格式占位符", what, "不一致：原文是“", list_a, "”，译文是“", list_b, "”", placeholder_opt_out_advice));
+    diagnostics.add_composed(Code::PlaceholderMismatch, line, 0,
+                             [&] { return cat(lists(), placeholder_opt_out_advice); });
 }
 
 // Number of access-key markers: '&' before a character other than '&' ("&&" is a
@@ -566,39 +567,44 @@ void check_entry(std::string_view original, std::string_view translation, std::u
     // repeat that.
     if (translation.empty()) {
         if (wanted(Code::EmptyTranslation))
-            diagnostics.add(Code::EmptyTranslation, line,
-                            cat("原文“", shown(original), "”的译文为空；这一条目不写入词库，程序中将显示原文"));
+            diagnostics.add_composed(Code::EmptyTranslation, line, 0, [&] {
+                return cat("原文“", shown(original), "”的译文为空；这一条目不写入词库，程序中将显示原文");
+            });
         return;
     }
     check_placeholders(original, translation, line, placeholders, diagnostics);
     if (translation == original) {
         if (has_ascii_letter(original) && wanted(Code::UntranslatedEntry)) {
-            diagnostics.add(Code::UntranslatedEntry, line,
-                            cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"));
+            diagnostics.add_composed(Code::UntranslatedEntry, line, 0,
+                                     [&] { return cat("译文与原文相同，可能尚未翻译：“", shown(original), "”"); });
         }
         return;
     }
     const std::size_t keys_o = access_keys(original);
     const std::size_t keys_t = access_keys(translation);
     if (keys_o != keys_t && wanted(Code::AccessKeyMismatch)) {
-        diagnostics.add(Code::AccessKeyMismatch, line,
-                        cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“",
-                            shown(translation), "”有 ", keys_t, " 个"));
+        diagnostics.add_composed(Code::AccessKeyMismatch, line, 0, [&] {
+            return cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“", shown(translation),
+                       "”有 ", keys_t, " 个");
+        });
     }
     if (leading_blanks(original) != leading_blanks(translation) && wanted(Code::BlankMismatch)) {
-        diagnostics.add(Code::BlankMismatch, line,
-                        cat("开头的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”"));
+        diagnostics.add_composed(Code::BlankMismatch, line, 0, [&] {
+            return cat("开头的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”");
+        });
     }
     if (trailing_blanks(original) != trailing_blanks(translation) && wanted(Code::BlankMismatch)) {
-        diagnostics.add(Code::BlankMismatch, line,
-                        cat("结尾的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”"));
+        diagnostics.add_composed(Code::BlankMismatch, line, 0, [&] {
+            return cat("结尾的空白不一致：原文“", shown(original), "”，译文“", shown(translation), "”");
+        });
     }
     const Ending eo = ending_of(without_closing_insert(original));
     const Ending et = ending_of(without_closing_insert(translation));
     if (eo.mark != et.mark && wanted(Code::PunctuationMismatch)) {
-        diagnostics.add(Code::PunctuationMismatch, line,
-                        cat("结尾标点不一致：原文", quoted_ending(original), describe(eo), "，译文",
-                            quoted_ending(translation), describe(et)));
+        diagnostics.add_composed(Code::PunctuationMismatch, line, 0, [&] {
+            return cat("结尾标点不一致：原文", quoted_ending(original), describe(eo), "，译文",
+                       quoted_ending(translation), describe(et));
+        });
     }
     check_typography(original, translation, place != nullptr ? *place : TranslationPlace{line}, diagnostics,
                      checks_off);

@@ -68,8 +68,10 @@ struct Report {
     Diagnostics& diagnostics;
     const TranslationPlace& place;
 
-    void operator()(Code code, std::size_t at, std::string text) const {
-        diagnostics.add_at(code, place.line, place.column(at), std::move(text));
+    // `compose` gives the text, composed only when the message gets listed.
+    template <typename Compose>
+    void operator()(Code code, std::size_t at, Compose compose) const {
+        diagnostics.add_composed(code, place.line, place.column(at), compose);
     }
 };
 
@@ -152,9 +154,10 @@ void check_half_width(std::string_view original, std::string_view text, const st
             fault = false;
         if (fault && copied_from_original(original, text, c.at)) fault = false;
         if (fault) {
-            report(Code::HalfWidthPunctuation, c.at,
-                   cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
-                       "”，中文里应写全角的“", full_width_of(m), "”"));
+            report(Code::HalfWidthPunctuation, c.at, [&] {
+                return cat("译文第 ", c.column, " 个字符是半角的“", std::string_view(&text[c.at], 1),
+                           "”，中文里应写全角的“", full_width_of(m), "”");
+            });
         }
     }
 }
@@ -170,7 +173,8 @@ void check_full_width(std::string_view original, std::string_view text, const st
         const unsigned char trail = byte(text[c.at + 1]);
         if (lead == 0xA1 && trail == 0xA1) {
             if (original_space) {
-                report(Code::FullWidthLatin, c.at, cat("译文第 ", c.column, " 个字符是全角空格，原文用的是半角空格"));
+                report(Code::FullWidthLatin, c.at,
+                       [&] { return cat("译文第 ", c.column, " 个字符是全角空格，原文用的是半角空格"); });
             }
             continue;
         }
@@ -180,9 +184,10 @@ void check_full_width(std::string_view original, std::string_view text, const st
         if (!letter_or_digit) continue;
         const char plain = static_cast<char>(trail - 0x80);
         if (original.find(plain) == std::string_view::npos) continue;
-        report(Code::FullWidthLatin, c.at,
-               cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
-                   std::string_view(&plain, 1), "”"));
+        report(Code::FullWidthLatin, c.at, [&] {
+            return cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
+                       std::string_view(&plain, 1), "”");
+        });
     }
 }
 
@@ -242,16 +247,18 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
                 open.push_back(&c);
             } else if (s == close_code) {
                 if (open.empty()) {
-                    report(Code::UnbalancedPair, c.at,
-                           cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”"));
+                    report(Code::UnbalancedPair, c.at, [&] {
+                        return cat("译文第 ", c.column, " 个字符“", p.close, "”前面没有与之配对的“", p.open, "”");
+                    });
                     return;
                 }
                 open.pop_back();
             }
         }
         if (!open.empty()) {
-            report(Code::UnbalancedPair, open.back()->at,
-                   cat("译文第 ", open.back()->column, " 个字符“", p.open, "”后面没有与之配对的“", p.close, "”"));
+            report(Code::UnbalancedPair, open.back()->at, [&] {
+                return cat("译文第 ", open.back()->column, " 个字符“", p.open, "”后面没有与之配对的“", p.close, "”");
+            });
             return;
         }
     }
@@ -305,9 +312,10 @@ void check_access_key(std::string_view original, std::string_view text, const st
     const std::string_view shortcut = shortcut_of(original);
     if (!shortcut.empty() && shortcut_of(text) != shortcut) {
         const std::size_t tab = text.rfind('\t');
-        report(Code::AccessKeyStyle, tab == std::string_view::npos ? text.size() : tab,
-               cat("快捷键后缀应与原文逐字相同：原文是“", shown(shortcut.substr(1)), "”，译文是“",
-                   shown(shortcut_of(text).substr(shortcut_of(text).empty() ? 0 : 1)), "”"));
+        report(Code::AccessKeyStyle, tab == std::string_view::npos ? text.size() : tab, [&] {
+            return cat("快捷键后缀应与原文逐字相同：原文是“", shown(shortcut.substr(1)), "”，译文是“",
+                       shown(shortcut_of(text).substr(shortcut_of(text).empty() ? 0 : 1)), "”");
+        });
     }
     const auto keys_o = key_marks(original);
     const auto keys_t = key_marks(text);
@@ -325,9 +333,10 @@ void check_access_key(std::string_view original, std::string_view text, const st
     const bool prefixed = amp == 0 && text.size() > 3 && is_ascii_alnum(text[1]) && text[2] == '.';
     if (prefixed) return;
     if (!bracketed) {
-        report(Code::AccessKeyStyle, amp,
-               cat("译文第 ", column, " 个字符处的快捷键应写成“(&", is_ascii_alnum(text[amp + 1]) ? text[amp + 1] : 'X',
-                   ")”的形式，放在文字之后"));
+        report(Code::AccessKeyStyle, amp, [&] {
+            return cat("译文第 ", column, " 个字符处的快捷键应写成“(&",
+                       is_ascii_alnum(text[amp + 1]) ? text[amp + 1] : 'X', ")”的形式，放在文字之后");
+        });
         return;
     }
     std::string_view rest = text.substr(amp + 3);
@@ -337,9 +346,10 @@ void check_access_key(std::string_view original, std::string_view text, const st
     for (std::string_view t : trailing) {
         if (rest == t) return;
     }
-    report(Code::AccessKeyStyle, amp - 1,
-           cat("译文第 ", column, " 个字符处的快捷键“", text.substr(amp - 1, 4),
-               "”应放在文字的末尾（只可后跟“...”、“…”或“:”）"));
+    report(Code::AccessKeyStyle, amp - 1, [&] {
+        return cat("译文第 ", column, " 个字符处的快捷键“", text.substr(amp - 1, 4),
+                   "”应放在文字的末尾（只可后跟“...”、“…”或“:”）");
+    });
 }
 
 // What one pass over the translation shows, so that a check whose marks the text does

@@ -567,13 +567,15 @@ void WordList::add_entry(const Entry& entry, std::uint32_t hash, bool placeholde
             if (original(earlier) == key) {
                 const std::string_view translation_now = translation(entry);
                 if (translation(earlier) == translation_now) {
-                    diagnostics.add(
-                        Code::DuplicateEntry, entry.line,
-                        cat("与第 ", earlier.line, " 行的条目完全相同，这一行不会再次写入词库：“", shown(key), "”"));
+                    diagnostics.add_composed(Code::DuplicateEntry, entry.line, 0, [&] {
+                        return cat("与第 ", earlier.line, " 行的条目完全相同，这一行不会再次写入词库：“", shown(key),
+                                   "”");
+                    });
                 } else {
-                    diagnostics.add(Code::ConflictingTranslation, entry.line,
-                                    cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“",
-                                        shown(translation(earlier)), "”，这一行却译为“", shown(translation_now), "”"));
+                    diagnostics.add_composed(Code::ConflictingTranslation, entry.line, 0, [&] {
+                        return cat("原文“", shown(key), "”在第 ", earlier.line, " 行译为“", shown(translation(earlier)),
+                                   "”，这一行却译为“", shown(translation_now), "”");
+                    });
                     check_entry(key, translation_now, entry.line, diagnostics, check, checks_off, &place);
                 }
                 return;

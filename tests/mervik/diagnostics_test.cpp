@@ -322,6 +322,20 @@ TEST(MessageFile, ListStopsAtAThousandButCountsEverything) {
     EXPECT_EQ(r.closing[0], "共有 1500 个错误，0 个警告。");
 }
 
+TEST(MessageFile, MessagesBeyondTheListAreCountedByKind) {
+    // Past the thousandth message the texts are not composed; errors and warnings of
+    // every kind still count where they belong.
+    std::string source;
+    for (int i = 0; i < 600; ++i) {
+        const std::string n = std::to_string(i);
+        source += "broken" + n + "\r\nSame " + n + "=Same " + n + "\r\nDone " + n + ".=完成" + n + "\r\n";
+    }
+    const Outcome r = compile_source(source);
+    ASSERT_EQ(r.messages.size(), 1001u);
+    EXPECT_EQ(r.messages[1000], "……另有 800 条消息未列出。");
+    EXPECT_EQ(r.closing[0], "共有 600 个错误，1200 个警告。");
+}
+
 }  // namespace
 // Entries that gettext's msgfmt -c accepts, found in real catalogues, are accepted too.
 TEST(Placeholders, AcceptedAsMsgfmtAcceptsThem) {
