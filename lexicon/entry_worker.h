@@ -28,7 +28,7 @@ struct EntryJob {
     std::uint16_t original_length;
     std::uint16_t translation_length;
     std::uint32_t line;
-    std::uint32_t hash;  // of the original: set by the worker's preparation
+    std::uint32_t hash;  // of the original
     bool placeholders_checked;
     CheckOptOut checks_off;
     std::string_view before;
@@ -45,8 +45,8 @@ public:
     using Prepare = std::function<void(EntryJob&)>;
 
     // `max_listed`: how many messages the run lists at most (those beyond are counted).
-    // `prepare` gets each entry once, a few entries before `handler` does (to hash it
-    // and prefetch what handling it needs).
+    // `prepare` gets each entry once, a few entries before `handler` does (to prefetch
+    // what handling it needs).
     EntryWorker(std::size_t max_listed, Handler handler, Prepare prepare);
     ~EntryWorker();
     EntryWorker(const EntryWorker&) = delete;

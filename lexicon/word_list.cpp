@@ -272,10 +272,7 @@ WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWo
                                      job.translation_length, job.line},
                                job.hash, job.placeholders_checked, job.checks_off, job.place(), d);
             },
-            [&list](EntryJob& job) {
-                job.hash = format::hash_text({list.text_.data() + job.original_offset, job.original_length});
-                prefetch(&list.slots_[home_slot(job.hash, list.slots_.size())]);
-            });
+            [&list](EntryJob& job) { prefetch(&list.slots_[home_slot(job.hash, list.slots_.size())]); });
     }
 
     const char* const text = list.text_.data();
@@ -410,13 +407,12 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
             if (in_original) {
                 in_original = false;
                 original_end = kept;
-                // Start loading the original's slot now; reading the translation hides
-                // most of the wait for it. The index, and the hashing, belong to the
-                // second thread while there is one.
-                if (entry_worker_ == nullptr) {
-                    hash = format::hash_text({base + original_begin, original_end - original_begin});
-                    prefetch(&slots_[home_slot(hash, slots_.size())]);
-                }
+                // Hashed here, where the original was just read, also while a second
+                // thread keeps the index: that thread has the checks to run. Without
+                // one, the original's slot starts loading now; reading the translation
+                // hides most of the wait for it.
+                hash = format::hash_text({base + original_begin, original_end - original_begin});
+                if (entry_worker_ == nullptr) prefetch(&slots_[home_slot(hash, slots_.size())]);
                 equals_out = out;
                 const std::size_t equals = i;
                 ++i;
