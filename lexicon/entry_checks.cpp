@@ -344,18 +344,50 @@ bool other_format(std::string_view text) {
     return false;
 }
 
+// The placeholders of a text, read once. `complete` is false for a text that holds more
+// than there is room for; it is then read again for each question.
+struct PlaceholderList {
+    static constexpr std::size_t room = 16;
+    Placeholder items[room];
+    std::size_t size = 0;
+    bool complete = true;
+    bool numbered = false;
+
+    explicit PlaceholderList(std::string_view text) {
+        Placeholders all(text);
+        Placeholder p;
+        while (all.next(p)) {
+            if (size == room) {
+                complete = false;
+                return;
+            }
+            numbered = numbered || p.number != 0;
+            items[size++] = p;
+        }
+    }
+};
+
 Mismatch placeholder_mismatch(std::string_view original, std::string_view translation) {
     if (original.find('%') == std::string_view::npos && translation.find('%') == std::string_view::npos) {
         return Mismatch::None;
     }
     if (other_format(original)) return Mismatch::None;
-    if (!has_numbered(original) && !has_numbered(translation)) {
-        // Both take their arguments in order: compared placeholder by placeholder.
-        Placeholders a(original), b(translation);
+    if (const PlaceholderList a(original), b(translation); a.complete && b.complete) {
+        if (!a.numbered && !b.numbered) {
+            // Both take their arguments in order: compared placeholder by placeholder.
+            for (std::size_t k = 0; k < a.size || k < b.size; ++k) {
+                if (k == a.size || k == b.size || !a.items[k].same_kind(b.items[k])) {
+                    return a.size != b.size ? Mismatch::Count : Mismatch::OrderOrKind;
+                }
+            }
+            return Mismatch::None;
+        }
+    } else if (!has_numbered(original) && !has_numbered(translation)) {
+        Placeholders in_a(original), in_b(translation);
         Placeholder pa, pb;
         for (;;) {
-            const bool more_a = a.next(pa);
-            const bool more_b = b.next(pb);
+            const bool more_a = in_a.next(pa);
+            const bool more_b = in_b.next(pb);
             if (!more_a && !more_b) return Mismatch::None;
             if (more_a != more_b || !pa.same_kind(pb)) break;
         }
@@ -364,9 +396,9 @@ Mismatch placeholder_mismatch(std::string_view original, std::string_view transl
         listed(translation, count_b);
         return count_a != count_b ? Mismatch::Count : Mismatch::OrderOrKind;
     }
-    const Arguments a(original), b(translation);
-    if (a == b) return Mismatch::None;
-    return a.same_arguments(b) ? Mismatch::Kinds : Mismatch::Arguments;
+    const Arguments args_a(original), args_b(translation);
+    if (args_a == args_b) return Mismatch::None;
+    return args_a.same_arguments(args_b) ? Mismatch::Kinds : Mismatch::Arguments;
 }
 
 void check_placeholders(std::string_view original, std::string_view translation, std::uint32_t line,

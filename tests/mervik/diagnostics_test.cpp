@@ -355,3 +355,31 @@ TEST(Placeholders, AcceptedAsMsgfmtAcceptsThem) {
 }
 
 }  // namespace mervik
+
+// Texts with few placeholders and texts with many are compared the same way: each
+// count of placeholders must tell a fault apart from a faithful translation, and name
+// the kind of fault.
+TEST(Placeholders, ManyPlaceholdersAreComparedAsFewAre) {
+    for (const int count : {2, 15, 16, 17, 40}) {
+        std::string original, same, swapped, dropped;
+        for (int k = 0; k < count; ++k) {
+            const std::string p = k % 2 == 0 ? "%s" : "%d";
+            original += "a" + p;
+            same += "甲" + p;
+            swapped += "甲" + std::string(k == count - 1 ? "%f" : p);
+            if (k != count / 2) dropped += "甲" + p;
+        }
+        SCOPED_TRACE(std::to_string(count) + " placeholders");
+        EXPECT_TRUE(lexicon::placeholders_match(original, same));
+        const auto message = [&](const std::string& translation) {
+            lexicon::Diagnostics diagnostics;
+            lexicon::check_entry(original, translation, 1, diagnostics);
+            for (const auto& d : diagnostics.listed()) {
+                if (d.code == lexicon::Code::PlaceholderMismatch) return d.text;
+            }
+            return std::string();
+        };
+        EXPECT_NE(message(swapped).find("格式占位符的顺序或类型不一致"), std::string::npos) << message(swapped);
+        EXPECT_NE(message(dropped).find("格式占位符的个数不一致"), std::string::npos) << message(dropped);
+    }
+}
