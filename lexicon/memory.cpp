@@ -4,7 +4,6 @@
 #include <bit>
 #include <numeric>
 #include <optional>
-#include <unordered_set>
 
 #include "lexicon/gbk.h"
 #include "lexicon/large_pages.h"
@@ -680,13 +679,12 @@ private:
         const Chunk& c = *cl.chunk;
         const std::uint32_t w0 = lo / 64, w1 = (hi - 1) / 64 + 1;
         std::fill(most + w0, most + w1, std::uint16_t{0});
-        const auto below = [](std::uint16_t a, std::uint32_t k) { return a < k; };
         for (const auto& [begin, end] : cl.sparse) {
-            const std::uint16_t* p = std::lower_bound(begin, end, lo, below);
+            const std::uint16_t* p = first_not_below(begin, end, lo);
             for (; p != end && *p < hi; ++p) {
                 const std::uint16_t n = ++counts[*p];
                 std::uint16_t& m = most[*p / 64];
-                if (n > m) m = n;
+                m = std::max(m, n);
             }
         }
         const auto planes = static_cast<std::size_t>(std::bit_width(cl.dense.size()));
@@ -709,8 +707,9 @@ private:
             std::uint64_t plane[max_planes] = {};
             for (const std::uint64_t* bits : cl.dense) {
                 prefetch_line(bits + w + 16);
+                // Through every plane, without a branch that depends on the bits.
                 std::uint64_t carry = bits[w] & in_range;
-                for (std::size_t i = 0; carry != 0; ++i) {
+                for (std::size_t i = 0; i < planes; ++i) {
                     const std::uint64_t next = plane[i] & carry;
                     plane[i] ^= carry;
                     carry = next;
@@ -732,9 +731,23 @@ private:
             }
         }
         for (const auto& [begin, end] : cl.sparse) {
-            const std::uint16_t* p = std::lower_bound(begin, end, lo, below);
+            const std::uint16_t* p = first_not_below(begin, end, lo);
             for (; p != end && *p < hi; ++p) counts[*p] = 0;
         }
+    }
+
+    // The first of the ascending keys [begin, end) that is `key` or more: a binary search
+    // whose steps do not branch on the keys, which no processor could predict.
+    static const std::uint16_t* first_not_below(const std::uint16_t* begin, const std::uint16_t* end,
+                                                std::uint32_t key) {
+        auto n = static_cast<std::size_t>(end - begin);
+        if (n == 0) return end;
+        while (n > 1) {
+            const std::size_t half = n / 2;
+            begin = begin[half - 1] < key ? begin + half : begin;
+            n -= half;
+        }
+        return begin + (*begin < key ? 1 : 0);
     }
 
     // The keys of a 64-key word whose count in the bit planes (plane i holds bit i of
@@ -759,10 +772,11 @@ private:
     void verify_down_to(int lowest) {
         for (int bound = 100; bound >= lowest && bound >= needed_; --bound) {
             const std::size_t before = found_.size();
-            for (const Candidate& c : by_bound_[static_cast<std::size_t>(bound)]) {
+            // A key is filed once; a bound compared before goes on where it stopped.
+            const std::vector<Candidate>& filed = by_bound_[static_cast<std::size_t>(bound)];
+            for (std::size_t& done = verified_[static_cast<std::size_t>(bound)]; done < filed.size(); ++done) {
+                const Candidate& c = filed[done];
                 const Segment& s = *memory_.segments[c.segment];
-                const std::uint64_t id = static_cast<std::uint64_t>(c.segment) << 32 | c.key;
-                if (!verified_.insert(id).second) continue;
                 const std::u16string_view units = s.key(c.key, scratch_.units);
                 const std::size_t limit = memory::max_distance(needed_, lq_, units.size());
                 const std::size_t d = distance_to_(units, limit);
@@ -821,8 +835,8 @@ private:
     std::vector<Candidate> by_bound_[101];
     std::vector<ChunkLists> chunks_;
     std::vector<std::uint32_t>
-        least_of_length_;  // least_shared of every length up to the longest that can reach the minimum
-    std::unordered_set<std::uint64_t> verified_;
+        least_of_length_;             // least_shared of every length up to the longest that can reach the minimum
+    std::size_t verified_[101] = {};  // per bound: how many of the keys filed under it were compared
     std::vector<Hit> found_;
     std::optional<memory::Normalised> asked_full_;
     struct Fitted {
