@@ -705,11 +705,22 @@ private:
                                            (word_hi % 64 == 0 ? ~std::uint64_t{0}
                                                               : ~(~std::uint64_t{0} << (word_hi % 64)));
             std::uint64_t plane[max_planes] = {};
-            for (const std::uint64_t* bits : cl.dense) {
-                prefetch_line(bits + w + 16);
-                // Through every plane, without a branch that depends on the bits.
-                std::uint64_t carry = bits[w] & in_range;
-                for (std::size_t i = 0; i < planes; ++i) {
+            // Two bitmaps at a time: plane 0 and both take a carry-save step, and the one
+            // carry runs through the higher planes, without a branch that depends on the bits.
+            const std::size_t dense = cl.dense.size();
+            for (std::size_t n = 0; n < dense; n += 2) {
+                const std::uint64_t* a_bits = cl.dense[n];
+                prefetch_line(a_bits + w + 16);
+                const std::uint64_t a = a_bits[w] & in_range;
+                std::uint64_t b = 0;
+                if (n + 1 < dense) {
+                    prefetch_line(cl.dense[n + 1] + w + 16);
+                    b = cl.dense[n + 1][w] & in_range;
+                }
+                const std::uint64_t sum = plane[0] ^ a;
+                std::uint64_t carry = (plane[0] & a) | (sum & b);
+                plane[0] = sum ^ b;
+                for (std::size_t i = 1; i < planes; ++i) {
                     const std::uint64_t next = plane[i] & carry;
                     plane[i] ^= carry;
                     carry = next;
