@@ -605,7 +605,14 @@ private:
         std::uint32_t segment;
         const Chunk* chunk;
         std::uint32_t counted_first = 0, counted_end = 0;  // keys relative to the chunk
-        std::vector<std::pair<const std::uint16_t*, const std::uint16_t*>> sparse;
+        // A sparse pair's posting list, and the part of it counted so far.
+        struct Sparse {
+            const std::uint16_t* begin;
+            const std::uint16_t* end;
+            const std::uint16_t* counted_begin;
+            const std::uint16_t* counted_end;
+        };
+        std::vector<Sparse> sparse;
         std::vector<const std::uint64_t*> dense;
     };
 
@@ -622,8 +629,8 @@ private:
                     if (c.bitmap_of[id] != Chunk::no_bitmap) {
                         cl.dense.push_back(c.bitmaps.data() + c.bitmap_of[id]);
                     } else {
-                        cl.sparse.emplace_back(c.postings.data() + c.gram_begin[id],
-                                               c.postings.data() + c.gram_begin[id + 1]);
+                        const std::uint16_t* begin = c.postings.data() + c.gram_begin[id];
+                        cl.sparse.push_back({begin, c.postings.data() + c.gram_begin[id + 1], begin, begin});
                     }
                 }
             }
@@ -656,13 +663,13 @@ private:
             const std::uint32_t lo = std::max(first, c.first) - c.first;
             const std::uint32_t hi = std::min(last, c.end) - c.first;
             if (cl.counted_first == cl.counted_end) {
-                count_keys(cl, s, lo, hi);
+                count_keys(cl, s, lo, hi, Side::Fresh);
                 cl.counted_first = lo;
                 cl.counted_end = hi;
                 continue;
             }
-            if (lo < cl.counted_first) count_keys(cl, s, lo, cl.counted_first);
-            if (hi > cl.counted_end) count_keys(cl, s, cl.counted_end, hi);
+            if (lo < cl.counted_first) count_keys(cl, s, lo, cl.counted_first, Side::Before);
+            if (hi > cl.counted_end) count_keys(cl, s, cl.counted_end, hi, Side::After);
             cl.counted_first = std::min(lo, cl.counted_first);
             cl.counted_end = std::max(hi, cl.counted_end);
         }
@@ -673,19 +680,30 @@ private:
     // dense ones are added up 64 keys at a time in bit planes (plane i holds bit i of
     // every key's count), and a key's count is read out of them only when the planes
     // show that it can reach the least count of its length.
-    void count_keys(const ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi) {
+    // Where [lo, hi) lies: the chunk's first keys counted, or just before or after those
+    // counted so far, where each posting list's part for it starts or ends.
+    enum class Side { Fresh, Before, After };
+    void count_keys(ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi, Side side) {
         std::uint16_t* const counts = scratch_.counts.data();
         std::uint16_t* const most = scratch_.most.data();  // per 64 keys: their highest sparse count
         const Chunk& c = *cl.chunk;
         const std::uint32_t w0 = lo / 64, w1 = (hi - 1) / 64 + 1;
         std::fill(most + w0, most + w1, std::uint16_t{0});
-        for (const auto& [begin, end] : cl.sparse) {
-            const std::uint16_t* p = first_not_below(begin, end, lo);
-            for (; p != end && *p < hi; ++p) {
+        for (ChunkLists::Sparse& list : cl.sparse) {
+            const std::uint16_t* from = side == Side::After    ? list.counted_end
+                                        : side == Side::Before ? first_not_below(list.begin, list.counted_begin, lo)
+                                                               : first_not_below(list.begin, list.end, lo);
+            const std::uint16_t* to = side == Side::Before ? list.counted_begin : from;
+            if (side != Side::Before) {
+                while (to != list.end && *to < hi) ++to;
+            }
+            for (const std::uint16_t* p = from; p != to; ++p) {
                 const std::uint16_t n = ++counts[*p];
                 std::uint16_t& m = most[*p / 64];
                 m = std::max(m, n);
             }
+            if (side != Side::After) list.counted_begin = from;
+            if (side != Side::Before) list.counted_end = to;
         }
         const auto planes = static_cast<std::size_t>(std::bit_width(cl.dense.size()));
         for (std::uint32_t w = w0; w < w1; ++w) {
@@ -741,9 +759,13 @@ private:
                 by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + k});
             }
         }
-        for (const auto& [begin, end] : cl.sparse) {
-            const std::uint16_t* p = first_not_below(begin, end, lo);
-            for (; p != end && *p < hi; ++p) counts[*p] = 0;
+        // The counted part of each list starts or ends at [lo, hi).
+        for (const ChunkLists::Sparse& list : cl.sparse) {
+            const std::uint16_t* p = side == Side::After ? list.counted_end : list.counted_begin;
+            if (side == Side::After) {
+                while (p != list.begin && *(p - 1) >= lo) --p;
+            }
+            for (; p != list.end && *p < hi; ++p) counts[*p] = 0;
         }
     }
 
