@@ -689,10 +689,13 @@ private:
         const Chunk& c = *cl.chunk;
         const std::uint32_t w0 = lo / 64, w1 = (hi - 1) / 64 + 1;
         std::fill(most + w0, most + w1, std::uint16_t{0});
+        // A list's keys are spread evenly enough for a guess from lo's place in the chunk to
+        // land near: fewer of its cache lines are read than by halving the whole list.
+        const double lo_share = static_cast<double>(lo) / static_cast<double>(c.end - c.first);
         for (ChunkLists::Sparse& list : cl.sparse) {
             const std::uint16_t* from = side == Side::After    ? list.counted_end
                                         : side == Side::Before ? first_not_below(list.begin, list.counted_begin, lo)
-                                                               : first_not_below(list.begin, list.end, lo);
+                                                               : first_near(list.begin, list.end, lo, lo_share);
             const std::uint16_t* to = side == Side::Before ? list.counted_begin : from;
             if (side != Side::Before) {
                 while (to != list.end && *to < hi) ++to;
@@ -781,6 +784,26 @@ private:
             n -= half;
         }
         return begin + (*begin < key ? 1 : 0);
+    }
+
+    // The same, starting from a guess at `share` of the list and widening the step.
+    static const std::uint16_t* first_near(const std::uint16_t* begin, const std::uint16_t* end, std::uint32_t key,
+                                           double share) {
+        const auto n = static_cast<std::size_t>(end - begin);
+        if (n == 0) return end;
+        const std::uint16_t* guess = begin + std::min(n - 1, static_cast<std::size_t>(share * static_cast<double>(n)));
+        std::size_t step = 1;
+        if (*guess < key) {
+            // After guess: once guess[step] >= key (or the end), within (guess + step / 2, guess + step].
+            const auto after = static_cast<std::size_t>(end - guess);
+            while (step < after && guess[step] < key) step *= 2;
+            return first_not_below(guess + step / 2 + 1, guess + std::min(step, after), key);
+        }
+        // Guess or before: once *(guess - step) < key (or the beginning), within
+        // (guess - step, guess - step / 2], whose last is known to be key or more.
+        const auto before = static_cast<std::size_t>(guess - begin);
+        while (step <= before && *(guess - step) >= key) step *= 2;
+        return first_not_below(step <= before ? guess - step + 1 : begin, guess - step / 2, key);
     }
 
     // The keys of a 64-key word whose count in the bit planes (plane i holds bit i of
