@@ -94,29 +94,32 @@ constexpr bool needs_hex_escape(unsigned char c) {
 }
 
 #if !defined(LEXICON_SSE2)
-// True when none of the eight bytes at p needs a look of its own: each is printable
-// ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
-// byte loop takes it) but never miss one that is not.
+constexpr std::uint64_t every_byte = 0x0101010101010101ull;
+constexpr std::uint64_t high_bits = 0x8080808080808080ull;
+
+std::uint64_t eight_bytes_at(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+// The high bit of each byte of v that is zero (and perhaps of a byte above one that is).
+constexpr std::uint64_t zero_bytes(std::uint64_t v) { return (v - every_byte) & ~v & high_bits; }
+
 // Eight bytes of 0x81-0xFE from a character boundary are four double-byte characters:
 // each is a valid lead byte followed by a valid trail byte.
 bool plain_double_bytes(const char* p) {
-    std::uint64_t x;
-    std::memcpy(&x, p, 8);
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t high = 0x8080808080808080ull;
-    auto has_zero = [&](std::uint64_t v) { return (v - ones) & ~v & high; };
-    return (x & high) == high && has_zero(x ^ high) == 0 && has_zero(~x) == 0;
+    const std::uint64_t x = eight_bytes_at(p);
+    return (x & high_bits) == high_bits && zero_bytes(x ^ high_bits) == 0 && zero_bytes(~x) == 0;
 }
 
+// True when none of the eight bytes at p needs a look of its own: each is printable
+// ASCII other than blank, '=' and '\\'. The tests may report a byte that is fine (then the
+// byte loop takes it) but never miss one that is not.
 bool plain_ascii(const char* p) {
-    std::uint64_t x;
-    std::memcpy(&x, p, 8);
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t high = 0x8080808080808080ull;
-    auto has_zero = [&](std::uint64_t v) { return (v - ones) & ~v & high; };
-    const std::uint64_t below = (x - ones * 0x21) & ~x & high;           // a byte < 0x21
-    const std::uint64_t above = ((x + ones * (127 - 0x7E)) | x) & high;  // a byte > 0x7E
-    return (below | above | has_zero(x ^ (ones * '=')) | has_zero(x ^ (ones * '\\'))) == 0;
+    const std::uint64_t x = eight_bytes_at(p);
+    const std::uint64_t below = (x - every_byte * 0x21) & ~x & high_bits;           // a byte < 0x21
+    const std::uint64_t above = ((x + every_byte * (127 - 0x7E)) | x) & high_bits;  // a byte > 0x7E
+    return (below | above | zero_bytes(x ^ (every_byte * '=')) | zero_bytes(x ^ (every_byte * '\\'))) == 0;
 }
 #else
 // How far the 16 bytes at p, from a character boundary, are plain text that stays as it
