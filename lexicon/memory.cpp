@@ -5,6 +5,7 @@
 #include <numeric>
 #include <optional>
 
+#include "lexicon/bit_planes.h"
 #include "lexicon/gbk.h"
 #include "lexicon/large_pages.h"
 #include "lexicon/library_reader.h"
@@ -25,8 +26,10 @@ using Gram = std::uint32_t;
 
 constexpr std::size_t max_fuzzy_units = 2000;
 // A pair held by more than one in `dense_share` keys of a chunk is kept as a bitmap of the
-// chunk's keys, which is then the smaller, and is added 64 keys at a time.
-constexpr std::size_t dense_share = 16;
+// chunk's keys. Up to one in 16 the bitmap is the larger (at most four times its posting
+// list), but a look-up adds it to 64 keys, or side by side to 256, in a few instructions,
+// where each posting costs several.
+constexpr std::size_t dense_share = 64;
 // Asks for the cache line of `at` ahead of its use; the bitmaps of one look-up are
 // read side by side, more of them than the processor follows by itself.
 inline void prefetch_line(const void* at) {
@@ -36,9 +39,6 @@ inline void prefetch_line(const void* at) {
     (void)at;
 #endif
 }
-
-// Bit planes enough to count every pair of the longest query a look-up compares.
-constexpr std::size_t max_planes = 17;
 
 // The distinct pairs of neighbouring units of a text, with a start and an end mark.
 void grams_of(std::u16string_view units, std::vector<Gram>& grams) {
@@ -275,7 +275,8 @@ void Segment::build(std::vector<Pair> pairs) {
             c.bitmap_of[i] = static_cast<std::uint32_t>(dense++ * words);
             counts[i] = 0;
         }
-        c.bitmaps.assign(dense * words, 0);
+        // Padded so that the look-up may read a few words past the last bitmap's end.
+        c.bitmaps.assign(dense * words + max_plane_lanes, 0);
         c.gram_begin.assign(counts.size() + 1, 0);
         for (std::size_t i = 0; i < counts.size(); ++i) c.gram_begin[i + 1] = c.gram_begin[i] + counts[i];
         c.postings.resize(c.gram_begin.back());
@@ -540,9 +541,7 @@ public:
         lq_ = asked.size();
         needed_ = min_;
         least_of_length_.resize(lengths_for(min_).second + 1);
-        for (std::size_t length = 0; length < least_of_length_.size(); ++length) {
-            least_of_length_[length] = static_cast<std::uint32_t>(least_shared(length));
-        }
+        fit_least_shared();
     }
 
     std::vector<Impl::Found> run() {
@@ -579,6 +578,7 @@ private:
     struct Scratch {
         std::vector<std::uint16_t> counts = std::vector<std::uint16_t>(chunk_keys, 0);
         std::vector<std::uint16_t> most = std::vector<std::uint16_t>(chunk_keys / 64, 0);
+        std::vector<std::uint64_t> touched = std::vector<std::uint64_t>(chunk_keys / 64, 0);
         std::u16string units;
     };
     static Scratch& thread_scratch() {
@@ -637,10 +637,10 @@ private:
         }
     }
 
-    // How many of the query's pairs a key of `length` must share to reach the minimum, or
-    // 0 when its length alone keeps it below.
+    // How many of the query's pairs a key of `length` must share to reach the score still
+    // needed, or 0 when its length alone keeps it below.
     std::size_t least_shared(std::size_t length) const {
-        const std::size_t allowed = memory::max_distance(min_, lq_, length);
+        const std::size_t allowed = memory::max_distance(needed_, lq_, length);
         const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
         if (by_length > allowed) return 0;
         const std::size_t inserted = length > lq_ ? length - lq_ : 0;
@@ -649,9 +649,17 @@ private:
         return std::max<std::size_t>(1, bq > lost ? bq - lost : 0);
     }
 
+    // The least counts of every length for the score now needed: as it rises, fewer keys
+    // are read out of the bit planes and filed.
+    void fit_least_shared() {
+        for (std::size_t length = 0; length < least_of_length_.size(); ++length) {
+            least_of_length_[length] = static_cast<std::uint32_t>(least_shared(length));
+        }
+    }
+
     // Counts the shared pairs of the keys of every file with a length in `lengths` that
     // were not counted before, and files under their bound those whose bound reaches the
-    // minimum. The lengths counted so far are always one range, within `lengths`.
+    // score still needed. The lengths counted so far are always one range, within `lengths`.
     void count(std::pair<std::size_t, std::size_t> lengths) {
         if (lengths.first > lengths.second) return;
         if (chunks_.empty()) find_lists();
@@ -676,19 +684,20 @@ private:
     }
 
     // Counts the shared pairs of the keys [lo, hi) of a chunk and files those that can
-    // reach the minimum under their bounds. The sparse pairs are counted key by key; the
-    // dense ones are added up 64 keys at a time in bit planes (plane i holds bit i of
-    // every key's count), and a key's count is read out of them only when the planes
-    // show that it can reach the least count of its length.
+    // still reach the score needed under their bounds. The sparse pairs are counted key
+    // by key; the dense ones are added up in bit planes (plane i holds bit i of every
+    // key's count), 64 keys to a word and several words side by side, and a key's count is
+    // read out of them only when the planes show that it can reach the least count of its
+    // length.
     // Where [lo, hi) lies: the chunk's first keys counted, or just before or after those
     // counted so far, where each posting list's part for it starts or ends.
     enum class Side { Fresh, Before, After };
     void count_keys(ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi, Side side) {
         std::uint16_t* const counts = scratch_.counts.data();
-        std::uint16_t* const most = scratch_.most.data();  // per 64 keys: their highest sparse count
+        std::uint16_t* const most = scratch_.most.data();        // per 64 keys: their highest sparse count
+        std::uint64_t* const touched = scratch_.touched.data();  // per 64 keys: those with a sparse count
         const Chunk& c = *cl.chunk;
         const std::uint32_t w0 = lo / 64, w1 = (hi - 1) / 64 + 1;
-        std::fill(most + w0, most + w1, std::uint16_t{0});
         // A list's keys are spread evenly enough for a guess from lo's place in the chunk to
         // land near: fewer of its cache lines are read than by halving the whole list.
         const double lo_share = static_cast<double>(lo) / static_cast<double>(c.end - c.first);
@@ -696,79 +705,77 @@ private:
             const std::uint16_t* from = side == Side::After    ? list.counted_end
                                         : side == Side::Before ? first_not_below(list.begin, list.counted_begin, lo)
                                                                : first_near(list.begin, list.end, lo, lo_share);
-            const std::uint16_t* to = side == Side::Before ? list.counted_begin : from;
-            if (side != Side::Before) {
-                while (to != list.end && *to < hi) ++to;
-            }
-            for (const std::uint16_t* p = from; p != to; ++p) {
+            const std::uint16_t* const end = side == Side::Before ? list.counted_begin : list.end;
+            const std::uint16_t* p = from;
+            for (; p != end && *p < hi; ++p) {
                 const std::uint16_t n = ++counts[*p];
                 std::uint16_t& m = most[*p / 64];
                 m = std::max(m, n);
+                touched[*p / 64] |= std::uint64_t{1} << (*p % 64);
             }
             if (side != Side::After) list.counted_begin = from;
-            if (side != Side::Before) list.counted_end = to;
+            if (side != Side::Before) list.counted_end = p;
         }
         const auto planes = static_cast<std::size_t>(std::bit_width(cl.dense.size()));
-        for (std::uint32_t w = w0; w < w1; ++w) {
-            const std::uint32_t word_lo = std::max(lo, w * 64);
-            const std::uint32_t word_hi = std::min(hi, (w + 1) * 64);
-            // The least count of the word's lengths (its keys are ordered by length).
-            const std::size_t shortest = s.key_length[c.first + word_lo];
-            const std::size_t longest = s.key_length[c.first + word_hi - 1];
-            std::size_t least = SIZE_MAX;
-            for (std::size_t length = shortest; length <= longest; ++length) {
-                const std::size_t l = least_of_length_[length];
-                if (l != 0) least = std::min(least, l);
+        const std::size_t lanes = bitmap_lanes();
+        std::uint64_t plane[max_bit_planes][max_plane_lanes];
+        // The words side by side, from a multiple of `lanes` (the bitmaps are padded to one).
+        for (std::uint32_t group = w0 - w0 % lanes; group < w1; group += static_cast<std::uint32_t>(lanes)) {
+            if (group % 8 == 0) {
+                for (const std::uint64_t* bits : cl.dense) prefetch_line(bits + group + 16);
             }
-            if (least == SIZE_MAX) continue;
-            const std::uint64_t in_range = (word_lo % 64 == 0 ? ~std::uint64_t{0}
-                                                              : ~std::uint64_t{0} << (word_lo % 64)) &
-                                           (word_hi % 64 == 0 ? ~std::uint64_t{0}
-                                                              : ~(~std::uint64_t{0} << (word_hi % 64)));
-            std::uint64_t plane[max_planes] = {};
-            // Two bitmaps at a time: plane 0 and both take a carry-save step, and the one
-            // carry runs through the higher planes, without a branch that depends on the bits.
-            const std::size_t dense = cl.dense.size();
-            for (std::size_t n = 0; n < dense; n += 2) {
-                const std::uint64_t* a_bits = cl.dense[n];
-                prefetch_line(a_bits + w + 16);
-                const std::uint64_t a = a_bits[w] & in_range;
-                std::uint64_t b = 0;
-                if (n + 1 < dense) {
-                    prefetch_line(cl.dense[n + 1] + w + 16);
-                    b = cl.dense[n + 1][w] & in_range;
+            add_bitmap_words(cl.dense.data(), cl.dense.size(), group, planes, plane, lanes);
+            for (std::uint32_t w = std::max(group, w0); w < std::min<std::uint32_t>(group + lanes, w1); ++w) {
+                file_candidates(cl, s, lo, hi, w, plane, w - group, planes);
+                // The sparse counts go back to 0 for the next range.
+                if (touched[w] != 0) {
+                    std::fill_n(counts + std::size_t{w} * 64, 64, std::uint16_t{0});
+                    touched[w] = 0;
+                    most[w] = 0;
                 }
-                const std::uint64_t sum = plane[0] ^ a;
-                std::uint64_t carry = (plane[0] & a) | (sum & b);
-                plane[0] = sum ^ b;
-                for (std::size_t i = 1; i < planes; ++i) {
-                    const std::uint64_t next = plane[i] & carry;
-                    plane[i] ^= carry;
-                    carry = next;
-                }
-            }
-            std::uint64_t candidates = keys_with_at_least(plane, planes, least > most[w] ? least - most[w] : 0) &
-                                       in_range;
-            while (candidates != 0) {
-                const auto bit = static_cast<std::uint32_t>(std::countr_zero(candidates));
-                candidates &= candidates - 1;
-                const std::uint32_t k = w * 64 + bit;
-                std::size_t shared = counts[k];
-                for (std::size_t i = 0; i < planes; ++i) shared += (plane[i] >> bit & 1) << i;
-                const std::size_t length = s.key_length[c.first + k];
-                const std::size_t l = least_of_length_[length];
-                if (l == 0 || shared < l) continue;
-                const int bound = memory::score(least_distance(shared, length), lq_, length);
-                by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + k});
             }
         }
-        // The counted part of each list starts or ends at [lo, hi).
-        for (const ChunkLists::Sparse& list : cl.sparse) {
-            const std::uint16_t* p = side == Side::After ? list.counted_end : list.counted_begin;
-            if (side == Side::After) {
-                while (p != list.begin && *(p - 1) >= lo) --p;
-            }
-            for (; p != list.end && *p < hi; ++p) counts[*p] = 0;
+    }
+
+    // Files the keys of word w in [lo, hi) that can still reach the score needed; lane
+    // `lane` of the planes holds the word's dense counts.
+    void file_candidates(const ChunkLists& cl, const Segment& s, std::uint32_t lo, std::uint32_t hi, std::uint32_t w,
+                         const std::uint64_t (*planes_of)[max_plane_lanes], std::size_t lane, std::size_t planes) {
+        const Chunk& c = *cl.chunk;
+        const std::uint16_t* const counts = scratch_.counts.data();
+        const std::uint32_t word_lo = std::max(lo, w * 64);
+        const std::uint32_t word_hi = std::min(hi, (w + 1) * 64);
+        // The least count of the word's lengths (its keys are ordered by length).
+        const std::size_t shortest = s.key_length[c.first + word_lo];
+        const std::size_t longest = s.key_length[c.first + word_hi - 1];
+        std::size_t least = SIZE_MAX;
+        for (std::size_t length = shortest; length <= longest; ++length) {
+            const std::size_t l = least_of_length_[length];
+            if (l != 0) least = std::min(least, l);
+        }
+        if (least == SIZE_MAX) return;
+        const std::uint64_t in_range = (word_lo % 64 == 0 ? ~std::uint64_t{0} : ~std::uint64_t{0} << (word_lo % 64)) &
+                                       (word_hi % 64 == 0 ? ~std::uint64_t{0} : ~(~std::uint64_t{0} << (word_hi % 64)));
+        std::uint64_t plane[max_bit_planes];
+        for (std::size_t i = 0; i < planes; ++i) plane[i] = planes_of[i][lane];
+        // A key with sparse pairs needs fewer dense ones: at most the word's highest sparse count fewer.
+        // Bits outside [lo, hi) were summed too, and are left out here.
+        const std::uint64_t touched = scratch_.touched[w];
+        const std::size_t most = scratch_.most[w];
+        std::uint64_t candidates = keys_with_at_least(plane, planes, least);
+        if (touched != 0) candidates |= touched & keys_with_at_least(plane, planes, least > most ? least - most : 0);
+        candidates &= in_range;
+        while (candidates != 0) {
+            const auto bit = static_cast<std::uint32_t>(std::countr_zero(candidates));
+            candidates &= candidates - 1;
+            const std::uint32_t k = w * 64 + bit;
+            std::size_t shared = counts[k];
+            for (std::size_t i = 0; i < planes; ++i) shared += (plane[i] >> bit & 1) << i;
+            const std::size_t length = s.key_length[c.first + k];
+            const std::size_t l = least_of_length_[length];
+            if (l == 0 || shared < l) continue;
+            const int bound = memory::score(least_distance(shared, length), lq_, length);
+            by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + k});
         }
     }
 
@@ -872,7 +879,10 @@ private:
             if (std::find(seen.begin(), seen.end(), f.text) != seen.end()) continue;
             seen.push_back(f.text);
             if (seen.size() == top_) {
-                needed_ = std::max(needed_, f.score);
+                if (f.score > needed_) {
+                    needed_ = f.score;
+                    fit_least_shared();
+                }
                 return;
             }
         }

@@ -4,10 +4,11 @@
 //
 // The index of each file holds its originals normalised (memory_text.h), grouped by
 // equal texts and ordered by length, and for every pair of neighbouring characters the
-// texts that contain it (a list, or a bitmap where most texts do). A look-up counts the pairs each text of a suitable length shares
-// with the query, which bounds the edit distance from below, and computes the real
-// distance only for the texts whose bound can still reach the best scores: the result is
-// that of comparing the query with every text, at the cost of a few hundred.
+// texts that contain it (a list, or a bitmap where many texts do). A look-up counts the
+// pairs each text of a suitable length shares with the query, which bounds the edit
+// distance from below, and computes the real distance only for the texts whose bound can
+// still reach the best scores: the result is that of comparing the query with every
+// text, at the cost of a few hundred.
 #include <cstdint>
 #include <functional>
 #include <memory>

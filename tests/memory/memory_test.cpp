@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <string>
 #include <vector>
 
+#include "lexicon/bit_planes.h"
 #include "lexicon/memory.h"
 #include "lexicon/memory_text.h"
 #include "memory_files_fake.h"
@@ -334,6 +336,44 @@ TEST(MemoryIndex, FindsWhatComparingWithEveryEntryFinds) {
             for (const std::size_t top : {std::size_t{1}, std::size_t{5}}) {
                 EXPECT_EQ(shown(memory.suggest(query, {top, min})), shown(memory.suggest_by_scan(query, {top, min})))
                     << query << " at " << min << ", top " << top;
+            }
+        }
+    }
+}
+
+// The index adds up the bitmaps of common pairs in bit planes, several words side by
+// side: every key's count must be the number of bitmaps that hold it, for every count of
+// bitmaps the tree of carry-save steps handles differently (0, 1, 2, 7, 8, 9, 16, 23, 40)
+// and in every lane width this processor has, from a word that is not the first.
+TEST(MemoryBitPlanes, EveryKeysCountIsTheNumberOfBitmapsThatHoldIt) {
+    constexpr std::size_t words = 12;
+    std::uint64_t seed = 99;
+    auto next = [&] { return seed = seed * 6364136223846793005ull + 1442695040888963407ull, seed; };
+    std::vector<std::vector<std::uint64_t>> bitmaps(40, std::vector<std::uint64_t>(words));
+    for (auto& bits : bitmaps) {
+        // Some sparse, some dense, some full, so that high counts occur.
+        const std::uint64_t kind = next() % 3;
+        for (auto& w : bits) w = kind == 0 ? next() & next() : kind == 1 ? next() | next() : ~std::uint64_t{0};
+    }
+    std::vector<const std::uint64_t*> pointers;
+    for (const auto& bits : bitmaps) pointers.push_back(bits.data());
+    std::vector<std::size_t> widths = {1, 2};
+    if (bitmap_lanes() == 4) widths.push_back(4);
+    for (const std::size_t count : {0u, 1u, 2u, 7u, 8u, 9u, 16u, 23u, 40u}) {
+        const auto planes = static_cast<std::size_t>(std::bit_width(count));
+        for (const std::size_t lanes : widths) {
+            const std::size_t w = 5;
+            std::uint64_t plane[max_bit_planes][max_plane_lanes];
+            add_bitmap_words(pointers.data(), count, w, planes, plane, lanes);
+            for (std::size_t lane = 0; lane < lanes; ++lane) {
+                for (std::size_t bit = 0; bit < 64; ++bit) {
+                    std::size_t expected = 0;
+                    for (std::size_t b = 0; b < count; ++b) expected += bitmaps[b][w + lane] >> bit & 1;
+                    std::size_t counted = 0;
+                    for (std::size_t i = 0; i < planes; ++i) counted |= (plane[i][lane] >> bit & 1) << i;
+                    ASSERT_EQ(counted, expected)
+                        << count << " bitmaps, " << lanes << " lanes, word " << w + lane << ", bit " << bit;
+                }
             }
         }
     }
