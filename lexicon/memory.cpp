@@ -838,6 +838,17 @@ private:
             // A key is filed once; a bound compared before goes on where it stopped.
             const std::vector<Candidate>& filed = by_bound_[static_cast<std::size_t>(bound)];
             for (std::size_t& done = verified_[static_cast<std::size_t>(bound)]; done < filed.size(); ++done) {
+                // The keys lie anywhere in their files: where the keys ahead start, then
+                // their bytes, are asked for while this one is compared.
+                if (done + 8 < filed.size()) {
+                    const Candidate& a = filed[done + 8];
+                    prefetch_line(memory_.segments[a.segment]->key_at.data() + a.key);
+                }
+                if (done + 4 < filed.size()) {
+                    const Candidate& a = filed[done + 4];
+                    const Segment& as = *memory_.segments[a.segment];
+                    prefetch_line(as.key_bytes.data() + as.key_at[a.key]);
+                }
                 const Candidate& c = filed[done];
                 const Segment& s = *memory_.segments[c.segment];
                 const std::u16string_view units = s.key(c.key, scratch_.units);
