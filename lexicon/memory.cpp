@@ -1,9 +1,11 @@
 #include "lexicon/memory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 #include "lexicon/bit_planes.h"
 #include "lexicon/gbk.h"
@@ -76,6 +78,10 @@ public:
         }
     }
     std::size_t size() const { return count_; }
+    // Asks for the cache line where find(g) starts.
+    void prefetch(Gram g) const {
+        if (!slots_.empty()) prefetch_line(slots_.data() + hash(g));
+    }
 
 private:
     struct Slot {
@@ -188,6 +194,8 @@ struct Segment {
     std::vector<std::uint32_t> key_at;        // where each key starts in key_bytes, and the end
     std::vector<std::uint32_t> length_start;  // the first key of each length (one past the longest at the end)
     std::vector<Chunk> chunks;
+
+    std::vector<Pair> unbuilt;  // the entries of a file read but not yet indexed
 
     std::size_t keys() const { return key_length.size(); }
     // Key k's units, decoded into `units`.
@@ -381,10 +389,42 @@ std::unique_ptr<Segment> Memory::Impl::load(const std::string& path, const Memor
         const WordList& list = *segment->list;
         for (const Entry& e : list.entries()) pairs.push_back({list.original(e), list.translation(e)});
     }
-    segment->build(std::move(pairs));
+    segment->unbuilt = std::move(pairs);  // indexed by build_all, several files at once
     forget_report(cat(path, '\n'));
     return segment;
 }
+
+namespace {
+
+// Indexes the files just read, on every core: each file's index is its own.
+void build_all(std::vector<std::unique_ptr<Segment>>& segments) {
+    std::vector<Segment*> unbuilt;
+    for (auto& s : segments) {
+        if (!s->unbuilt.empty()) unbuilt.push_back(s.get());
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> out_of_memory{false};
+    auto work = [&] {
+        try {
+            for (std::size_t n; (n = next.fetch_add(1)) < unbuilt.size() && !out_of_memory;) {
+                unbuilt[n]->build(std::move(unbuilt[n]->unbuilt));
+                unbuilt[n]->unbuilt = std::vector<Pair>();
+            }
+        } catch (const std::bad_alloc&) {
+            out_of_memory = true;
+        }
+    };
+    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()),
+                                                      unbuilt.size()) -
+                                (unbuilt.empty() ? 0 : 1);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    if (out_of_memory) throw std::bad_alloc();
+}
+
+}  // namespace
 
 void Memory::refresh(Diagnostics& diagnostics) {
     Impl& m = *impl_;
@@ -439,6 +479,7 @@ void Memory::refresh(Diagnostics& diagnostics) {
             if (auto old = reuse(path)) next.push_back(std::move(old));
         }
     }
+    build_all(next);
     m.segments = std::move(next);
 }
 
@@ -618,13 +659,33 @@ private:
 
     // Finds the query's pairs in every chunk once.
     void find_lists() {
-        for (std::uint32_t si = 0; si < memory_.segments.size(); ++si) {
+        // Three steps over every chunk, each asking for the cache lines the next reads:
+        // each chunk's table is large, and a pair's slot, then its list, are misses.
+        std::vector<const Chunk*> chunks;
+        for (const auto& segment : memory_.segments) {
+            for (const Chunk& c : segment->chunks) chunks.push_back(&c);
+        }
+        for (const Chunk* c : chunks) {
+            for (const Gram g : grams_) c->grams.prefetch(g);
+        }
+        std::vector<std::uint32_t> ids(chunks.size() * grams_.size());
+        for (std::size_t i = 0; i < chunks.size(); ++i) {
+            for (std::size_t j = 0; j < grams_.size(); ++j) {
+                const std::uint32_t id = chunks[i]->grams.find(grams_[j]);
+                ids[i * grams_.size() + j] = id;
+                if (id == GramTable::none) continue;
+                prefetch_line(chunks[i]->bitmap_of.data() + id);
+                prefetch_line(chunks[i]->gram_begin.data() + id);
+            }
+        }
+        chunks_.reserve(chunks.size());
+        for (std::uint32_t si = 0, i = 0; si < memory_.segments.size(); ++si) {
             for (const Chunk& c : memory_.segments[si]->chunks) {
                 ChunkLists& cl = chunks_.emplace_back();
                 cl.segment = si;
                 cl.chunk = &c;
-                for (const Gram g : grams_) {
-                    const std::uint32_t id = c.grams.find(g);
+                for (std::size_t j = 0; j < grams_.size(); ++j) {
+                    const std::uint32_t id = ids[i * grams_.size() + j];
                     if (id == GramTable::none) continue;
                     if (c.bitmap_of[id] != Chunk::no_bitmap) {
                         cl.dense.push_back(c.bitmaps.data() + c.bitmap_of[id]);
@@ -633,6 +694,7 @@ private:
                         cl.sparse.push_back({begin, c.postings.data() + c.gram_begin[id + 1], begin, begin});
                     }
                 }
+                ++i;
             }
         }
     }
