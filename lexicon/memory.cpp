@@ -1,11 +1,9 @@
 #include "lexicon/memory.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <numeric>
 #include <optional>
-#include <thread>
 
 #include "lexicon/bit_planes.h"
 #include "lexicon/gbk.h"
@@ -194,8 +192,6 @@ struct Segment {
     std::vector<std::uint32_t> key_at;        // where each key starts in key_bytes, and the end
     std::vector<std::uint32_t> length_start;  // the first key of each length (one past the longest at the end)
     std::vector<Chunk> chunks;
-
-    std::vector<Pair> unbuilt;  // the entries of a file read but not yet indexed
 
     std::size_t keys() const { return key_length.size(); }
     // Key k's units, decoded into `units`.
@@ -389,42 +385,10 @@ std::unique_ptr<Segment> Memory::Impl::load(const std::string& path, const Memor
         const WordList& list = *segment->list;
         for (const Entry& e : list.entries()) pairs.push_back({list.original(e), list.translation(e)});
     }
-    segment->unbuilt = std::move(pairs);  // indexed by build_all, several files at once
+    segment->build(std::move(pairs));
     forget_report(cat(path, '\n'));
     return segment;
 }
-
-namespace {
-
-// Indexes the files just read, on every core: each file's index is its own.
-void build_all(std::vector<std::unique_ptr<Segment>>& segments) {
-    std::vector<Segment*> unbuilt;
-    for (auto& s : segments) {
-        if (!s->unbuilt.empty()) unbuilt.push_back(s.get());
-    }
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> out_of_memory{false};
-    auto work = [&] {
-        try {
-            for (std::size_t n; (n = next.fetch_add(1)) < unbuilt.size() && !out_of_memory;) {
-                unbuilt[n]->build(std::move(unbuilt[n]->unbuilt));
-                unbuilt[n]->unbuilt = std::vector<Pair>();
-            }
-        } catch (const std::bad_alloc&) {
-            out_of_memory = true;
-        }
-    };
-    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()),
-                                                      unbuilt.size()) -
-                                (unbuilt.empty() ? 0 : 1);
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads) t.join();
-    if (out_of_memory) throw std::bad_alloc();
-}
-
-}  // namespace
 
 void Memory::refresh(Diagnostics& diagnostics) {
     Impl& m = *impl_;
@@ -479,7 +443,6 @@ void Memory::refresh(Diagnostics& diagnostics) {
             if (auto old = reuse(path)) next.push_back(std::move(old));
         }
     }
-    build_all(next);
     m.segments = std::move(next);
 }
 
