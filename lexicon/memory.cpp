@@ -4,6 +4,7 @@
 #include <bit>
 #include <numeric>
 #include <optional>
+#include <span>
 
 #include "lexicon/bit_planes.h"
 #include "lexicon/gbk.h"
@@ -251,7 +252,7 @@ void Segment::build(std::vector<Pair> pairs) {
     }
 
     // The posting lists, chunk by chunk: each key's pairs once, then the lists.
-    std::vector<Gram> g, chunk_grams;
+    std::vector<Gram> chunk_grams;
     std::vector<std::uint32_t> grams_at;
     for (std::size_t first = 0; first < representative.size(); first += chunk_keys) {
         Chunk& c = chunks.emplace_back();
@@ -260,14 +261,26 @@ void Segment::build(std::vector<Pair> pairs) {
         chunk_grams.clear();
         grams_at.assign(1, 0);
         std::vector<std::uint32_t> counts;
+        std::vector<std::uint32_t> last_key;  // per pair: the last key that held it, plus one
         for (std::uint32_t k = c.first; k < c.end; ++k) {
-            grams_of(key(representative[k]), g);
-            for (const Gram x : g) {
+            // A pair that a key holds twice is counted once, without sorting its pairs.
+            auto add = [&](Gram x) {
                 const std::uint32_t id = c.grams.insert(x);
-                if (id == counts.size()) counts.push_back(0);
+                if (id == counts.size()) {
+                    counts.push_back(0);
+                    last_key.push_back(0);
+                }
+                if (last_key[id] == k + 1) return;
+                last_key[id] = k + 1;
                 ++counts[id];
                 chunk_grams.push_back(id);
+            };
+            Unit previous = start_unit;
+            for (const Unit u : key(representative[k])) {
+                add(static_cast<Gram>(previous) << 16 | u);
+                previous = u;
             }
+            add(static_cast<Gram>(previous) << 16 | end_unit);
             grams_at.push_back(static_cast<std::uint32_t>(chunk_grams.size()));
         }
         const std::uint32_t chunk_size = c.end - c.first;
@@ -540,11 +553,22 @@ public:
           min_(min_score),
           top_(top),
           distance_to_(asked),
-          scratch_(thread_scratch()) {
+          scratch_(thread_scratch()),
+          by_bound_(scratch_.by_bound),
+          chunks_(scratch_.chunks),
+          sparse_(scratch_.sparse),
+          dense_(scratch_.dense) {
+        for (auto& filed : scratch_.by_bound) filed.clear();
+        chunks_.clear();
+        sparse_.clear();
+        dense_.clear();
         grams_of(asked, grams_);
         lq_ = asked.size();
         needed_ = min_;
         least_of_length_.resize(lengths_for(min_).second + 1);
+        shortest_ = lengths_for(min_).first;
+        scratch_.bound_row.assign(least_of_length_.size() - std::min(shortest_, least_of_length_.size()), UINT32_MAX);
+        scratch_.bounds.clear();
         fit_least_shared();
     }
 
@@ -578,12 +602,34 @@ private:
         std::uint32_t segment;
         std::uint32_t key;
     };
-    // What a look-up allocates once per thread.
+    // A sparse pair's posting list, and the part of it counted so far.
+    struct Sparse {
+        const std::uint16_t* begin;
+        const std::uint16_t* end;
+        const std::uint16_t* counted_begin;
+        const std::uint16_t* counted_end;
+    };
+    // The query's pairs in one chunk: the posting lists of the sparse ones, the bitmaps
+    // of the dense ones, as ranges of the look-up's lists of both.
+    struct ChunkLists {
+        std::uint32_t segment;
+        const Chunk* chunk;
+        std::uint32_t counted_first = 0, counted_end = 0;  // keys relative to the chunk
+        std::uint32_t sparse_begin = 0, sparse_end = 0;
+        std::uint32_t dense_begin = 0, dense_end = 0;
+    };
+    // What a look-up allocates once per thread, and keeps for the next.
     struct Scratch {
         std::vector<std::uint16_t> counts = std::vector<std::uint16_t>(chunk_keys, 0);
         std::vector<std::uint16_t> most = std::vector<std::uint16_t>(chunk_keys / 64, 0);
         std::vector<std::uint64_t> touched = std::vector<std::uint64_t>(chunk_keys / 64, 0);
         std::u16string units;
+        std::vector<ChunkLists> chunks;
+        std::vector<Sparse> sparse;
+        std::vector<const std::uint64_t*> dense;
+        std::vector<Candidate> by_bound[101];  // the keys counted, under the bound of their score
+        std::vector<std::uint32_t> bound_row;  // per length from the shortest: its row of bounds
+        std::vector<std::uint8_t> bounds;
     };
     static Scratch& thread_scratch() {
         thread_local Scratch scratch;
@@ -602,23 +648,6 @@ private:
         const std::size_t by_length = length > lq_ ? length - lq_ : lq_ - length;
         return std::max(by_length, (grams_.size() - shared + inserted + 1) / 2);
     }
-
-    // The query's pairs in one chunk: the posting lists of the sparse ones, the bitmaps
-    // of the dense ones.
-    struct ChunkLists {
-        std::uint32_t segment;
-        const Chunk* chunk;
-        std::uint32_t counted_first = 0, counted_end = 0;  // keys relative to the chunk
-        // A sparse pair's posting list, and the part of it counted so far.
-        struct Sparse {
-            const std::uint16_t* begin;
-            const std::uint16_t* end;
-            const std::uint16_t* counted_begin;
-            const std::uint16_t* counted_end;
-        };
-        std::vector<Sparse> sparse;
-        std::vector<const std::uint64_t*> dense;
-    };
 
     // Finds the query's pairs in every chunk once.
     void find_lists() {
@@ -641,25 +670,29 @@ private:
                 prefetch_line(chunks[i]->gram_begin.data() + id);
             }
         }
-        chunks_.reserve(chunks.size());
         for (std::uint32_t si = 0, i = 0; si < memory_.segments.size(); ++si) {
             for (const Chunk& c : memory_.segments[si]->chunks) {
                 ChunkLists& cl = chunks_.emplace_back();
                 cl.segment = si;
                 cl.chunk = &c;
+                cl.sparse_begin = static_cast<std::uint32_t>(sparse_.size());
+                cl.dense_begin = static_cast<std::uint32_t>(dense_.size());
                 for (std::size_t j = 0; j < grams_.size(); ++j) {
                     const std::uint32_t id = ids[i * grams_.size() + j];
                     if (id == GramTable::none) continue;
                     if (c.bitmap_of[id] != Chunk::no_bitmap) {
-                        cl.dense.push_back(c.bitmaps.data() + c.bitmap_of[id]);
+                        dense_.push_back(c.bitmaps.data() + c.bitmap_of[id]);
                     } else {
                         const std::uint16_t* begin = c.postings.data() + c.gram_begin[id];
-                        cl.sparse.push_back({begin, c.postings.data() + c.gram_begin[id + 1], begin, begin});
+                        sparse_.push_back({begin, c.postings.data() + c.gram_begin[id + 1], begin, begin});
                     }
                 }
+                cl.sparse_end = static_cast<std::uint32_t>(sparse_.size());
+                cl.dense_end = static_cast<std::uint32_t>(dense_.size());
                 ++i;
             }
         }
+        found_lists_ = true;
     }
 
     // How many of the query's pairs a key of `length` must share to reach the score still
@@ -672,6 +705,22 @@ private:
         const std::size_t lost = 2 * allowed - inserted;
         const std::size_t bq = grams_.size();
         return std::max<std::size_t>(1, bq > lost ? bq - lost : 0);
+    }
+
+    // The bound of the score of a key of `length` that shares `shared` of the query's
+    // pairs; a row for each length, worked out when a key of that length is first filed.
+    std::size_t bound_of(std::size_t shared, std::size_t length) {
+        static constexpr std::uint32_t no_row = UINT32_MAX;
+        std::vector<std::uint32_t>& rows = scratch_.bound_row;
+        std::vector<std::uint8_t>& bounds = scratch_.bounds;
+        std::uint32_t& row = rows[length - shortest_];
+        if (row == no_row) {
+            row = static_cast<std::uint32_t>(bounds.size());
+            for (std::size_t c = 0; c <= grams_.size(); ++c) {
+                bounds.push_back(static_cast<std::uint8_t>(memory::score(least_distance(c, length), lq_, length)));
+            }
+        }
+        return bounds[row + shared];
     }
 
     // The least counts of every length for the score now needed: as it rises, fewer keys
@@ -687,7 +736,7 @@ private:
     // score still needed. The lengths counted so far are always one range, within `lengths`.
     void count(std::pair<std::size_t, std::size_t> lengths) {
         if (lengths.first > lengths.second) return;
-        if (chunks_.empty()) find_lists();
+        if (!found_lists_) find_lists();
         for (ChunkLists& cl : chunks_) {
             const Segment& s = *memory_.segments[cl.segment];
             const Chunk& c = *cl.chunk;
@@ -726,7 +775,7 @@ private:
         // A list's keys are spread evenly enough for a guess from lo's place in the chunk to
         // land near: fewer of its cache lines are read than by halving the whole list.
         const double lo_share = static_cast<double>(lo) / static_cast<double>(c.end - c.first);
-        for (ChunkLists::Sparse& list : cl.sparse) {
+        for (Sparse& list : std::span(sparse_).subspan(cl.sparse_begin, cl.sparse_end - cl.sparse_begin)) {
             const std::uint16_t* from = side == Side::After    ? list.counted_end
                                         : side == Side::Before ? first_not_below(list.begin, list.counted_begin, lo)
                                                                : first_near(list.begin, list.end, lo, lo_share);
@@ -741,15 +790,17 @@ private:
             if (side != Side::After) list.counted_begin = from;
             if (side != Side::Before) list.counted_end = p;
         }
-        const auto planes = static_cast<std::size_t>(std::bit_width(cl.dense.size()));
+        const std::span<const std::uint64_t* const> dense = std::span(dense_).subspan(cl.dense_begin,
+                                                                                      cl.dense_end - cl.dense_begin);
+        const auto planes = static_cast<std::size_t>(std::bit_width(dense.size()));
         const std::size_t lanes = bitmap_lanes();
         std::uint64_t plane[max_bit_planes][max_plane_lanes];
         // The words side by side, from a multiple of `lanes` (the bitmaps are padded to one).
         for (std::uint32_t group = w0 - w0 % lanes; group < w1; group += static_cast<std::uint32_t>(lanes)) {
             if (group % 8 == 0) {
-                for (const std::uint64_t* bits : cl.dense) prefetch_line(bits + group + 16);
+                for (const std::uint64_t* bits : dense) prefetch_line(bits + group + 16);
             }
-            add_bitmap_words(cl.dense.data(), cl.dense.size(), group, planes, plane, lanes);
+            add_bitmap_words(dense.data(), dense.size(), group, planes, plane, lanes);
             for (std::uint32_t w = std::max(group, w0); w < std::min<std::uint32_t>(group + lanes, w1); ++w) {
                 file_candidates(cl, s, lo, hi, w, plane, w - group, planes);
                 // The sparse counts go back to 0 for the next range.
@@ -799,8 +850,7 @@ private:
             const std::size_t length = s.key_length[c.first + k];
             const std::size_t l = least_of_length_[length];
             if (l == 0 || shared < l) continue;
-            const int bound = memory::score(least_distance(shared, length), lq_, length);
-            by_bound_[static_cast<std::size_t>(bound)].push_back({cl.segment, c.first + k});
+            by_bound_[bound_of(shared, length)].push_back({cl.segment, c.first + k});
         }
     }
 
@@ -933,9 +983,14 @@ private:
     Scratch& scratch_;
     std::vector<Gram> grams_;
     std::size_t lq_ = 0;
+    std::size_t shortest_ = 0;  // the shortest length that can reach the minimum
     int needed_ = 0;
-    std::vector<Candidate> by_bound_[101];
-    std::vector<ChunkLists> chunks_;
+    // In the scratch, emptied for this look-up.
+    std::vector<Candidate>* const by_bound_;
+    std::vector<ChunkLists>& chunks_;
+    std::vector<Sparse>& sparse_;
+    std::vector<const std::uint64_t*>& dense_;
+    bool found_lists_ = false;
     std::vector<std::uint32_t>
         least_of_length_;             // least_shared of every length up to the longest that can reach the minimum
     std::size_t verified_[101] = {};  // per bound: how many of the keys filed under it were compared
