@@ -1,6 +1,6 @@
 #include "app/program_dir.h"
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace app {
 

@@ -2,7 +2,7 @@
 
 #include "documents/gbk_text.h"
 #include "documents/text_encoding.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace documents {
 

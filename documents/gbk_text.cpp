@@ -1,6 +1,6 @@
 #include "documents/gbk_text.h"
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace documents {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace documents {
 

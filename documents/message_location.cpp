@@ -1,6 +1,6 @@
 #include "documents/message_location.h"
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace documents {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "documents/message_find.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "win/dpi.h"
 #include "win/gbk.h"
 

@@ -13,7 +13,7 @@
 #include "documents/gbk_text.h"
 #include "documents/line_extent.h"
 #include "documents/text_encoding.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "win/error_display.h"
 #include "win/gbk.h"
 #include "win/handles.h"

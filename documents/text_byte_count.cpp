@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace documents {
 

@@ -5,8 +5,8 @@
 #include <unordered_set>
 
 #include "documents/gbk_text.h"
-#include "lexicon/gbk.h"
-#include "lexicon/unicode.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/unicode.h"
 
 namespace documents {
 

@@ -1,6 +1,6 @@
 #include "generation/compiler_command_line.h"
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace generation {
 

@@ -5,7 +5,7 @@
 
 #include "documents/frame.h"
 #include "generation/modal_support.h"
-#include "lexicon/lexicon_fields.h"
+#include "lexicon/base/lexicon_fields.h"
 #include "win/error_display.h"
 
 namespace generation {

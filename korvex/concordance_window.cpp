@@ -4,8 +4,9 @@
 
 #include "korvex/korvex_messages.h"
 #include "korvex/list_columns.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/wordlist/word_list.h"
 #include "win/gbk.h"
 #include "win/handles.h"
 #include "win/wait_cursor.h"

@@ -14,8 +14,8 @@
 
 #include "korvex/modeless_dialog.h"
 #include "korvex/resource_ids.h"
-#include "lexicon/memory.h"
-#include "lexicon/memory_concordance.h"
+#include "lexicon/memory/concordance.h"
+#include "lexicon/memory/memory.h"
 
 namespace korvex {
 

@@ -3,9 +3,10 @@
 #include <set>
 
 #include "korvex/list_columns.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/memory_text.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/memory/memory_text.h"
+#include "lexicon/wordlist/word_list.h"
 #include "win/gbk.h"
 #include "win/wait_cursor.h"
 

@@ -15,7 +15,7 @@
 
 #include "korvex/modeless_dialog.h"
 #include "korvex/resource_ids.h"
-#include "lexicon/memory.h"
+#include "lexicon/memory/memory.h"
 
 namespace korvex {
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/fit_rule.h"
-#include "lexicon/pe_resources.h"
-#include "lexicon/unicode.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/unicode.h"
+#include "lexicon/program/fit_rule.h"
+#include "lexicon/program/pe_resources.h"
 
 namespace korvex {
 

@@ -2,8 +2,8 @@
 
 #include "korvex/korvex_messages.h"
 #include "korvex/resource_ids.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/entry_edit.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/wordlist/entry_edit.h"
 #include "win/gbk.h"
 
 namespace korvex {

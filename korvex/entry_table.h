@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "lexicon/library_reader.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace korvex {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "korvex/entry_table.h"
-#include "lexicon/gbk_substring.h"
+#include "lexicon/base/gbk_substring.h"
 
 namespace korvex {
 

@@ -1,11 +1,12 @@
 #include "korvex/library_io.h"
 
-#include "lexicon/byte_sink.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/gbk.h"
-#include "lexicon/lexicon_fields.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/lexicon_fields.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace korvex {
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/gbk.h"
 #include "win/gbk.h"
 
 namespace korvex {

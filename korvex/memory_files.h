@@ -3,7 +3,7 @@
 // files opened so that others may read, write, replace and delete them meanwhile.
 #include <memory>
 
-#include "lexicon/memory.h"
+#include "lexicon/memory/memory.h"
 
 namespace korvex {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/memory.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/memory/memory.h"
 
 namespace korvex {
 

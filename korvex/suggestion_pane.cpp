@@ -1,8 +1,9 @@
 #include "korvex/suggestion_pane.h"
 
 #include "korvex/list_columns.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/wordlist/word_list.h"
 #include "win/gbk.h"
 
 namespace korvex {

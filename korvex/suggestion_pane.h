@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "korvex/memory_source.h"
-#include "lexicon/memory.h"
+#include "lexicon/memory/memory.h"
 
 namespace korvex {
 

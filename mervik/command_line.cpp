@@ -1,7 +1,7 @@
 #include "mervik/command_line.h"
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/gbk.h"
 #include "mervik/extract_command.h"
 #include "mervik/memory_command.h"
 

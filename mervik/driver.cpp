@@ -3,14 +3,15 @@
 #include <new>
 #include <optional>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/gbk.h"
-#include "lexicon/library_format.h"
-#include "lexicon/library_reader.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/po_reader.h"
-#include "lexicon/po_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/library_format.h"
+#include "lexicon/exchange/po_reader.h"
+#include "lexicon/exchange/po_writer.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 #include "mervik/command_line.h"
 #include "mervik/extract_command.h"
 #include "mervik/fit_check.h"

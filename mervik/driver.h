@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "lexicon/base/diagnostics.h"
 #include "mervik/platform.h"
 #include "velmora_version.h"
 

@@ -1,7 +1,7 @@
 #include "mervik/extract_command.h"
 
-#include "lexicon/pe_resources.h"
-#include "lexicon/program_extract.h"
+#include "lexicon/program/pe_resources.h"
+#include "lexicon/program/program_extract.h"
 #include "mervik/driver.h"
 
 namespace mervik {

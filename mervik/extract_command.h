@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "lexicon/base/diagnostics.h"
 #include "mervik/command_line.h"
 #include "mervik/platform.h"
 

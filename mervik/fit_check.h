@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/program_extract.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/program/program_extract.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace mervik {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "lexicon/fit_rule.h"
+#include "lexicon/program/fit_rule.h"
 #include "mervik/fit_check.h"
 
 namespace mervik {

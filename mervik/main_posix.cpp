@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/gbk.h"
-#include "lexicon/large_pages.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/large_pages.h"
 #include "mervik/driver.h"
 #include "mervik/memory_command.h"
 

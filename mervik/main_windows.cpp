@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "mervik/driver.h"
 #include "mervik/fit_check.h"
 #include "mervik/memory_command.h"

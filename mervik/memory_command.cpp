@@ -8,9 +8,10 @@
 #include <thread>
 #include <unordered_map>
 
-#include "lexicon/entry_checks.h"
-#include "lexicon/gbk.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/checks/entry_checks.h"
+#include "lexicon/wordlist/word_list.h"
 #include "mervik/driver.h"
 
 namespace mervik {

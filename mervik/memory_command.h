@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/memory.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/memory/memory.h"
 #include "mervik/command_line.h"
 #include "mervik/platform.h"
 

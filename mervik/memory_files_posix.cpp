@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "lexicon/diagnostics.h"
+#include "lexicon/base/diagnostics.h"
 #include "mervik/memory_command.h"
 
 namespace mervik {

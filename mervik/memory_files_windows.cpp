@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/base/gbk.h"
 #include "mervik/memory_command.h"
 
 namespace mervik {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "lexicon/byte_sink.h"
+#include "lexicon/base/byte_sink.h"
 
 namespace lexicon {
 class MemoryFiles;  // memory.h

@@ -43,5 +43,6 @@ if [ "$what" = all ] || [ "$what" = release-check ]; then
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
       "${launcher[@]}" >/dev/null
   fi
-  cmake --build "$dir" -j "$jobs" --target velmora_logic lexicon
+  cmake --build "$dir" -j "$jobs" --target velmora_logic lexicon_base lexicon_checks lexicon_wordlist lexicon_library \
+    lexicon_exchange lexicon_program lexicon_memory
 fi

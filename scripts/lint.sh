@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The style written into tools, run by scripts/test.sh:
 #  1. the formatter (.clang-format) over every C++ file of the tree;
-#  2. the include rule: nothing outside app/, tests/ and bench/ includes from app/;
+#  2. the include rules: nothing outside app/, tests/ and bench/ includes from app/, and
+#     the rooms of lexicon/ include one way;
 #  3. clang-tidy (.clang-tidy) over the window-free code, with the host build's
 #     compile commands (build/host/compile_commands.json).
 #
@@ -48,6 +49,51 @@ upward=$(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' '*.r
 if [ -n "$upward" ]; then
   echo "$upward" >&2
   echo "lint: only app/, tests/ and bench/ may include from app/" >&2
+  failed=1
+fi
+
+# The core's rooms include one way: base <- checks <- wordlist <- {library, exchange,
+# program} <- memory, and nothing of ours outside lexicon/.
+rooms=$(python3 - <<'PY'
+import re, subprocess
+below = {
+    "base": set(),
+    "checks": {"base"},
+    "wordlist": {"base", "checks"},
+    "library": {"base", "checks", "wordlist"},
+    "exchange": {"base", "checks", "wordlist"},
+    "program": {"base", "checks", "wordlist"},
+    "memory": {"base", "checks", "wordlist", "library", "exchange", "program"},
+}
+include = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+files = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard", "--", "lexicon"],
+                       capture_output=True, text=True, check=True).stdout.split()
+for path in files:
+    parts = path.split("/")
+    if not path.endswith((".h", ".cpp", ".inc")):
+        continue
+    if len(parts) != 3 or parts[1] not in below:
+        print(f"{path}: every file of lexicon/ belongs to one of its rooms ({', '.join(below)})")
+        continue
+    room = parts[1]
+    try:
+        lines = open(path, encoding="utf-8").read().splitlines()
+    except FileNotFoundError:
+        continue
+    for number, line in enumerate(lines, 1):
+        m = include.match(line)
+        if not m:
+            continue
+        target = m.group(1).split("/")
+        if target[0] != "lexicon" or len(target) != 3:
+            print(f"{path}:{number}: includes {m.group(1)}, outside the core")
+        elif target[1] != room and target[1] not in below[room]:
+            print(f"{path}:{number}: lexicon/{room} may not include {m.group(1)}")
+PY
+)
+if [ -n "$rooms" ]; then
+  echo "$rooms" >&2
+  echo "lint: the core's rooms include one way: base <- checks <- wordlist <- {library, exchange, program} <- memory" >&2
   failed=1
 fi
 

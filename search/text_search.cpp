@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace search {
 

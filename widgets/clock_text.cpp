@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace widgets {
 

@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/library_writer.h"
-#include "lexicon/memory.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/memory/memory.h"
+#include "lexicon/wordlist/word_list.h"
 #include "mervik/memory_command.h"
 
 namespace {

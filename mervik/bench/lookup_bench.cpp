@@ -10,7 +10,7 @@
 
 #include <time.h>
 
-#include "lexicon/library_reader.h"
+#include "lexicon/library/library_reader.h"
 
 // <chrono> cannot be compiled with the GBK execution character set (its "µs").
 static double now_ns() {

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "lexicon/library_reader.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/wordlist/word_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lexicon;

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/pe_resources.h"
-#include "lexicon/program_extract.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/program/pe_resources.h"
+#include "lexicon/program/program_extract.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace {
 

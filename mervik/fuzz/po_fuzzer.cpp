@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/po_reader.h"
-#include "lexicon/po_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/exchange/po_reader.h"
+#include "lexicon/exchange/po_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "lexicon/byte_sink.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/library_reader.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lexicon;

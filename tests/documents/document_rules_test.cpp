@@ -5,7 +5,7 @@
 
 #include "documents/document_rules.h"
 #include "documents/gbk_text.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "widgets/splitter_geometry.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "documents/batchild.h"
 #include "documents/document_rules.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "tests/documents/document_fixture.h"
 #include "tests/support/gui_harness.h"
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "lexicon/pe_resources.h"
-#include "lexicon/program_extract.h"
+#include "lexicon/program/pe_resources.h"
+#include "lexicon/program/program_extract.h"
 #include "memory_platform.h"
 #include "mervik/driver.h"
 #include "mervik/fit_check.h"

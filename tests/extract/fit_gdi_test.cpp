@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "lexicon/program_extract.h"
-#include "lexicon/word_list.h"
+#include "lexicon/program/program_extract.h"
+#include "lexicon/wordlist/word_list.h"
 #include "mervik/fit_check.h"
 
 namespace {

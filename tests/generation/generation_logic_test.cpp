@@ -7,7 +7,7 @@
 
 #include "generation/compiler_command_line.h"
 #include "generation/line_breaks.h"
-#include "lexicon/lexicon_fields.h"
+#include "lexicon/base/lexicon_fields.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/gbk_substring.h"
-#include "lexicon/memory_concordance.h"
+#include "lexicon/base/gbk_substring.h"
+#include "lexicon/memory/concordance.h"
 #include "tests/memory/memory_files_fake.h"
 
 namespace lexicon {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "korvex/entry_table.h"
-#include "lexicon/diagnostics.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/diagnostics.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace korvex {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/byte_sink.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 #include "win/gbk.h"
 
 namespace korvex {

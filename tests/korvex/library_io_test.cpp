@@ -16,10 +16,10 @@
 
 #include "korvex/library_file.h"
 #include "korvex/library_io.h"
-#include "lexicon/byte_sink.h"
-#include "lexicon/library_format.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/base/library_format.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace korvex {
 namespace {

@@ -13,9 +13,9 @@
 
 #include "korvex/korvex_form.h"
 #include "korvex/resource_ids.h"
-#include "lexicon/byte_sink.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 #include "tests/korvex/korvex_pump.h"
 #include "tests/korvex/korvex_test_files.h"
 #include "win/gbk.h"

@@ -17,8 +17,8 @@
 #include <unistd.h>
 #endif
 
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace lexicon {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/bit_planes.h"
-#include "lexicon/memory.h"
-#include "lexicon/memory_text.h"
+#include "lexicon/memory/bit_planes.h"
+#include "lexicon/memory/memory.h"
+#include "lexicon/memory/memory_text.h"
 #include "memory_files_fake.h"
 
 namespace lexicon {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/entry_checks.h"
+#include "lexicon/checks/entry_checks.h"
 #include "memory_platform.h"
 
 namespace mervik {

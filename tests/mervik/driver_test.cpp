@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/library_reader.h"
+#include "lexicon/library/library_reader.h"
 #include "memory_platform.h"
 #include "velmora_version.h"
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/library_reader.h"
-#include "lexicon/word_list.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/wordlist/word_list.h"
 #include "velmora_version.h"
 
 extern char** environ;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/library_reader.h"
+#include "lexicon/library/library_reader.h"
 
 namespace mervik {
 using namespace lexicon;

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/byte_sink.h"
-#include "lexicon/library_format.h"
-#include "lexicon/library_reader.h"
-#include "lexicon/library_writer.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/byte_sink.h"
+#include "lexicon/base/library_format.h"
+#include "lexicon/library/library_reader.h"
+#include "lexicon/library/library_writer.h"
+#include "lexicon/wordlist/word_list.h"
 #include "memory_platform.h"
 
 namespace mervik {

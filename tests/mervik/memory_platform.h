@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "mervik/command_line.h"
 #include "mervik/driver.h"
 

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/word_list.h"
+#include "lexicon/base/escapes.h"
+#include "lexicon/wordlist/word_list.h"
 #include "memory_platform.h"
 
 namespace mervik {

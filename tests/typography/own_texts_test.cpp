@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/typography_checks.h"
-#include "lexicon/unicode.h"
+#include "lexicon/base/unicode.h"
+#include "lexicon/checks/typography_checks.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "lexicon/entry_checks.h"
-#include "lexicon/gbk.h"
-#include "lexicon/po_reader.h"
-#include "lexicon/unicode.h"
-#include "lexicon/word_list.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/unicode.h"
+#include "lexicon/checks/entry_checks.h"
+#include "lexicon/exchange/po_reader.h"
+#include "lexicon/wordlist/word_list.h"
 
 namespace corpus {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "lexicon/base/diagnostics.h"
 
 namespace corpus {
 

@@ -14,7 +14,7 @@
 #include <set>
 #include <sstream>
 
-#include "lexicon/entry_checks.h"
+#include "lexicon/checks/entry_checks.h"
 #include "tests/typography/typography_corpus.h"
 
 namespace {

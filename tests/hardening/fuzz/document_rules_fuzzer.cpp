@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "documents/document_rules.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 #include "search/text_search.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "generation/compiler_command_line.h"
-#include "lexicon/gbk.h"
-#include "lexicon/lexicon_fields.h"
+#include "lexicon/base/gbk.h"
+#include "lexicon/base/lexicon_fields.h"
 #include "mervik/command_line.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "documents/gbk_text.h"
-#include "lexicon/gbk.h"
+#include "lexicon/base/gbk.h"
 
 namespace {
 
