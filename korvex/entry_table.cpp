@@ -4,13 +4,45 @@
 #include <unordered_map>
 #include <utility>
 
+#include "korvex/word_list_source.h"
+
 namespace korvex {
+
+EntryStatus StatusOf(const TextPair& text, const EntryMark& mark) {
+    if (mark.error) return EntryStatus::Error;
+    if (text.translation.empty()) return EntryStatus::Untranslated;
+    return mark.review ? EntryStatus::Review : EntryStatus::Translated;
+}
+
+const char* StatusName(EntryStatus status) {
+    switch (status) {
+    case EntryStatus::Untranslated:
+        return "未译";
+    case EntryStatus::Review:
+        return "待审";
+    case EntryStatus::Translated:
+        return "已译";
+    case EntryStatus::Error:
+        return "错误";
+    }
+    return "";
+}
 
 EntryTable::EntryTable(lexicon::Library library)
     : library_(std::make_unique<lexicon::Library>(std::move(library))), description_(library_->description()) {
     entries_.reserve(library_->size());
     for (const lexicon::LibraryEntry e : *library_) entries_.push_back(TextPair{e.original, e.translation});
+    marks_.resize(entries_.size());
 }
+
+EntryTable::EntryTable(std::unique_ptr<WordListSource> source, std::vector<TextPair> entries,
+                       std::vector<EntryMark> marks)
+    : source_(std::move(source)), entries_(std::move(entries)), marks_(std::move(marks)) {
+    marks_.resize(entries_.size());
+}
+
+EntryTable::EntryTable() = default;
+EntryTable::~EntryTable() = default;
 
 std::optional<std::size_t> EntryTable::Find(std::string_view original) const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -34,12 +66,16 @@ void EntryTable::Push(UndoStep step) {
     ++revision_;
 }
 
-bool EntryTable::Add(std::string_view original, std::string_view translation, std::size_t& conflict) {
+bool EntryTable::Add(std::string_view original, std::string_view translation, std::size_t& conflict,
+                     const EntryMark* mark) {
     if (const auto found = Find(original)) {
         conflict = *found;
         return false;
     }
     entries_.push_back(TextPair{Keep(original), Keep(translation)});
+    EntryMark added = mark ? *mark : EntryMark{};
+    added.source = EntryMark::kNoSource;
+    marks_.push_back(added);
     UndoStep step;
     step.inserted.push_back(entries_.size() - 1);
     Push(std::move(step));
@@ -47,15 +83,18 @@ bool EntryTable::Add(std::string_view original, std::string_view translation, st
 }
 
 bool EntryTable::Change(std::size_t index, std::string_view original, std::string_view translation,
-                        std::size_t& conflict) {
+                        std::size_t& conflict, const EntryMark* mark) {
     if (const auto found = Find(original); found && *found != index) {
         conflict = *found;
         return false;
     }
     TextPair& entry = entries_[index];
-    if (entry.original == original && entry.translation == translation) return true;
+    EntryMark changed = mark ? *mark : marks_[index];
+    changed.source = marks_[index].source;
+    if (entry.original == original && entry.translation == translation && changed == marks_[index]) return true;
     UndoStep step;
-    step.changed.push_back(Placed{index, entry});
+    step.changed.push_back(Placed{index, entry, marks_[index]});
+    marks_[index] = changed;
     entry = TextPair{entry.original == original ? entry.original : Keep(original),
                      entry.translation == translation ? entry.translation : Keep(translation)};
     Push(std::move(step));
@@ -67,7 +106,7 @@ void EntryTable::Remove(std::vector<std::size_t> indices) {
     std::sort(indices.begin(), indices.end());
     UndoStep step;
     step.removed.reserve(indices.size());
-    for (const std::size_t i : indices) step.removed.push_back(Placed{i, entries_[i]});
+    for (const std::size_t i : indices) step.removed.push_back(Placed{i, entries_[i], marks_[i]});
     EraseSorted(indices);
     Push(std::move(step));
 }
@@ -93,9 +132,10 @@ MergeCounts EntryTable::Merge(std::unique_ptr<lexicon::WordList> list) {
         if (found == known.end()) {
             step.inserted.push_back(entries_.size());
             entries_.push_back(TextPair{original, translation});
+            marks_.emplace_back();
             ++counts.added;
         } else if (entries_[found->second].translation != translation) {
-            step.changed.push_back(Placed{found->second, entries_[found->second]});
+            step.changed.push_back(Placed{found->second, entries_[found->second], marks_[found->second]});
             entries_[found->second].translation = translation;
             ++counts.changed;
         } else {
@@ -115,7 +155,10 @@ void EntryTable::Undo() {
     undo_.pop_back();
     EraseSorted(step.inserted);
     InsertSorted(step.removed);
-    for (auto it = step.changed.rbegin(); it != step.changed.rend(); ++it) entries_[it->index] = it->text;
+    for (auto it = step.changed.rbegin(); it != step.changed.rend(); ++it) {
+        entries_[it->index] = it->text;
+        marks_[it->index] = it->mark;
+    }
     if (step.description) description_ = std::move(*step.description);
     ++revision_;
 }
@@ -130,23 +173,35 @@ void EntryTable::EraseSorted(const std::vector<std::size_t>& ascending) {
             ++next;
             continue;
         }
+        marks_[out] = marks_[i];
         entries_[out++] = entries_[i];
     }
     entries_.resize(out);
+    marks_.resize(out);
 }
 
 // The inverse of EraseSorted: each entry goes back to the position it had.
 void EntryTable::InsertSorted(const std::vector<Placed>& ascending) {
     if (ascending.empty()) return;
     std::vector<TextPair> merged;
+    std::vector<EntryMark> marks;
     merged.reserve(entries_.size() + ascending.size());
+    marks.reserve(entries_.size() + ascending.size());
     std::size_t from = 0;
     for (const Placed& p : ascending) {
-        while (merged.size() < p.index) merged.push_back(entries_[from++]);
+        while (merged.size() < p.index) {
+            marks.push_back(marks_[from]);
+            merged.push_back(entries_[from++]);
+        }
         merged.push_back(p.text);
+        marks.push_back(p.mark);
     }
-    while (from < entries_.size()) merged.push_back(entries_[from++]);
+    while (from < entries_.size()) {
+        marks.push_back(marks_[from]);
+        merged.push_back(entries_[from++]);
+    }
     entries_ = std::move(merged);
+    marks_ = std::move(marks);
 }
 
 }  // namespace korvex

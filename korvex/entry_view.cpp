@@ -35,6 +35,32 @@ void EntryView::SetFilter(std::string_view filter) {
     });
 }
 
+void EntryView::SetStatusFilter(std::optional<EntryStatus> status) {
+    if (status == status_) return;
+    status_ = status;
+    revision_ = table_.Revision();
+    Sort();
+    Rebuild();
+}
+
+std::optional<std::size_t> EntryView::NextPending(std::ptrdiff_t row, bool forward) const {
+    const auto pending = [this](std::size_t r) {
+        const EntryStatus s = table_.status(rows_[r]);
+        return s == EntryStatus::Untranslated || s == EntryStatus::Review;
+    };
+    const auto n = static_cast<std::ptrdiff_t>(rows_.size());
+    if (forward) {
+        for (std::ptrdiff_t r = std::max<std::ptrdiff_t>(row + 1, 0); r < n; ++r) {
+            if (pending(static_cast<std::size_t>(r))) return static_cast<std::size_t>(r);
+        }
+    } else {
+        for (std::ptrdiff_t r = std::min(row, n) - 1; r >= 0; --r) {
+            if (pending(static_cast<std::size_t>(r))) return static_cast<std::size_t>(r);
+        }
+    }
+    return std::nullopt;
+}
+
 void EntryView::ClickColumn(SortColumn column) {
     if (column == column_ && !descending_) {
         descending_ = true;
@@ -95,6 +121,7 @@ void EntryView::Rebuild() {
     for (std::size_t k = 0; k < n; ++k) {
         const std::uint32_t e = order_.empty() ? static_cast<std::uint32_t>(k) : order_[k];
         const TextPair& t = table_.at(e);
+        if (status_ && table_.status(e) != *status_) continue;
         if (matcher.Empty() || matcher.FoundIn(t.original) || matcher.FoundIn(t.translation)) rows_.push_back(e);
     }
 }
