@@ -15,22 +15,6 @@
 
 namespace korvex {
 
-namespace {
-
-std::string MessageLine(const lexicon::Diagnostic& d) {
-    return std::string(lexicon::is_warning(d.code) ? "警告 " : "错误 ") + lexicon::code_name(d.code) + ": " + d.text;
-}
-
-// A list of the compiler's messages, cut to what a message box can show.
-std::string MessageList(const std::vector<std::string>& lines) {
-    std::string text;
-    for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i) text += lines[i] + "\r\n";
-    if (lines.size() > kMessagesShown) text += lexicon::cat("……另有 ", lines.size() - kMessagesShown, " 条\r\n");
-    return text;
-}
-
-}  // namespace
-
 bool TKorvexForm::AcceptEntry(HWND dialog, const std::string& originalField, const std::string& translationField,
                               std::ptrdiff_t editing) {
     lexicon::Diagnostics diagnostics;
@@ -78,9 +62,12 @@ bool TKorvexForm::AcceptEntry(HWND dialog, const std::string& originalField, con
         return false;
     }
     std::size_t conflict = 0;
-    const bool taken = editing < 0 ? table_->Add(checked->original, checked->translation, conflict)
+    EntryMark mark = editing < 0 ? EntryMark{} : table_->mark(static_cast<std::size_t>(editing));
+    mark.messages = static_cast<std::uint32_t>(lines.size());
+    mark.error = false;
+    const bool taken = editing < 0 ? table_->Add(checked->original, checked->translation, conflict, &mark)
                                    : table_->Change(static_cast<std::size_t>(editing), checked->original,
-                                                    checked->translation, conflict);
+                                                    checked->translation, conflict, &mark);
     if (!taken) {
         const TextPair& other = table_->at(conflict);
         ShowMessage(dialog,
@@ -102,6 +89,7 @@ void TKorvexForm::AddClick() {
 }
 
 void TKorvexForm::ChangeClick() {
+    CommitPane(false);
     const int row = ListView_GetNextItem(list_, -1, LVNI_FOCUSED | LVNI_SELECTED);
     const int item = row >= 0 ? row : ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     if (item < 0 || static_cast<std::size_t>(item) >= view_->size()) return;
@@ -115,6 +103,7 @@ void TKorvexForm::ChangeClick() {
     if (!dialog.ShowModal(hwnd())) return;
     ShowTable();
     SelectEntry(entry);
+    ShowPane();
 }
 
 void TKorvexForm::DeleteClick() {
@@ -129,12 +118,18 @@ void TKorvexForm::DeleteClick() {
                                      ? "删除条目" + Quoted(table_->at(entries.front()).original) + "吗？"
                                      : lexicon::cat("删除选定的 ", entries.size(), " 个条目吗？");
     if (ShowMessage(hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    // The pane's edit goes into its entry first; the pane then lets go of it, since the
+    // entries after the deleted ones move.
+    CommitPane(false);
+    paneEntry_.reset();
     table_->Remove(std::move(entries));
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
     ShowTable();
 }
 
 void TKorvexForm::UndoClick() {
+    CommitPane(false);
+    paneEntry_.reset();
     if (!table_->CanUndo()) return;
     table_->Undo();
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);

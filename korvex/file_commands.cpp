@@ -13,8 +13,11 @@
 #include "korvex/library_file.h"
 #include "korvex/library_io.h"
 #include "korvex/properties_dialog.h"
+#include "korvex/word_list_source.h"
+#include "lexicon/base/byte_sink.h"
 #include "lexicon/base/diagnostics.h"
 #include "lexicon/base/gbk.h"
+#include "lexicon/library/library_writer.h"
 #include "lexicon/program/program_extract.h"
 #include "lexicon/wordlist/word_list.h"
 #include "win/gbk.h"
@@ -37,6 +40,54 @@ std::string ImportMessages(const ImportResult& result) {
     return text;
 }
 
+// A word list by its name: .trs and .txt; anything else is taken for a library.
+bool IsWordListName(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < lexicon::gbk::find_last_separator(path) + 1) return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension == "trs" || extension == "txt";
+}
+
+bool DecodesAs(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) return true;
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                 nullptr, 0) > 0;
+}
+
+// The text of a file that is not GBK, as UTF-16, with what it was; nothing for GBK. A
+// file that reads as GBK and as UTF-8 alike is GBK, the format's own encoding.
+std::optional<std::pair<std::wstring, const char*>> OtherEncoding(const std::string& bytes) {
+    const auto wide = [](UINT codePage, std::string_view text) {
+        std::wstring out(static_cast<std::size_t>(::MultiByteToWideChar(codePage, 0, text.data(),
+                                                                        static_cast<int>(text.size()), nullptr, 0)),
+                         L'\0');
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                              static_cast<int>(out.size()));
+        return out;
+    };
+    if (bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0)) {
+        const bool little = bytes[0] == '\xFF';
+        std::wstring out;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+            out.push_back(static_cast<wchar_t>(little ? a | (b << 8) : (a << 8) | b));
+        }
+        return std::pair{out, "UTF-16"};
+    }
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return std::pair{wide(CP_UTF8, std::string_view(bytes).substr(3)), "UTF-8"};
+    if (!DecodesAs(936, bytes) && DecodesAs(CP_UTF8, bytes)) return std::pair{wide(CP_UTF8, bytes), "UTF-8"};
+    return std::nullopt;
+}
+
+const wchar_t* const kOpenFilter =
+    L"词库和词表 (*.LIB;*.trs;*.txt)\0*.LIB;*.trs;*.txt\0词库文件 (*.LIB)\0*.LIB\0词表 (*.trs;*.txt)\0*.trs;*.txt\0"
+    L"所有文件 (*.*)\0*.*\0";
+const wchar_t* const kSaveLibraryFilter =
+    L"词库文件 (*.LIB)\0*.LIB\0词表 (*.trs;*.txt)\0*.trs;*.txt\0所有文件 (*.*)\0*.*\0";
+const wchar_t* const kSaveWordListFilter =
+    L"词表 (*.trs;*.txt)\0*.trs;*.txt\0词库文件 (*.LIB)\0*.LIB\0所有文件 (*.*)\0*.*\0";
+
 }  // namespace
 
 void TKorvexForm::ReplaceTable(std::unique_ptr<EntryTable> table, std::string path) {
@@ -51,6 +102,8 @@ void TKorvexForm::ReplaceTable(std::unique_ptr<EntryTable> table, std::string pa
     view_ = std::make_unique<EntryView>(*table_);
     view_->SetFilter(filter);
     path_ = std::move(path);
+    paneEntry_.reset();
+    pane_->Clear();
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ShowTable();
 }
@@ -58,19 +111,43 @@ void TKorvexForm::ReplaceTable(std::unique_ptr<EntryTable> table, std::string pa
 bool TKorvexForm::OpenFile(const std::string& path) {
     std::string why;
     auto bytes = ReadFileBytes(path, why);
+    const bool wordList = IsWordListName(path);
     std::unique_ptr<EntryTable> table;
+    if (bytes && wordList) return OpenWordListFile(path, std::move(*bytes));
     if (bytes) table = OpenLibrary(std::move(*bytes), why);
     if (!table) {
-        ShowMessage(hwnd(), FileMessage("无法打开词库", path, why), MB_ICONSTOP);
+        ShowMessage(hwnd(), FileMessage(wordList ? "无法打开词表" : "无法打开词库", path, why), MB_ICONSTOP);
         return false;
     }
     ReplaceTable(std::move(table), path);
     return true;
 }
 
+// A word list in UTF-8 or UTF-16 opens converted to GBK when the user says so; it is
+// saved in GBK from then on.
+bool TKorvexForm::OpenWordListFile(const std::string& path, std::string bytes) {
+    if (const auto other = OtherEncoding(bytes)) {
+        const std::string question = lexicon::cat("词表“", path, "”是 ", other->second,
+                                                  " 编码的，不是 GBK。\n要把它转换为 GBK 打开吗？保存时将以 GBK 写入。");
+        if (ShowMessage(hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+        bool lossy = false;
+        std::string converted = win::WideToGbk(other->first, &lossy);
+        if (lossy) {
+            ShowMessage(hwnd(), FileMessage("无法打开词表", path, "其中有 GBK 中没有的字符，无法转换为 GBK"),
+                        MB_ICONSTOP);
+            return false;
+        }
+        bytes = std::move(converted);
+    }
+    ReplaceTable(OpenWordList(std::move(bytes)), path);
+    return true;
+}
+
 bool TKorvexForm::MayDiscard() {
+    CommitPane(false);
     if (!table_->Modified()) return true;
-    const int answer = ShowMessage(hwnd(), "词库“" + FileName() + "”已修改。\n要保存修改吗？",
+    const int answer = ShowMessage(hwnd(), std::string(IsWordList() ? "词表“" : "词库“") + FileName() +
+                                               "”已修改。\n要保存修改吗？",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) return SaveClick();
     return answer == IDNO;
@@ -84,16 +161,94 @@ void TKorvexForm::NewClick() {
 void TKorvexForm::OpenClick() {
     if (!MayDiscard()) return;
     const std::string folder = path_.empty() ? LibraryFolder() : FolderOf(path_);
-    const std::string path = AskFileName(hwnd(), false, kLibraryFilter, L"LIB", folder, {});
+    const std::string path = AskFileName(hwnd(), false, kOpenFilter, L"LIB", folder, {});
     if (!path.empty()) OpenFile(path);
 }
 
-bool TKorvexForm::SaveClick() { return path_.empty() ? SaveAsClick() : SaveTo(path_); }
+bool TKorvexForm::SaveClick() {
+    CommitPane(false);
+    if (path_.empty()) return SaveAsClick();
+    return IsWordList() ? SaveWordListTo(path_) : SaveTo(path_);
+}
 
+// Either type for either: the file name's extension says which is written.
 bool TKorvexForm::SaveAsClick() {
+    CommitPane(false);
     const std::string folder = path_.empty() ? LibraryFolder() : FolderOf(path_);
-    const std::string path = AskFileName(hwnd(), true, kLibraryFilter, L"LIB", folder, path_.empty() ? "" : FileName());
-    return !path.empty() && SaveTo(path);
+    const bool wordList = IsWordList();
+    const std::string path = AskFileName(hwnd(), true, wordList ? kSaveWordListFilter : kSaveLibraryFilter,
+                                         wordList ? L"trs" : L"LIB", folder, path_.empty() ? "" : FileName());
+    if (path.empty()) return false;
+    if (IsWordListName(path)) {
+        if (wordList) return SaveWordListTo(path);
+        // A library saved as a word list: from now on the word list is what is open.
+        const std::string bytes = ExportWordList(*table_);
+        try {
+            win::WriteFileSafely(path, bytes);
+        } catch (const std::exception&) {
+            ShowMessage(hwnd(), FileMessage("无法保存词表", path, "无法写入文件（只读、没有写入权限或磁盘已满）"),
+                        MB_ICONSTOP);
+            return false;
+        }
+        ReplaceTable(OpenWordList(bytes), path);
+        return true;
+    }
+    return wordList ? SaveLibraryOfWordListTo(path) : SaveTo(path);
+}
+
+bool TKorvexForm::SaveWordListTo(const std::string& path) {
+    try {
+        win::WriteFileSafely(path, WordListBytes(*table_));
+    } catch (const std::exception&) {
+        ShowMessage(hwnd(),
+                    FileMessage("无法保存词表", path,
+                                "无法写入文件（只读、文件夹不存在、没有写入权限、磁盘已满或文件正被使用），"
+                                "原有的文件保持不变") +
+                        "\n修改仍保留在编辑器中。",
+                    MB_ICONSTOP);
+        return false;
+    }
+    table_->MarkSaved();
+    path_ = path;
+    ShowStatus();
+    return true;
+}
+
+// The word list compiled as Mervik compiles it: refused with the compiler's errors, and
+// without its untranslated entries. The word list stays open as it is.
+bool TKorvexForm::SaveLibraryOfWordListTo(const std::string& path) {
+    lexicon::Diagnostics diagnostics;
+    const lexicon::WordList compiled = lexicon::compile_word_list(WordListBytes(*table_), diagnostics);
+    if (diagnostics.errors() > 0) {
+        std::vector<std::string> lines;
+        for (const lexicon::Diagnostic& d : diagnostics.listed()) {
+            if (!lexicon::is_warning(d.code)) lines.push_back(lexicon::format_message(d, FileName()));
+        }
+        ShowMessage(hwnd(),
+                    lexicon::cat("词表有 ", diagnostics.errors(), " 个错误，不能生成词库“", path, "”：\r\n\r\n",
+                                 MessageList(lines)),
+                    MB_ICONSTOP);
+        return false;
+    }
+    lexicon::StringSink sink;
+    if (!lexicon::write_library(compiled, {}, sink)) {
+        ShowMessage(hwnd(), FileMessage("无法保存词库", path, "条目太多，超过了词库格式的 4 GB"), MB_ICONSTOP);
+        return false;
+    }
+    try {
+        win::WriteFileSafely(path, sink.bytes);
+    } catch (const std::exception&) {
+        ShowMessage(hwnd(), FileMessage("无法保存词库", path, "无法写入文件（只读、没有写入权限或磁盘已满）"),
+                    MB_ICONSTOP);
+        return false;
+    }
+    ShowMessage(hwnd(),
+                lexicon::cat("已生成词库“", path, "”：", compiled.entries().size(), " 个条目。",
+                             compiled.untranslated().empty()
+                                 ? std::string()
+                                 : lexicon::cat("\r\n未译的 ", compiled.untranslated().size(), " 个条目不在词库中。")),
+                MB_ICONINFORMATION);
+    return true;
 }
 
 // Written through the compiler's writer into a temporary file that replaces the old one
@@ -178,16 +333,8 @@ void TKorvexForm::ExtractClick() {
         return;
     }
     const std::string list = extractor.word_list();
-    ReplaceTable(std::make_unique<EntryTable>(), {});
-    const ImportResult result = ImportWordList(*table_, list, name);
-    ShowTable();
-    if (!result.merged) {
-        ShowMessage(hwnd(),
-                    lexicon::cat("从“", path, "”提取的词表有 ", result.errors, " 个错误，没有加入任何条目：\r\n\r\n",
-                                 ImportMessages(result)),
-                    MB_ICONSTOP);
-        return;
-    }
+    // The extracted list opens as it is, its untranslated entries included.
+    ReplaceTable(OpenWordList(list), {});
     std::map<std::string, std::string> words;
     lexicon::Diagnostics ignored;
     const lexicon::WordList compiled = lexicon::compile_word_list(list, ignored);
@@ -201,6 +348,7 @@ void TKorvexForm::ExtractClick() {
 }
 
 void TKorvexForm::ExportClick() {
+    CommitPane(false);
     std::string name = FileName();
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
     const std::string path = AskFileName(hwnd(), true, kWordListFilter, L"txt", FolderOf(path_), name + ".txt");

@@ -22,7 +22,10 @@ constexpr int kFilterId = 10;
 constexpr int kListId = 11;
 constexpr int kStatusId = 12;
 constexpr int kSuggestionsId = 13;
-constexpr int kSuggestionsHeight = 120;
+constexpr int kSuggestionsHeight = 150;
+constexpr int kStatusFilterId = 14;
+constexpr int kPaneFirstId = 20;  // .. 24
+constexpr int kColumns = 4;
 
 }  // namespace
 
@@ -104,26 +107,35 @@ void TKorvexForm::OnCreate() {
     // A Unicode edit: Chinese typed into an ANSI one arrives as question marks on Wine.
     filter_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
                                 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kFilterId), instance, nullptr);
+    statusLabel_ = ::CreateWindowExA(0, "STATIC", "状态(&T):", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 0, 0,
+                                     hwnd(), nullptr, instance, nullptr);
+    statusFilter_ = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 0, 0,
+                                      200, hwnd(), reinterpret_cast<HMENU>(kStatusFilterId), instance, nullptr);
+    for (const char* name : {"全部", "未译", "待审", "已译", "错误"}) {
+        ::SendMessageA(statusFilter_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    ::SendMessageA(statusFilter_, CB_SETCURSEL, 0, 0);
     list_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
                               0, 0, hwnd(), reinterpret_cast<HMENU>(kListId), instance, nullptr);
     status_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
                                 reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
-    for (HWND control : {filterLabel_, filter_, list_, status_}) {
+    for (HWND control : {filterLabel_, filter_, statusLabel_, statusFilter_, list_, status_}) {
         ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const char* titles[] = {"原文", "译文"};
-    for (int i = 0; i < 2; ++i) {
+    const char* titles[kColumns] = {"原文", "译文", "状态", "消息"};
+    for (int i = 0; i < kColumns; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<char*>(titles[i]);
-        column.cx = 340;
+        column.cx = i < 2 ? 300 : 48;
         column.iSubItem = i;
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     suggestions_ = std::make_unique<SuggestionPane>(hwnd(), kSuggestionsId, font_, *memory_,
                                                     [this](const std::string& t) { PutSuggestion(t); });
+    pane_ = std::make_unique<TranslationPane>(hwnd(), kPaneFirstId, font_);
     const int parts[] = {160, 320, -1};
     ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     ShowTable();
@@ -134,19 +146,29 @@ void TKorvexForm::OnSize(int width, int height) {
     RECT statusRect{};
     ::GetWindowRect(status_, &statusRect);
     const int statusHeight = statusRect.bottom - statusRect.top;
-    const int margin = 6, rowHeight = 24, labelWidth = 64;
+    const int margin = 6, rowHeight = 24, labelWidth = 64, statusWidth = 90;
+    const int filterWidth = std::max(40, width - 2 * labelWidth - statusWidth - 3 * margin);
     ::MoveWindow(filterLabel_, margin, margin, labelWidth, rowHeight, TRUE);
-    ::MoveWindow(filter_, margin + labelWidth, margin, std::max(40, width - labelWidth - 2 * margin), rowHeight, TRUE);
+    ::MoveWindow(filter_, margin + labelWidth, margin, filterWidth, rowHeight, TRUE);
+    const int statusLeft = 2 * margin + labelWidth + filterWidth;
+    ::MoveWindow(statusLabel_, statusLeft, margin, labelWidth, rowHeight, TRUE);
+    ::MoveWindow(statusFilter_, statusLeft + labelWidth, margin, statusWidth, 200, TRUE);
     const int listTop = margin * 2 + rowHeight;
     const int listWidth = std::max(0, width - 2 * margin);
     const int below = std::max(0, height - listTop - statusHeight - margin);
-    const int pane = std::min(kSuggestionsHeight, below / 3);
+    const int pane = std::min(kSuggestionsHeight, below / 2);
     ::MoveWindow(list_, margin, listTop, listWidth, std::max(0, below - pane - margin), TRUE);
-    suggestions_->Move(margin, listTop + below - pane, listWidth, pane);
-    // The two columns share the width.
-    const int column = std::max(80, (listWidth - ::GetSystemMetrics(SM_CXVSCROLL) - 4) / 2);
+    // The edit pane and the suggestions side by side under the list.
+    const int half = (listWidth - margin) / 2;
+    pane_->Move(margin, listTop + below - pane, half, pane);
+    suggestions_->Move(2 * margin + half, listTop + below - pane, listWidth - half - margin, pane);
+    // The two text columns share what the status columns leave.
+    const int status = 48;
+    const int column = std::max(80, (listWidth - ::GetSystemMetrics(SM_CXVSCROLL) - 4 - 2 * status) / 2);
     ListView_SetColumnWidth(list_, 0, column);
     ListView_SetColumnWidth(list_, 1, column);
+    ListView_SetColumnWidth(list_, 2, status);
+    ListView_SetColumnWidth(list_, 3, status);
 }
 
 void TKorvexForm::OnCommand(int id, int code, HWND control) {
@@ -161,7 +183,38 @@ void TKorvexForm::OnCommand(int id, int code, HWND control) {
         }
         return;
     }
+    if (control == statusFilter_) {
+        if (code == CBN_SELCHANGE) {
+            const auto chosen = ::SendMessageA(statusFilter_, CB_GETCURSEL, 0, 0);
+            static const EntryStatus kStatuses[] = {EntryStatus::Untranslated, EntryStatus::Review,
+                                                    EntryStatus::Translated, EntryStatus::Error};
+            CommitPane(false);
+            view_->SetStatusFilter(chosen >= 1 && chosen <= 4 ? std::optional(kStatuses[chosen - 1]) : std::nullopt);
+            ShowTable();
+        }
+        return;
+    }
+    if (control && control == pane_->TranslationBox()) {
+        if (code == EN_CHANGE) ShowPaneChecks();
+        return;
+    }
     switch (id) {
+    case IDM_ACCEPT:
+        AcceptClick();
+        break;
+    case IDM_NEXT_PENDING:
+        NextPendingClick(true);
+        break;
+    case IDM_PREVIOUS_PENDING:
+        NextPendingClick(false);
+        break;
+    case IDM_SUGGESTION_1:
+    case IDM_SUGGESTION_2:
+    case IDM_SUGGESTION_3:
+    case IDM_SUGGESTION_4:
+    case IDM_SUGGESTION_5:
+        TakeSuggestion(static_cast<std::size_t>(id - IDM_SUGGESTION_1));
+        break;
     // Enter in the list, as the window's dialog navigation reports it.
     case IDOK:
         if (::GetFocus() == list_) ChangeClick();
@@ -228,6 +281,10 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
     case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
         if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)) {
+            if (!committing_) {
+                CommitPane(false);
+                ShowPane();
+            }
             ShowSuggestions();
         }
         return 0;
@@ -242,14 +299,22 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
         const std::size_t index = view_->EntryAt(static_cast<std::size_t>(info->item.iItem));
         if (index >= table_->size()) return 0;
         const TextPair& entry = table_->at(index);
-        // Shown as the dialog edits it: a line break or a tab is seen, not lost.
-        cell_ = lexicon::escape_text(info->item.iSubItem == 0 ? entry.original : entry.translation,
-                                     lexicon::EscapeFor::Translation);
+        if (info->item.iSubItem == 2) {
+            cell_ = StatusName(table_->status(index));
+        } else if (info->item.iSubItem == 3) {
+            const std::uint32_t messages = table_->mark(index).messages;
+            cell_ = messages ? std::to_string(messages) : std::string();
+        } else {
+            // Shown as the dialog edits it: a line break or a tab is seen, not lost.
+            cell_ = lexicon::escape_text(info->item.iSubItem == 0 ? entry.original : entry.translation,
+                                         lexicon::EscapeFor::Translation);
+        }
         info->item.pszText = cell_.data();
         return 0;
     }
     case LVN_COLUMNCLICK: {
         const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+        if (column > 1) return 0;
         view_->ClickColumn(column == 0 ? SortColumn::Original : SortColumn::Translation);
         ShowTable();
         return 0;

@@ -13,6 +13,7 @@
 #include "korvex/entry_view.h"
 #include "korvex/memory_source.h"
 #include "korvex/suggestion_pane.h"
+#include "korvex/translation_pane.h"
 #include "win/window.h"
 
 namespace korvex {
@@ -31,11 +32,15 @@ public:
     // Creates the window (hidden) with an empty, unnamed library.
     void Create();
 
-    // Opens a library file; on failure says why and keeps what was open.
+    // Opens a library, or a word list (.trs, .txt); on failure says why and keeps what
+    // was open.
     bool OpenFile(const std::string& path);
 
     HWND List() const { return list_; }
     HWND FilterBox() const { return filter_; }
+    HWND StatusFilterBox() const { return statusFilter_; }
+    // The edit pane under the list, for the selected entry.
+    TranslationPane& Pane() const { return *pane_; }
     HWND StatusBar() const { return status_; }
     const EntryTable& Table() const { return *table_; }
     const EntryView& View() const { return *view_; }
@@ -77,7 +82,24 @@ private:
     void AboutClick();
     void ConcordanceClick();
     void ConsistencyClick();
+    // Ctrl+Enter: the pane's translation goes into its entry, which is 已译 from now on,
+    // and the next entry that is 未译 or 待审 is selected.
+    void AcceptClick();
+    // F8 and Shift+F8.
+    void NextPendingClick(bool forward);
+    // Ctrl+1 … Ctrl+5.
+    void TakeSuggestion(std::size_t rank);
 
+    bool IsWordList() const { return table_->source() != nullptr; }
+    bool OpenWordListFile(const std::string& path, std::string bytes);
+    // The selected entry into the pane, and the pane's edit into its entry; false when the
+    // edit could not be taken (a library cannot hold an entry the compiler refuses).
+    void ShowPane();
+    bool CommitPane(bool accept);
+    void ShowPaneChecks();
+    std::optional<std::size_t> SelectedEntry() const;
+    bool SaveWordListTo(const std::string& path);
+    bool SaveLibraryOfWordListTo(const std::string& path);
     // Asks 是/否/取消 when there are unsaved changes; false means stay.
     bool MayDiscard();
     bool SaveTo(const std::string& path);
@@ -115,6 +137,8 @@ private:
     std::string cell_;  // the text handed to the list for one cell
     HWND filterLabel_ = nullptr;
     HWND filter_ = nullptr;
+    HWND statusLabel_ = nullptr;
+    HWND statusFilter_ = nullptr;
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     HFONT font_ = nullptr;
@@ -124,6 +148,9 @@ private:
     std::unique_ptr<TConcordanceWindow> concordance_;
     std::unique_ptr<TConsistencyWindow> consistency_;
     std::size_t suggestedEntry_ = 0;
+    std::unique_ptr<TranslationPane> pane_;
+    std::optional<std::size_t> paneEntry_;  // the entry the pane shows
+    bool committing_ = false;
 };
 
 }  // namespace korvex

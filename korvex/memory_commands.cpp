@@ -8,6 +8,7 @@
 #include "korvex/consistency_window.h"
 #include "korvex/file_dialogs.h"
 #include "korvex/korvex_messages.h"
+#include "korvex/word_list_source.h"
 #include "lexicon/base/diagnostics.h"
 #include "lexicon/memory/memory_text.h"
 #include "win/gbk.h"
@@ -32,9 +33,13 @@ void TKorvexForm::PutSuggestion(const std::string& translation) {
     const std::string original(table_->at(suggestedEntry_).original);
     std::size_t conflict = 0;
     const std::size_t entry = suggestedEntry_;
-    if (!table_->Change(entry, original, translation, conflict)) return;
+    // The suggestion replaces whatever the pane held for the entry.
+    paneEntry_.reset();
+    const EntryMark mark = CheckedMark(original, translation, table_->mark(entry).review);
+    if (!table_->Change(entry, original, translation, conflict, &mark)) return;
     ShowTable();
     SelectEntry(entry);
+    ShowPane();
 }
 
 std::string TKorvexForm::MemoryFolder() const {
