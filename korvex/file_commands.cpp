@@ -51,8 +51,8 @@ bool IsWordListName(const std::string& path) {
 
 bool DecodesAs(UINT codePage, std::string_view bytes) {
     if (bytes.empty()) return true;
-    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                 nullptr, 0) > 0;
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                 0) > 0;
 }
 
 // The text of a file that is not GBK, as UTF-16, with what it was; nothing for GBK. A
@@ -75,7 +75,8 @@ std::optional<std::pair<std::wstring, const char*>> OtherEncoding(const std::str
         }
         return std::pair{out, "UTF-16"};
     }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return std::pair{wide(CP_UTF8, std::string_view(bytes).substr(3)), "UTF-8"};
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return std::pair{wide(CP_UTF8, std::string_view(bytes).substr(3)), "UTF-8"};
     if (!DecodesAs(936, bytes) && DecodesAs(CP_UTF8, bytes)) return std::pair{wide(CP_UTF8, bytes), "UTF-8"};
     return std::nullopt;
 }
@@ -127,8 +128,9 @@ bool TKorvexForm::OpenFile(const std::string& path) {
 // saved in GBK from then on.
 bool TKorvexForm::OpenWordListFile(const std::string& path, std::string bytes) {
     if (const auto other = OtherEncoding(bytes)) {
-        const std::string question = lexicon::cat("词表“", path, "”是 ", other->second,
-                                                  " 编码的，不是 GBK。\n要把它转换为 GBK 打开吗？保存时将以 GBK 写入。");
+        const std::string question = lexicon::cat(
+            "词表“", path, "”是 ", other->second,
+            " 编码的，不是 GBK。\n要把它转换为 GBK 打开吗？保存时将以 GBK 写入。");
         if (ShowMessage(hwnd(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
         bool lossy = false;
         std::string converted = win::WideToGbk(other->first, &lossy);
@@ -146,9 +148,9 @@ bool TKorvexForm::OpenWordListFile(const std::string& path, std::string bytes) {
 bool TKorvexForm::MayDiscard() {
     CommitPane(false);
     if (!table_->Modified()) return true;
-    const int answer = ShowMessage(hwnd(), std::string(IsWordList() ? "词表“" : "词库“") + FileName() +
-                                               "”已修改。\n要保存修改吗？",
-                                   MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = ShowMessage(
+        hwnd(), std::string(IsWordList() ? "词表“" : "词库“") + FileName() + "”已修改。\n要保存修改吗？",
+        MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) return SaveClick();
     return answer == IDNO;
 }

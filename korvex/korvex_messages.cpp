@@ -12,7 +12,6 @@ int ShowMessage(HWND owner, const std::string& text, UINT flags) {
 
 std::string Quoted(std::string_view text) { return "“" + std::string(lexicon::shown(text)) + "”"; }
 
-
 std::string MessageLine(const lexicon::Diagnostic& d) {
     return std::string(lexicon::is_warning(d.code) ? "警告 " : "错误 ") + lexicon::code_name(d.code) + ": " + d.text;
 }

@@ -14,26 +14,24 @@ TranslationPane::TranslationPane(HWND parent, int first, HFONT font) : first_(fi
     originalLabel_ = ::CreateWindowExW(0, L"STATIC", L"原文:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, id(0),
                                        instance, nullptr);
     original_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                                  0, 0, 0, 0, parent, id(1), instance, nullptr);
-    translationLabel_ = ::CreateWindowExW(0, L"STATIC", L"译文(&Y):", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
-                                          id(2), instance, nullptr);
+                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                                  0, 0, 0, parent, id(1), instance, nullptr);
+    translationLabel_ = ::CreateWindowExW(0, L"STATIC", L"译文(&Y):", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, id(2),
+                                          instance, nullptr);
     // A Unicode edit: Chinese typed into an ANSI one arrives as question marks on Wine.
     // Enter starts a new line, as in the entry dialog; Ctrl+Enter is the form's.
     translation_ = ::CreateWindowExW(
         WS_EX_CLIENTEDGE, L"EDIT", L"",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, 0, 0, 0,
         parent, id(3), instance, nullptr);
-    checks_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, parent,
-                                id(4), instance, nullptr);
+    checks_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, parent, id(4),
+                                instance, nullptr);
     for (HWND control : {originalLabel_, original_, translationLabel_, translation_, checks_}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 }
 
-bool TranslationPane::Contains(HWND window) const {
-    return window && (window == original_ || window == translation_);
-}
+bool TranslationPane::Contains(HWND window) const { return window && (window == original_ || window == translation_); }
 
 void TranslationPane::Move(int x, int y, int width, int height) {
     const int label = 18, checks = 20;
@@ -56,7 +54,8 @@ void TranslationPane::Show(std::string_view original, std::string_view translati
     ::SetWindowTextW(original_, win::GbkToWide(lexicon::field_lines(originalField_)).c_str());
     ::SetWindowTextW(
         translation_,
-        win::GbkToWide(lexicon::field_lines(lexicon::escape_text(translation, lexicon::EscapeFor::Translation))).c_str());
+        win::GbkToWide(lexicon::field_lines(lexicon::escape_text(translation, lexicon::EscapeFor::Translation)))
+            .c_str());
     ::SendMessageW(translation_, EM_SETMODIFY, FALSE, 0);
     ::EnableWindow(translation_, TRUE);
 }
@@ -78,8 +77,6 @@ std::string TranslationPane::TranslationField() const {
     return lexicon::join_field_lines(win::WideToGbk(wide));
 }
 
-void TranslationPane::ShowChecks(const std::string& text) {
-    ::SetWindowTextW(checks_, win::GbkToWide(text).c_str());
-}
+void TranslationPane::ShowChecks(const std::string& text) { ::SetWindowTextW(checks_, win::GbkToWide(text).c_str()); }
 
 }  // namespace korvex

@@ -104,7 +104,8 @@ std::unique_ptr<EntryTable> OpenWordList(std::string bytes) {
         if (i > 0 && FirstByte(b, spans[i - 1]) == ';') {
             std::size_t at = spans[i - 1].begin;
             while (IsBlank(b[at])) ++at;
-            if (std::string_view(b).substr(at, kReviewMark.size()) == kReviewMark) entry.review_begin = spans[i - 1].begin;
+            if (std::string_view(b).substr(at, kReviewMark.size()) == kReviewMark)
+                entry.review_begin = spans[i - 1].begin;
         }
         EntryMark mark;
         mark.messages = messages[line];
@@ -148,9 +149,7 @@ std::string WordListBytes(const EntryTable& table) {
     std::string out;
     out.reserve(b.size() + 64);
     std::size_t copied = 0;
-    const auto copy_to = [&](std::size_t at) {
-        out.append(b, copied, at - copied);
-    };
+    const auto copy_to = [&](std::size_t at) { out.append(b, copied, at - copied); };
     for (std::size_t s = 0; s < source->lines.size(); ++s) {
         const WordListSource::Line& line = source->lines[s];
         const std::size_t entry = now[s];

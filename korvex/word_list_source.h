@@ -20,9 +20,9 @@ struct WordListSource {
     struct Line {
         std::size_t begin = 0;  // the entry's line, without its line end
         std::size_t end = 0;
-        std::size_t next = 0;                // where the line after it starts
-        std::size_t review_begin = kNone;    // the ";@review" line before it, with its line end
-        TextPair text;                       // the texts as the file has them
+        std::size_t next = 0;              // where the line after it starts
+        std::size_t review_begin = kNone;  // the ";@review" line before it, with its line end
+        TextPair text;                     // the texts as the file has them
     };
     std::string bytes;
     std::string line_end;  // the file's own: that of its first line, else CR LF

@@ -13,8 +13,8 @@
 #include "korvex/resource_ids.h"
 #include "lexicon/base/byte_sink.h"
 #include "lexicon/base/escapes.h"
-#include "lexicon/program/program_extract.h"
 #include "lexicon/library/library_writer.h"
+#include "lexicon/program/program_extract.h"
 #include "lexicon/wordlist/word_list.h"
 #include "tests/support/gui_harness.h"
 #include "win/handles.h"
@@ -131,8 +131,8 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 std::string WineProgram(const char* name) {
-    for (const char* folder : {"Z:\\usr\\lib\\i386-linux-gnu\\wine\\i386-windows\\",
-                               "Z:\\usr\\lib\\wine\\i386-windows\\"}) {
+    for (const char* folder :
+         {"Z:\\usr\\lib\\i386-linux-gnu\\wine\\i386-windows\\", "Z:\\usr\\lib\\wine\\i386-windows\\"}) {
         const std::string path = std::string(folder) + name;
         if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
     }
@@ -204,9 +204,8 @@ TEST(KorvexProcess, AnExtractedWordListIsTranslatedThroughTheSuggestionsAndSaved
     // What the keys send: F8, Ctrl+1 (as the 翻译 menu's items), twice, then Ctrl+S.
     const auto command = [window](int id) {
         DWORD_PTR result = 0;
-        EXPECT_NE(::SendMessageTimeoutA(window, WM_COMMAND, static_cast<WPARAM>(id), 0, SMTO_ABORTIFHUNG, 20000,
-                                        &result),
-                  0)
+        EXPECT_NE(
+            ::SendMessageTimeoutA(window, WM_COMMAND, static_cast<WPARAM>(id), 0, SMTO_ABORTIFHUNG, 20000, &result), 0)
             << "command " << id;
     };
     for (int i = 0; i < 2; ++i) {

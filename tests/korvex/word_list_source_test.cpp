@@ -68,8 +68,7 @@ TEST(WordListSource, SavingRewritesOnlyTheChangedLines) {
         {"a translation rewrites its line only", [](EntryTable& t) { Translate(t, "Save", "保存\t=", false); },
          "; 文件菜单\r\n;@review 85% 原文“Open file”（common.LIB）\r\nOpen=打开\r\nSave=保存\\t=\r\n\r\n"
          ";@no-check W212\r\nName:=名称:\r\nOpen=开\r\nClose=关闭"},
-        {"a deleted entry takes its review line along",
-         [](EntryTable& t) { t.Remove({EntryOf(t, "Open")}); },
+        {"a deleted entry takes its review line along", [](EntryTable& t) { t.Remove({EntryOf(t, "Open")}); },
          "; 文件菜单\r\nSave=\r\n\r\n;@no-check W212\r\nName:=名称:\r\nOpen=开\r\nClose=关闭"},
         {"the erroneous duplicate fixed in place",
          [](EntryTable& t) {
