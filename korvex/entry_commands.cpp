@@ -41,7 +41,7 @@ bool TKorvexForm::AcceptEntry(HWND dialog, const std::string& originalField, con
         if (ShowMessage(dialog,
                         "格式占位符不一致：\r\n\r\n" + MessageList(mismatches) +
                             "\r\n这些 % 不是占位符（例如“%CPU 占用”）时可以仍然接受。仍然接受这一条目吗？",
-                        MB_YESNO | MB_ICONWARNING) != IDYES) {
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
             return false;
         }
         lexicon::Diagnostics confirmed;

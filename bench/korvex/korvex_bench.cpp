@@ -1,6 +1,8 @@
 // KORVEX with the compiler benchmark's entries, under Wine: open to the list shown, one
 // filter keystroke, save, and peak memory, each beside Mervik.exe's own compile time of
-// the same entries in the same run. Figures only; nothing is asserted.
+// the same entries in the same run; then the same entries as a word list to translate:
+// opening it, F8 to the next untranslated entry with the edit pane shown, and
+// F8 over a list with nothing left to translate. Figures only; nothing is asserted.
 //   korvex_bench.exe WORDS.trs MERVIK.exe
 #include <windows.h>
 
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
         figure.wall = std::min(figure.wall, bench::Milliseconds() - wall);
         figure.cpu = std::min(figure.cpu, bench::ThreadCpuMs() - cpu);
     };
-    Figure open, keystroke, narrowing, filterOnly, save;
+    Figure open, keystroke, narrowing, filterOnly, save, f8Nothing;
     std::size_t baseline = 0, peak = 0, entries = 0, shown = 0;
     for (int i = 0; i < runs; ++i) {
         korvex::TKorvexForm form;
@@ -132,10 +134,50 @@ int main(int argc, char** argv) {
             measure(filterOnly, [&] { view.SetFilter("文"); });
         }
 
+        // F8 where no entry waits: every row is looked at.
+        measure(f8Nothing, [&] { ::SendMessageA(form.hwnd(), WM_COMMAND, IDM_NEXT_PENDING, 0); });
+
         // 保存 over the file just opened.
         measure(save, [&] { ::SendMessageA(form.hwnd(), WM_COMMAND, IDM_SAVE, 0); });
         Pump();
         if (i == 0) peak = Memory().PeakWorkingSetSize;
+        ::DestroyWindow(form.hwnd());
+        Pump();
+    }
+
+    // The word list itself. No library lies beside it: the memory's look-up has its own
+    // benchmark over a memory of real texts (run_pane_bench.sh); a memory of these
+    // generated entries, thousands alike but for a number, would measure only that.
+    Figure openList, f8;
+    std::size_t listEntries = 0;
+    constexpr int presses = 20;
+    for (int i = 0; i < runs; ++i) {
+        korvex::TKorvexForm form;
+        form.Create();
+        ::ShowWindow(form.hwnd(), SW_SHOW);
+        ::UpdateWindow(form.hwnd());
+        Pump();
+        bool opened = false;
+        measure(openList, [&] {
+            opened = form.OpenFile(words);
+            ::UpdateWindow(form.List());
+        });
+        if (!opened) return 1;
+        listEntries = form.Table().size();
+        // The first move reads the memory.
+        ::SendMessageA(form.hwnd(), WM_COMMAND, IDM_NEXT_PENDING, 0);
+        Pump();
+        Figure each;
+        measure(each, [&] {
+            for (int k = 0; k < presses; ++k) {
+                ::SendMessageA(form.hwnd(), WM_COMMAND, IDM_NEXT_PENDING, 0);
+                ::UpdateWindow(form.hwnd());
+                ::UpdateWindow(form.List());
+                ::UpdateWindow(form.Suggestions().List());
+            }
+        });
+        f8.wall = std::min(f8.wall, each.wall / presses);
+        f8.cpu = std::min(f8.cpu, each.cpu / presses);
         ::DestroyWindow(form.hwnd());
         Pump();
     }
@@ -154,6 +196,11 @@ int main(int argc, char** argv) {
     line("next keystroke \"文件\"", narrowing, "");
     std::printf("  (%zu rows shown after it)\n", shown);
     line("save", save, "goal 500 ms");
+    line("F8 with nothing to do", f8Nothing, "goal 16 ms");
+    std::printf("word list: %zu entries, every tenth untranslated and every twentieth waiting for review\n",
+                listEntries);
+    line("open word list", openList, "goal 1.5 x");
+    line("F8 with the pane shown", f8, "goal 16 ms");
     const double extra = static_cast<double>(peak - baseline);
     std::printf("peak memory             : %8.1f MB working set over the empty window (%.2f x the library, goal 3)\n",
                 extra / mb, extra / static_cast<double>(librarySize));

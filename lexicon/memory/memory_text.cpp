@@ -80,15 +80,79 @@ std::size_t number_length(std::string_view text, std::size_t at) {
     }
 }
 
-// "(&X)" at text[at], the Chinese way of writing an access key.
+constexpr bool is_marker(char c) { return c == '&' || c == '_' || c == '~'; }
+
+// "(&X)", "(_X)" or "(~X)" at text[at], the Chinese way of writing an access key.
 bool access_key_in_parentheses(std::string_view text, std::size_t at) {
-    return text.size() - at >= 4 && text[at] == '(' && text[at + 1] == '&' && is_ascii_alnum(text[at + 2]) &&
+    return text.size() - at >= 4 && text[at] == '(' && is_marker(text[at + 1]) && is_ascii_alnum(text[at + 2]) &&
            text[at + 3] == ')';
+}
+
+// What formats a text rather than says something: where its shortcut after a tab and its
+// closing colon or ellipsis start, and the marker of its access key.
+struct Shape {
+    std::size_t body_end;      // the text before the closing mark and the shortcut
+    std::size_t closing_end;   // where the shortcut starts (or the end)
+    char marker = 0;
+};
+
+// A shortcut is what follows the last tab, when it is short and plain ASCII without a
+// placeholder: "\tCtrl+N", "\tF3", "\tShift+Del"; "%1$s\t%2$s" has none.
+std::size_t shortcut_start(std::string_view text) {
+    const std::size_t tab = text.rfind('\t');
+    if (tab == std::string_view::npos || tab + 1 == text.size() || text.size() - tab - 1 > 24) return text.size();
+    for (std::size_t i = tab + 1; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b >= 0x80 || b < 0x20 || b == '%' || b == '{') return text.size();
+    }
+    // A lead byte before the tab cannot end with it: the tab is ASCII, never a trail byte.
+    return tab;
+}
+
+// '_' and '~' are access keys only where nothing says they are ordinary characters: once
+// in the text, before a letter or digit, and not inside a word that has no blank around
+// it ("file_name" is a name, "Save _As" and "_Path" are labels).
+bool quiet_marker(std::string_view text, std::size_t end, char marker) {
+    const std::size_t at = text.find(marker);
+    if (at == std::string_view::npos || at + 1 >= end || !is_ascii_alnum(text[at + 1])) return false;
+    if (text.find(marker, at + 1) != std::string_view::npos) return false;
+    const bool word_before = at > 0 && is_ascii_alnum(text[at - 1]);
+    return !word_before || text.substr(0, end).find(' ') != std::string_view::npos;
+}
+
+Shape shape_of(std::string_view text) {
+    Shape shape;
+    shape.closing_end = shortcut_start(text);
+    std::size_t end = shape.closing_end;
+    for (std::string_view mark : {"...", "\xA1\xAD", "\xA3\xBA", ":"}) {  // "…", "："
+        if (text.substr(0, end).ends_with(mark) && (mark.size() != 2 || gbk::step_back(text, 0, end) == end - 2)) {
+            end -= mark.size();
+            break;
+        }
+    }
+    shape.body_end = end;
+    for (std::size_t i = 0; i < end; i += gbk::char_length(text, i)) {
+        if (text[i] == '&' && i + 1 < end && is_ascii_alnum(text[i + 1])) {
+            shape.marker = '&';
+            return shape;
+        }
+        if (text[i] == '&') ++i;  // "&&" is a literal '&'
+    }
+    if (quiet_marker(text, end, '_')) {
+        shape.marker = '_';
+    } else if (quiet_marker(text, end, '~')) {
+        shape.marker = '~';
+    }
+    return shape;
 }
 
 template <typename OnNumber, typename OnPlaceholder>
 void scan(std::string_view text, std::u16string& units, char& access_key, OnNumber on_number,
-          OnPlaceholder on_placeholder) {
+          OnPlaceholder on_placeholder, char* marker = nullptr, Shape* shaped = nullptr) {
+    const Shape shape = shape_of(text);
+    if (marker) *marker = shape.marker;
+    if (shaped) *shaped = shape;
+    text = text.substr(0, shape.body_end);
     units.clear();
     bool blank = false;
     auto put = [&](Unit u) {
@@ -109,6 +173,9 @@ void scan(std::string_view text, std::u16string& units, char& access_key, OnNumb
             access_key = text[i + 2];
             i += 4;
             blank = false;  // "Save (&S)..." is "&Save..."
+        } else if (c == shape.marker && c != '&' && i + 1 < text.size() && is_ascii_alnum(text[i + 1])) {
+            access_key = text[i + 1];
+            ++i;
         } else if (c == '&') {
             if (i + 1 < text.size() && text[i + 1] == '&') {
                 put(u'&');
@@ -141,9 +208,14 @@ void scan(std::string_view text, std::u16string& units, char& access_key, OnNumb
 
 Normalised normalise(std::string_view gbk) {
     Normalised out;
+    Shape shape{};
     scan(
         gbk, out.units, out.access_key, [&](std::string_view n) { out.numbers.push_back(n); },
-        [&](std::string_view p) { out.placeholders.push_back(p); });
+        [&](std::string_view p) { out.placeholders.push_back(p); }, &out.key_marker, &shape);
+    if (out.access_key == 0) out.key_marker = 0;
+    if (out.key_marker == 0 && out.access_key != 0) out.key_marker = '&';  // "Save(&S)"
+    out.closing = gbk.substr(shape.body_end, shape.closing_end - shape.body_end);
+    out.shortcut = gbk.substr(shape.closing_end);
     return out;
 }
 
@@ -326,45 +398,39 @@ std::string adapt_translation(const Normalised& query, const Normalised& matched
     auto on_placeholder = plan(matched.placeholders, query.placeholders);
     std::u16string ignored_units;
     char ignored_key = 0;
-    scan(translation, ignored_units, ignored_key, on_number, on_placeholder);
+    Shape shape{};
+    scan(translation, ignored_units, ignored_key, on_number, on_placeholder, nullptr, &shape);
 
-    // The access key in parentheses, found by whole characters (a trail byte may look
-    // like a letter).
-    std::size_t key_at = std::string_view::npos;
-    for (std::size_t i = 0; i < translation.size(); i += gbk::char_length(translation, i)) {
-        if (access_key_in_parentheses(translation, i)) key_at = i;
-    }
-    const char wanted = query.access_key >= 'a' && query.access_key <= 'z'
-                            ? static_cast<char>(query.access_key - 'a' + 'A')
-                            : query.access_key;
-    if (key_at != std::string_view::npos) {
-        if (wanted == 0) {
-            swaps.push_back({key_at, 4, {}});
-        } else if (translation[key_at + 2] != wanted) {
-            swaps.push_back({key_at + 2, 1, std::string_view(&wanted, 1)});
+    // The translation's own access key in parentheses goes (found by whole characters: a
+    // trail byte may look like a letter), with a blank before it.
+    for (std::size_t i = 0; i < shape.body_end; i += gbk::char_length(translation, i)) {
+        if (access_key_in_parentheses(translation, i)) {
+            std::size_t from = i;
+            if (from > 0 && translation[from - 1] == ' ') --from;
+            swaps.push_back({from, i + 4 - from, {}});
         }
     }
     std::sort(swaps.begin(), swaps.end(), [](const Swap& a, const Swap& b) { return a.at < b.at; });
     std::string out;
     std::size_t from = 0;
     for (const Swap& s : swaps) {
-        if (s.at < from) continue;
+        if (s.at < from || s.at + s.length > shape.body_end) continue;
         out.append(translation.substr(from, s.at - from));
         out.append(s.with);
         from = s.at + s.length;
     }
-    out.append(translation.substr(from));
-    if (key_at == std::string_view::npos && wanted != 0) {
-        // A new access key goes before a closing ellipsis or colon, where a menu puts it.
-        std::size_t end = out.size();
-        for (std::string_view tail : {"...", "\xA1\xAD", "\xA3\xBA", ":"}) {  // "…", "："
-            if (std::string_view(out).substr(0, end).ends_with(tail)) {
-                end -= tail.size();
-                break;
-            }
-        }
-        out.insert(end, std::string("(&") + wanted + ")");
+    out.append(translation.substr(from, shape.body_end - from));
+    if (query.access_key != 0) {
+        const char key = query.access_key >= 'a' && query.access_key <= 'z'
+                             ? static_cast<char>(query.access_key - 'a' + 'A')
+                             : query.access_key;
+        out += '(';
+        out += query.key_marker ? query.key_marker : '&';
+        out += key;
+        out += ')';
     }
+    out.append(query.closing);
+    out.append(query.shortcut);
     return out;
 }
 

@@ -17,15 +17,20 @@ using Unit = char16_t;
 constexpr Unit number_token = 1;       // a number: 12, 2.1, 1,024
 constexpr Unit placeholder_token = 2;  // %s, %1, %2!d!, {0}
 
-// An original as the memory compares it. Access keys are left out ("&Save", "Sa&ve" and
-// "Save(&S)" are the same text), every number and every placeholder is one token, ASCII
-// letters are compared without case, and runs of blanks are one blank, none at the ends.
-// The views point into the text that was normalised.
+// An original as the memory compares it. What only formats a menu or a label is left out:
+// access keys of every toolkit ("&Save", "_Save", "~Save", "Sa&ve" and "Save(&S)" are the
+// same text), a shortcut after a tab ("\tCtrl+S"), and a closing colon or ellipsis. Every
+// number and every placeholder is one token, ASCII letters are compared without case, and
+// runs of blanks are one blank, none at the ends. The views point into the text that was
+// normalised.
 struct Normalised {
     std::u16string units;
     std::vector<std::string_view> numbers;       // in the order of the text
     std::vector<std::string_view> placeholders;  // likewise
-    char access_key = 0;                         // the letter after '&', 0 when none
+    char access_key = 0;                         // the letter after the marker, 0 when none
+    char key_marker = 0;                         // '&', '_' or '~'
+    std::string_view shortcut;                   // from the tab on, or empty
+    std::string_view closing;                    // the closing colon or ellipsis, or empty
 };
 Normalised normalise(std::string_view gbk);
 // Only the units, for the index.
@@ -63,8 +68,9 @@ std::size_t max_distance(int min_score, std::size_t length_a, std::size_t length
 // The stored translation of `matched` made to fit `query`: where the translation repeats
 // a number or a placeholder of the matched original, the query's own in the same place
 // of the original goes in instead ("Version 2.0" = "版本 2.0" asked for "Version 2.1"
-// gives "版本 2.1"), and its access key "(&X)" takes the query's letter, or goes when the
-// query has none.
+// gives "版本 2.1"). Its own access key ("(&X)", "(_X)", "(~X)"), shortcut and closing
+// colon or ellipsis go, and the query's go in: its key in its own marker, "(_P)" for
+// "_Path:", then its closing mark and its shortcut ("&New\tCtrl+N" = "新建(&N)\tCtrl+N").
 std::string adapt_translation(const Normalised& query, const Normalised& matched, std::string_view translation);
 
 }  // namespace lexicon::memory

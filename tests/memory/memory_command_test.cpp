@@ -205,8 +205,8 @@ TEST_F(MemoryCommand, SuggestFileGivesABlockPerQueryAndTheTimes) {
     ASSERT_GE(lines.size(), 11u) << r.out;
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 2),
               (std::vector<std::string>{"#1\tClose", "100%\t关闭\tcommon.LIB\tClose", "100%\t合上\tother.LIB\tClose",
-                                        "", "#3\tSave as", "70%\t另存为...\tcommon.LIB\tSave &As...",
-                                        "70%\t存储为...\tother.LIB\tSa&ve As...", "", "#5\t%s files",
+                                        "", "#3\tSave as", "100%\t另存为\tcommon.LIB\tSave &As...",
+                                        "100%\t存储为\tother.LIB\tSa&ve As...", "", "#5\t%s files",
                                         "100%\t%s 个文件\tcommon.LIB\t%d files", ""}));
     EXPECT_EQ(lines[lines.size() - 2].rfind("; 记忆库：2 个文件，10 个条目；建立索引用时 ", 0), 0u);
     EXPECT_EQ(lines.back().rfind("; 查找 3 次：中位数 ", 0), 0u);

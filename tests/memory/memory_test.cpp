@@ -48,8 +48,8 @@ TEST(MemoryNormalise, AccessKeysNumbersPlaceholdersCaseAndBlanks) {
         {"Sa&ve", "save", 'v'},
         {"Save(&S)", "save", 'S'},
         {"  SAVE\t ", "save", 0},
-        {"Save &As...", "save as...", 'A'},
-        {"Save As (&A)...", "save as...", 'A'},
+        {"Save &As...", "save as", 'A'},
+        {"Save As (&A)...", "save as", 'A'},
         {"R&&D", "r&d", 0},
         {"Version 2.1", "version #", 0},
         {"Copy 1,024 of 3 files", "copy # of # files", 0},
@@ -65,6 +65,46 @@ TEST(MemoryNormalise, AccessKeysNumbersPlaceholdersCaseAndBlanks) {
         const memory::Normalised n = memory::normalise(c.text);
         EXPECT_EQ(shown_units(n.units), c.units) << c.text;
         EXPECT_EQ(n.access_key, c.access_key) << c.text;
+    }
+}
+
+// Real catalogues write access keys, shortcuts and closing marks each toolkit its own way;
+// none of them is text.
+struct FormattingCase {
+    const char* text;
+    const char* units;
+    char access_key;
+    char marker;
+    const char* closing;
+    const char* shortcut;
+};
+
+TEST(MemoryNormalise, ToolkitFormattingIsNoText) {
+    const FormattingCase cases[] = {
+        {"_Path:", "path", 'P', '_', ":", ""},
+        {"Save _As...", "save as", 'A', '_', "...", ""},
+        {"~Save As", "save as", 'S', '~', "", ""},
+        {"&New\tCtrl+N", "new", 'N', '&', "", "\tCtrl+N"},
+        {"&Search next\tF3", "search next", 'S', '&', "", "\tF3"},
+        {"Page Se&tup...\tShift+Ctrl+P", "page setup", 't', '&', "...", "\tShift+Ctrl+P"},
+        {"名称：", "名称", 0, 0, "\xA3\xBA", ""},
+        {"页面设置(_U)\xA1\xAD", "页面设置", 'U', '_', "\xA1\xAD", ""},
+        {"表头(&H):", "表头", 'H', '&', ":", ""},
+        // GTK's '&' is a character when '_' marks the key.
+        {"_Flip & Rotate", "flip rotate", 'F', '_', "", ""},
+        // Not formatting: a name with '_', a tab between two placeholders, a '~' path.
+        {"file_name", "file_name", 0, 0, "", ""},
+        {"%1$s\t%2$s", "@ @", 0, 0, "", ""},
+        {"~/.config and ~/.cache", "~/.config and ~/.cache", 0, 0, "", ""},
+        {"Time:\t%s", "time: @", 0, 0, "", ""},
+    };
+    for (const FormattingCase& c : cases) {
+        const memory::Normalised n = memory::normalise(c.text);
+        EXPECT_EQ(shown_units(n.units), c.units) << c.text;
+        EXPECT_EQ(n.access_key, c.access_key) << c.text;
+        EXPECT_EQ(n.key_marker, c.marker) << c.text;
+        EXPECT_EQ(n.closing, c.closing) << c.text;
+        EXPECT_EQ(n.shortcut, c.shortcut) << c.text;
     }
 }
 
@@ -164,6 +204,16 @@ TEST(MemoryAdapt, NumbersPlaceholdersAndAccessKeysFollowTheQuery) {
         {"&Open", "Op&en", "打开(&E)", "打开(&O)"},
         {"Open", "&Open", "打开(&O)", "打开"},
         {"&Open...", "Open...", "打开...", "打开(&O)..."},
+        {"Open", "&Open...", "打开(&O)...", "打开"},
+        // The query's key in its own marker, its closing mark and its shortcut.
+        {"_Page Setup\xA1\xAD", "Page Se&tup...", "页面设置(&T)...", "页面设置(_P)\xA1\xAD"},
+        {"_Line numbers:", "&Line numbers", "行号(&L)", "行号(_L):"},
+        {"Save _As...", "Save &As...", "另存为(&A)...", "另存为(_A)..."},
+        {"~Save As", "Save As", "另存为", "另存为(~S)"},
+        {"&New\tCtrl+N", "New", "新建", "新建(&N)\tCtrl+N"},
+        {"&Search next\tF3", "&Search next", "搜索文本(&S)", "搜索文本(&S)\tF3"},
+        {"Print\tCtrl+P", "&Print...\tCtrl+Shift+P", "打印(&P)...\tCtrl+Shift+P", "打印\tCtrl+P"},
+        {"Name:", "Name", "名称", "名称:"},
         {"&Save", "&Save", "保存(&S)", "保存(&S)"},
         // 侨 (0xC7 0x41) ends in a byte that looks like 'A': no access key there.
         {"Tab 2", "Tab 1", "\xC7\x41(1)", "\xC7\x41(2)"},
