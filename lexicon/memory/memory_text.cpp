@@ -91,8 +91,8 @@ bool access_key_in_parentheses(std::string_view text, std::size_t at) {
 // What formats a text rather than says something: where its shortcut after a tab and its
 // closing colon or ellipsis start, and the marker of its access key.
 struct Shape {
-    std::size_t body_end;      // the text before the closing mark and the shortcut
-    std::size_t closing_end;   // where the shortcut starts (or the end)
+    std::size_t body_end;     // the text before the closing mark and the shortcut
+    std::size_t closing_end;  // where the shortcut starts (or the end)
     char marker = 0;
 };
 
