@@ -2,7 +2,8 @@
 # The style written into tools, run by scripts/test.sh:
 #  1. the formatter (.clang-format) over every C++ file of the tree;
 #  2. the include rules: nothing outside app/, tests/ and bench/ includes from app/, and
-#     the rooms of lexicon/ include one way;
+#     the rooms of lexicon/ include one way; and every table that crosses layers against
+#     its documents (scripts/check_tables.py);
 #  3. clang-tidy (.clang-tidy) over the window-free code, with the host build's
 #     compile commands (build/host/compile_commands.json).
 #
@@ -94,6 +95,12 @@ PY
 if [ -n "$rooms" ]; then
   echo "$rooms" >&2
   echo "lint: the core's rooms include one way: base <- checks <- wordlist <- {library, exchange, program} <- memory" >&2
+  failed=1
+fi
+
+# The tables that cross layers agree with the documents that describe them.
+if ! python3 "$root/scripts/check_tables.py" >&2; then
+  echo "lint: a table and its documents disagree (scripts/check_tables.py)" >&2
   failed=1
 fi
 

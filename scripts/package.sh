@@ -84,7 +84,8 @@ velmora_gbk_text "$root/packaging/sample-word-list.txt" "$stage/示例词库.txt
 # The licence is bilingual: UTF-8 with a byte-order mark, which Notepad and the
 # installer's licence page both read.
 { printf '\xef\xbb\xbf'; sed 's/$/\r/' "$root/packaging/LICENSE.txt"; } >"$stage/LICENSE.txt"
-cp "$root/docs/word-list-format.md" "$root/docs/library-format.md" "$stage/"
+cp "$root/docs/word-list-format.md" "$root/docs/po.md" "$root/docs/extract.md" "$root/docs/memory.md" \
+  "$root/docs/library-format.md" "$stage/"
 icon=$(dirname "$program_dir")/app/images/velmora.ico
 
 # One fixed time for every date in the artefacts: the last commit's, else a constant.

@@ -8,66 +8,49 @@
 
 namespace lexicon {
 
-// The number is part of what the user sees ("E103"); the hundreds tell the kind:
-// 0xx the run itself (arguments, files), 1xx errors in the source, 2xx warnings.
+// The codes come from one table, codes.def: their numbers, kinds, documents and titles.
 enum class Code : std::uint16_t {
-    BadArguments = 1,
-    SourceUnreadable = 2,
-    OutputUnwritable = 3,
-    SourceTooLarge = 4,
-    BadDescription = 5,
-    MessagesUnwritable = 6,
-    OutOfMemory = 7,
-    InvalidFileName = 8,
+#define LEXICON_CODE(name, number, kind, document, title) name = number,
+#include "lexicon/base/codes.def"
+#undef LEXICON_CODE
+};
 
-    MissingEquals = 101,
-    EmptyOriginal = 102,
-    InvalidGbk = 103,
-    BadEscape = 104,
-    ConflictingTranslation = 105,
-    OriginalTooLong = 106,
-    TranslationTooLong = 107,
-    PlaceholderMismatch = 108,
-    LooksLikeUtf8 = 109,
-    PoSyntax = 110,
-    PoUnknownCharset = 111,
-    PoUnconvertible = 112,
-    ProgramUnreadable = 120,
-    MemoryFolderUnreadable = 130,
-    MemoryFileUnreadable = 131,
-    QueriesUnreadable = 132,
+// Error and Warning as the number's hundreds say; EntryCheck, a warning about one entry
+// that ";@no-check" may turn off.
+enum class CodeKind { Error, Warning, EntryCheck };
+// The document that explains a code.
+enum class CodeDocument { WordList, Po, Extract, Memory };
 
-    DuplicateEntry = 201,
-    EmptyTranslation = 202,
-    UntranslatedEntry = 203,
-    AccessKeyMismatch = 204,
-    BlankMismatch = 205,
-    PunctuationMismatch = 206,
-    NoEntries = 207,
-    PlaceholderCheckOff = 208,
-    PoEntryLeftOut = 209,
-    PoFuzzyLeftOut = 210,
-    ExportedAsFuzzy = 211,
-    HalfWidthPunctuation = 212,
-    FullWidthLatin = 213,
-    UnbalancedPair = 214,
-    AccessKeyStyle = 215,
-    AccessKeyTwiceInScope = 216,
-    UnknownCheckName = 217,
-    PoCharacterLeftOut = 230,
-    PoContextConflict = 231,
-    ExtractNotGbk = 240,
-    ExtractTooLong = 241,
-    TextDoesNotFit = 242,
-    FitNotMeasured = 243,
-    MemoryLibraryLeftOut = 250,
-    MemoryEmpty = 251,
-    MemoryFileHasErrors = 252,
-    PretranslateNotFound = 253,
-    QueryNotGbk = 254,
+struct CodeInfo {
+    Code code;
+    CodeKind kind;
+    CodeDocument document;
+    std::string_view title;  // as the help's message list heads its topic
+};
+
+inline constexpr CodeInfo code_table[] = {
+#define LEXICON_CODE(name, number, kind, document, title) {Code::name, CodeKind::kind, CodeDocument::document, title},
+#include "lexicon/base/codes.def"
+#undef LEXICON_CODE
 };
 
 constexpr bool is_warning(Code code) { return static_cast<int>(code) >= 200; }
+
+// The table's kinds agree with the numbers the user reads.
+constexpr bool code_kinds_agree() {
+    for (const CodeInfo& info : code_table) {
+        if (is_warning(info.code) != (info.kind != CodeKind::Error)) return false;
+    }
+    return true;
+}
+static_assert(code_kinds_agree(), "codes.def: an error numbered as a warning, or a warning as an error");
+
+constexpr CodeKind code_kind(Code code) {
+    for (const CodeInfo& info : code_table) {
+        if (info.code == code) return info.kind;
+    }
+    return is_warning(code) ? CodeKind::Warning : CodeKind::Error;
+}
 
 // "E103", "W201".
 std::string code_name(Code code);

@@ -1,5 +1,8 @@
 #include "lexicon/checks/check_opt_out.h"
 
+#include <string>
+#include <utility>
+
 namespace lexicon {
 
 namespace {
@@ -10,22 +13,27 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-bool is_entry_check(Code code) {
-    switch (code) {
-    case Code::EmptyTranslation:
-    case Code::UntranslatedEntry:
-    case Code::AccessKeyMismatch:
-    case Code::BlankMismatch:
-    case Code::PunctuationMismatch:
-    case Code::HalfWidthPunctuation:
-    case Code::FullWidthLatin:
-    case Code::UnbalancedPair:
-    case Code::AccessKeyStyle:
-    case Code::AccessKeyTwiceInScope:
-        return true;
-    default:
-        return false;
+bool is_entry_check(Code code) { return code_kind(code) == CodeKind::EntryCheck; }
+
+std::string entry_check_names() {
+    // Runs of consecutive numbers are written as ranges: "W202–W206 和 W212–W216".
+    std::vector<std::pair<int, int>> runs;
+    for (const CodeInfo& info : code_table) {
+        if (info.kind != CodeKind::EntryCheck) continue;
+        const int n = static_cast<int>(info.code);
+        if (!runs.empty() && runs.back().second + 1 == n) {
+            runs.back().second = n;
+        } else {
+            runs.emplace_back(n, n);
+        }
     }
+    std::string out;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (i > 0) out += i + 1 == runs.size() ? " 和 " : "、";
+        out += code_name(static_cast<Code>(runs[i].first));
+        if (runs[i].second != runs[i].first) out += cat("–", code_name(static_cast<Code>(runs[i].second)));
+    }
+    return out;
 }
 
 bool CheckOptOut::read(std::string_view comment, std::vector<std::string_view>* unknown) {

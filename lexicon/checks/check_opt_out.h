@@ -4,6 +4,7 @@
 // turns the named warnings off for that entry only, so that a reviewed false alarm
 // never comes back.
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,10 @@ namespace lexicon {
 
 constexpr std::string_view check_opt_out = ";@no-check";
 
-// The warnings about one entry that an opt-out may name.
+// The warnings about one entry that an opt-out may name (kind EntryCheck in codes.def).
 bool is_entry_check(Code code);
+// The same as the user reads them: "W202–W206 和 W212–W216".
+std::string entry_check_names();
 
 class CheckOptOut {
 public:

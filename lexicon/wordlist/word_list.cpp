@@ -288,10 +288,8 @@ std::size_t WordList::process_line(const std::size_t begin, std::uint32_t line, 
                 check_opt_out_line_ = line;
                 for (const std::string_view name : unknown) {
                     diagnostics.add(Code::UnknownCheckName, line,
-                                    cat("“", check_opt_out, "”后的“", name,
-                                        "”不是可以关闭的检查；可写的有 W202–W206 和 W212–W216，"
-                                        "占位符检查用“",
-                                        placeholder_opt_out, "”一行关闭"));
+                                    cat("“", check_opt_out, "”后的“", name, "”不是可以关闭的检查；可写的有 ",
+                                        entry_check_names(), "，占位符检查用“", placeholder_opt_out, "”一行关闭"));
                 }
                 if (unknown.empty() && !check_opt_out_.any()) {
                     diagnostics.add(Code::UnknownCheckName, line,

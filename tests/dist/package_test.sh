@@ -43,7 +43,8 @@ names = z.namelist()
 top = names[0].split("/")[0] + "/"
 got = sorted(n[len(top):] for n in names if n != top)
 want = sorted(["LIB/", "LICENSE.txt", "Velmora.exe", "Mervik.exe", "KORVEX.EXE", "Saffel.hlp",
-               "library-format.md", "word-list-format.md", "使用说明.txt", "示例词库.txt"])
+               "library-format.md", "word-list-format.md", "po.md", "extract.md", "memory.md",
+               "使用说明.txt", "示例词库.txt"])
 dates = {i.date_time for i in z.infolist()}
 ok = got == want and len(dates) == 1 and all(n.startswith(top) for n in names)
 # The user's guide is GBK text with CR LF line ends.

@@ -143,6 +143,20 @@ TEST(TypographyChecks, MistypedOptOutIsReported) {
               (std::vector<std::string>{"W217/1", "W212/2,15", "W217/3", "W206/4"}));
 }
 
+// The message about a mistyped opt-out names the checks it may turn off, from the
+// table of codes: a new entry check shows up there without another edit.
+TEST(TypographyChecks, MistypedOptOutNamesTheChecksOfTheTable) {
+    EXPECT_EQ(entry_check_names(), "W202–W206 和 W212–W216");
+    for (const CodeInfo& info : code_table) {
+        EXPECT_EQ(is_entry_check(info.code), info.kind == CodeKind::EntryCheck) << code_name(info.code);
+    }
+    Diagnostics diagnostics;
+    compile_word_list(";@no-check W999\r\nOpen=打开\r\n", diagnostics);
+    ASSERT_EQ(diagnostics.listed().size(), 1u);
+    EXPECT_NE(diagnostics.listed()[0].text.find("W202–W206 和 W212–W216"), std::string::npos)
+        << diagnostics.listed()[0].text;
+}
+
 // The column is the byte of the line where the fault stands (as the status bar counts),
 // counting what the line spells before the translation (blanks, '=', escapes) and
 // escapes inside it.
