@@ -1,9 +1,11 @@
 #include "mervik/command_line.h"
 
+#include <algorithm>
+
 #include "lexicon/base/diagnostics.h"
 #include "lexicon/base/gbk.h"
-#include "mervik/extract_command.h"
-#include "mervik/memory_command.h"
+#include "lexicon/program/program_extract.h"
+#include "mervik/command_table.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -27,47 +29,86 @@ std::optional<std::vector<std::string>> split_command_line(std::string_view line
     }
 }
 
-std::optional<Request> parse_arguments(const std::vector<std::string>& words, std::string& error) {
+namespace {
+
+// A whole number from low to high, written in decimal digits only.
+bool parse_number(std::string_view word, int low, int high, int& value) {
+    if (word.empty() || word.size() > 6) return false;
+    int n = 0;
+    for (const char c : word) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high) return false;
+    value = n;
+    return true;
+}
+
+// Sets what an option's value stands for; false (with the message) for a value the
+// option does not take.
+bool set_option(Request& request, const OptionSpec& option, const std::string& value, std::string& error) {
+    int number = 0;
+    switch (option.field) {
+    case OptionField::Output:
+        request.output = value;
+        return true;
+    case OptionField::SourceLanguage:
+    case OptionField::TranslationLanguage: {
+        const auto language = parse_language(value);
+        if (!language) {
+            error = cat(option.name, " 的值“", value, "”不是语言号（例如 0x0409 或 2052）");
+            return false;
+        }
+        if (option.field == OptionField::SourceLanguage) {
+            request.source_language = *language;
+        } else {
+            request.translation_language = *language;
+        }
+        return true;
+    }
+    case OptionField::MemoryFolder:
+        request.memory_folder = value;
+        return true;
+    case OptionField::MemoryFile:
+        request.memory_files.push_back(value);
+        return true;
+    case OptionField::Top:
+        if (!parse_number(value, 1, 100, number)) {
+            error = cat(option.name, " 后面要写 1 到 100 的数，不是“", value, "”");
+            return false;
+        }
+        request.top = static_cast<std::size_t>(number);
+        return true;
+    case OptionField::MinScore:
+        if (!parse_number(value, 1, 100, number)) {
+            error = cat(option.name, " 后面要写 1 到 100 的分数，不是“", value, "”");
+            return false;
+        }
+        request.min_score = number;
+        return true;
+    }
+    return false;
+}
+
+const OptionSpec* option_of(Request::Mode mode, std::string_view name) {
+    for (const OptionSpec& o : option_specs()) {
+        if (o.mode == mode && o.name == name) return &o;
+    }
+    return nullptr;
+}
+
+bool looks_like_option(std::string_view word) { return word.size() > 1 && word[0] == '-'; }
+
+std::optional<Request> parse_compile(const std::vector<std::string>& words, std::string& error) {
     Request request;
-    if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h" || words[0] == "/?")) {
-        request.mode = Request::Mode::Help;
-        return request;
-    }
-    if (words.size() == 1 && words[0] == "--version") {
-        request.mode = Request::Mode::Version;
-        return request;
-    }
-    if (!words.empty() && words[0] == "--dump") {
-        if (words.size() != 2) {
-            error = "--dump 后面要有且只有一个词库文件名";
-            return std::nullopt;
-        }
-        request.mode = Request::Mode::Dump;
-        request.output = words[1];
-        return request;
-    }
-    if (!words.empty() && (words[0] == "--import-po" || words[0] == "--export-po")) {
-        const bool import = words[0] == "--import-po";
-        if (words.size() != 4 || words[2] != "-o" || words[1].empty() || words[3].empty()) {
-            error = import ? "用法：Mervik --import-po 文件.po -o 词库源文件.trs"
-                           : "用法：Mervik --export-po 源文件或词库文件 -o 文件.po";
-            return std::nullopt;
-        }
-        request.mode = import ? Request::Mode::ImportPo : Request::Mode::ExportPo;
-        request.source = words[1];
-        request.output = words[3];
-        return request;
-    }
-    if (!words.empty() && words[0] == "--extract") return parse_extract_arguments(words, error);
-    if (!words.empty() && is_memory_command(words[0])) return parse_memory_arguments(words, error);
     // Only the first word can be an option: a description may well start with "--".
     if (!words.empty() && words[0].size() > 2 && words[0].compare(0, 2, "--") == 0) {
         error = "未知的选项“" + words[0] + "”（可用 --help 查看用法）";
         return std::nullopt;
     }
     if (words.size() != 3) {
-        error = "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 " + std::to_string(words.size()) +
-                " 个；用法：Mervik 源文件 输出文件 \"说明\"";
+        error = cat("参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 ", words.size(), " 个；用法：",
+                    usage_line(Request::Mode::Compile));
         return std::nullopt;
     }
     request.source = words[0];
@@ -82,6 +123,83 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
                                                            : std::string_view(request.output).substr(sep + 1);
     if (name.empty()) {
         error = "输出文件“" + request.output + "”没有文件名";
+        return std::nullopt;
+    }
+    return request;
+}
+
+}  // namespace
+
+std::optional<Request> parse_arguments(const std::vector<std::string>& words, std::string& error) {
+    Request request;
+    if (words.empty() || (words.size() == 1 && (words[0] == "-h" || words[0] == "/?"))) {
+        request.mode = Request::Mode::Help;
+        return request;
+    }
+    const CommandSpec* command = command_named(words[0]);
+    if (command == nullptr) return parse_compile(words, error);
+    request.mode = command->mode;
+    const std::string usage = cat("用法：", usage_line(command->mode));
+
+    std::vector<std::string> operands;
+    std::size_t i = 1;
+    // A text to look up may start with '-' itself: it is taken as it stands.
+    if (command->mode == Request::Mode::Suggest && words.size() > 1) operands.push_back(words[i++]);
+    std::vector<const OptionSpec*> given;
+    for (; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const OptionSpec* option = option_of(command->mode, word);
+        if (option == nullptr) {
+            if (looks_like_option(word)) {
+                error = cat(command->name, " 不认识选项“", word, "”；", usage);
+                return std::nullopt;
+            }
+            operands.push_back(word);
+            continue;
+        }
+        if (option->presence != Presence::Repeated && std::find(given.begin(), given.end(), option) != given.end()) {
+            error = cat(option->name, " 只能给一次；", usage);
+            return std::nullopt;
+        }
+        given.push_back(option);
+        if (option->value.empty()) continue;
+        if (i + 1 == words.size() || words[i + 1].empty()) {
+            error = cat("选项“", word, "”后面缺少值；", usage);
+            return std::nullopt;
+        }
+        if (!set_option(request, *option, words[++i], error)) return std::nullopt;
+    }
+    const bool empty_operand = std::find(operands.begin(), operands.end(), std::string()) != operands.end();
+    if (operands.size() < command->fewest || (command->most != 0 && operands.size() > command->most) || empty_operand) {
+        error = usage;
+        return std::nullopt;
+    }
+    for (const OptionSpec& o : option_specs()) {
+        if (o.mode == command->mode && o.presence == Presence::Required &&
+            std::find(given.begin(), given.end(), &o) == given.end()) {
+            error = cat("缺少 ", o.name, " ", o.value, "；", usage);
+            return std::nullopt;
+        }
+    }
+
+    switch (command->mode) {
+    case Request::Mode::Dump:
+        request.output = operands[0];
+        break;
+    case Request::Mode::Extract:
+        request.programs = operands;
+        break;
+    case Request::Mode::Consistency:
+        request.memory_folder = operands[0];
+        break;
+    default:
+        if (!operands.empty()) request.source = operands[0];
+        break;
+    }
+    // A look-up needs a memory: a folder, files, or both.
+    if ((command->mode == Request::Mode::Suggest || command->mode == Request::Mode::SuggestFile) &&
+        request.memory_folder.empty() && request.memory_files.empty()) {
+        error = cat("缺少 --memory 文件夹；", usage);
         return std::nullopt;
     }
     return request;

@@ -13,6 +13,7 @@
 #include "lexicon/library/library_writer.h"
 #include "lexicon/wordlist/word_list.h"
 #include "mervik/command_line.h"
+#include "mervik/command_table.h"
 #include "mervik/extract_command.h"
 #include "mervik/fit_check.h"
 #include "mervik/memory_command.h"
@@ -43,32 +44,6 @@ std::string describe(const IoError& error) {
 namespace {
 
 constexpr const char* crlf = "\r\n";
-
-const char* help_text =
-    "Mervik：把词库源文件（GBK 文本，每行“原文=译文”）编译成词库文件。\r\n"
-    "\r\n"
-    "用法：\r\n"
-    "  Mervik 源文件 输出文件 \"说明\"   编译；输出文件没有扩展名时加上 .LIB，\r\n"
-    "                                 缺少的文件夹会自动建立\r\n"
-    "  Mervik --dump 词库文件           把词库按源文件格式写到标准输出（GBK）\r\n"
-    "  Mervik --import-po 文件.po -o 词库源文件.trs\r\n"
-    "                                 把 PO 文件转换成词库源文件（GBK）\r\n"
-    "  Mervik --export-po 源文件或词库文件 -o 文件.po\r\n"
-    "                                 把词库源文件或词库写成 PO 文件（UTF-8）\r\n"
-    "  Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]\r\n"
-    "                                 提取程序的菜单、对话框和字符串表（译文语言默认 0x0804）\r\n"
-    "  Mervik --suggest \"原文\" --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...\r\n"
-    "                                 从翻译记忆库（文件夹里所有的词库）查找译文\r\n"
-    "  Mervik --suggest-file 查询.txt --memory 文件夹 [--top N] [--min 分数]\r\n"
-    "                                 查找文件里每一行原文的译文，最后写出查找用时\r\n"
-    "  Mervik --pretranslate 词表.trs [--memory 文件夹] -o 结果.trs [--min 分数]\r\n"
-    "                                 用记忆库填入空的译文；模糊匹配前加一行待审注释\r\n"
-    "  Mervik --consistency 文件夹      列出记忆库里译法不一致的原文和译文\r\n"
-    "  Mervik --help                    显示本说明\r\n"
-    "  Mervik --version                 显示版本\r\n"
-    "\r\n"
-    "编译的消息写在程序所在文件夹的 Mervik.ERR 中。\r\n"
-    "退出码：0 已生成词库，1 源文件有错误，2 其他失败（参数、文件读写）。\r\n";
 
 // Everything a compile run reports, and the exit code it ends with.
 struct Outcome {
@@ -284,7 +259,10 @@ bool write_messages(Platform& platform, const std::string& text) {
         if (!ok) io = file->write_error();
     }
     if (ok) ok = file->commit(io);
-    if (!ok) platform.print_error(cat("Mervik: 错误 E006: 无法写入消息文件“", path, "”：", describe(io), crlf));
+    if (!ok) {
+        const Diagnostic unwritable{Code::MessagesUnwritable, 0, cat("无法写入消息文件“", path, "”：", describe(io))};
+        platform.print_error(format_message(unwritable, "Mervik") + crlf);
+    }
     return ok;
 }
 
@@ -345,11 +323,13 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     if (!request) return report_bad_arguments(std::move(argument_error), platform);
     switch (request->mode) {
     case Request::Mode::Help:
-        platform.print(help_text);
+        platform.print(help_text());
         return exit_written;
     case Request::Mode::Version:
-        platform.print(
-            cat("Mervik ", version_text, "（词库格式 ", format::version_major, ".", format::version_minor, "）", crlf));
+        // Both formats it writes: 1.1 only for a library with a text longer than 1.0 holds.
+        platform.print(cat("Mervik ", version_text, "（写出的词库格式 ", format::version_major, ".",
+                           format::version_minor, " 和 ", format::version_major, ".", format::version_minor_long_texts,
+                           "）", crlf));
         return exit_written;
     case Request::Mode::Dump:
         return dump(*request, platform);

@@ -9,56 +9,12 @@ using namespace lexicon;  // the compiler is built on the shared lexicon library
 
 namespace {
 
-constexpr const char* usage =
-    "用法：Mervik --extract 程序... -o 词库源文件.trs [--source-lang 语言号] [--translation-lang 语言号]";
-
 // A program read whole; the largest of the system's own DLLs are well below this.
 constexpr std::size_t max_program_bytes = 512u * 1024 * 1024;
 // The headers of a program, section table included, are within its first page or few.
 constexpr std::size_t head_bytes = 16 * 1024;
 
 }  // namespace
-
-std::optional<Request> parse_extract_arguments(const std::vector<std::string>& words, std::string& error) {
-    Request request;
-    request.mode = Request::Mode::Extract;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        const bool takes_value = w == "-o" || w == "--source-lang" || w == "--translation-lang";
-        if (takes_value && i + 1 == words.size()) {
-            error = cat(w, " 后面缺少值；", usage);
-            return std::nullopt;
-        }
-        if (w == "-o") {
-            if (!request.output.empty()) {
-                error = cat("-o 只能给一次；", usage);
-                return std::nullopt;
-            }
-            request.output = words[++i];
-        } else if (w == "--source-lang" || w == "--translation-lang") {
-            const auto language = parse_language(words[++i]);
-            if (!language) {
-                error = cat(w, " 的值“", words[i], "”不是语言号（例如 0x0409 或 2052）");
-                return std::nullopt;
-            }
-            if (w == "--source-lang") {
-                request.source_language = *language;
-            } else {
-                request.translation_language = *language;
-            }
-        } else if (w.size() > 1 && w[0] == '-') {
-            error = cat("--extract 不认识选项“", w, "”；", usage);
-            return std::nullopt;
-        } else {
-            request.programs.push_back(w);
-        }
-    }
-    if (request.programs.empty() || request.output.empty()) {
-        error = usage;
-        return std::nullopt;
-    }
-    return request;
-}
 
 void extract_programs(const Request& request, Platform& platform, Diagnostics& diagnostics, std::string& result,
                       int& exit_code) {

@@ -10,9 +10,6 @@
 
 namespace mervik {
 
-// The words of "--extract PROGRAM... -o LIST [--source-lang ID] [--translation-lang ID]".
-std::optional<Request> parse_extract_arguments(const std::vector<std::string>& words, std::string& error);
-
 // Reads every program and writes the list; nothing is written when a program cannot be
 // read. `result` is the last line of the messages, `exit_code` as for a compile.
 void extract_programs(const Request& request, Platform& platform, lexicon::Diagnostics& diagnostics,

@@ -27,32 +27,6 @@ constexpr int pretranslate_min_score = 70;
 // The comment line that marks a filled-in translation for review.
 constexpr std::string_view review_mark = ";@review";
 
-const char* usage(Request::Mode mode) {
-    switch (mode) {
-    case Request::Mode::Suggest:
-        return "用法：Mervik --suggest \"原文\" --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...";
-    case Request::Mode::SuggestFile:
-        return "用法：Mervik --suggest-file 查询.txt --memory 文件夹 [--top N] [--min 分数] [--memory-file 文件]...";
-    case Request::Mode::Pretranslate:
-        return "用法：Mervik --pretranslate 词表.trs [--memory 文件夹] -o 结果.trs [--min 分数] [--memory-file "
-               "文件]...";
-    default:
-        return "用法：Mervik --consistency 文件夹 [--memory-file 文件]...";
-    }
-}
-
-bool parse_number(const std::string& word, int low, int high, int& value) {
-    if (word.empty() || word.size() > 6) return false;
-    int n = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + (c - '0');
-    }
-    if (n < low || n > high) return false;
-    value = n;
-    return true;
-}
-
 std::string milliseconds(double ms) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.2f", ms);
@@ -330,72 +304,6 @@ std::vector<Outcome> pretranslate_all(const Memory& memory, const WordList& list
 
 }  // namespace
 
-bool is_memory_command(std::string_view word) {
-    return word == "--suggest" || word == "--suggest-file" || word == "--pretranslate" || word == "--consistency";
-}
-
-std::optional<Request> parse_memory_arguments(const std::vector<std::string>& words, std::string& error) {
-    Request request;
-    const std::string& command = words[0];
-    request.mode = command == "--suggest"        ? Request::Mode::Suggest
-                   : command == "--suggest-file" ? Request::Mode::SuggestFile
-                   : command == "--pretranslate" ? Request::Mode::Pretranslate
-                                                 : Request::Mode::Consistency;
-    const char* const use = usage(request.mode);
-    if (words.size() < 2 || words[1].empty() || (request.mode != Request::Mode::Suggest && words[1][0] == '-')) {
-        error = use;
-        return std::nullopt;
-    }
-    if (request.mode == Request::Mode::Consistency) {
-        request.memory_folder = words[1];
-    } else {
-        request.source = words[1];
-    }
-    for (std::size_t i = 2; i < words.size(); i += 2) {
-        const std::string& option = words[i];
-        if (i + 1 >= words.size() || words[i + 1].empty()) {
-            error = cat("选项“", option, "”后面缺少值；", use);
-            return std::nullopt;
-        }
-        const std::string& value = words[i + 1];
-        int number = 0;
-        const bool lists = request.mode != Request::Mode::Consistency;
-        if (option == "--memory" && lists) {
-            request.memory_folder = value;
-        } else if (option == "--memory-file") {
-            request.memory_files.push_back(value);
-        } else if (option == "--top" &&
-                   (request.mode == Request::Mode::Suggest || request.mode == Request::Mode::SuggestFile)) {
-            if (!parse_number(value, 1, 100, number)) {
-                error = cat("--top 后面要写 1 到 100 的数，不是“", value, "”");
-                return std::nullopt;
-            }
-            request.top = static_cast<std::size_t>(number);
-        } else if (option == "--min" && lists) {
-            if (!parse_number(value, 1, 100, number)) {
-                error = cat("--min 后面要写 1 到 100 的分数，不是“", value, "”");
-                return std::nullopt;
-            }
-            request.min_score = number;
-        } else if (option == "-o" && request.mode == Request::Mode::Pretranslate) {
-            request.output = value;
-        } else {
-            error = cat("不认识的选项“", option, "”；", use);
-            return std::nullopt;
-        }
-    }
-    if (request.mode == Request::Mode::Pretranslate && request.output.empty()) {
-        error = cat("缺少 -o 结果文件；", use);
-        return std::nullopt;
-    }
-    if ((request.mode == Request::Mode::Suggest || request.mode == Request::Mode::SuggestFile) &&
-        request.memory_folder.empty() && request.memory_files.empty()) {
-        error = cat("缺少 --memory 文件夹；", use);
-        return std::nullopt;
-    }
-    return request;
-}
-
 int report_from_memory(const Request& request, Platform& platform) {
     try {
         switch (request.mode) {
@@ -407,7 +315,8 @@ int report_from_memory(const Request& request, Platform& platform) {
             return consistency(request, platform);
         }
     } catch (const std::bad_alloc&) {
-        platform.print_error(cat("Mervik: 错误 E007: 内存不足，记忆库放不下", crlf));
+        const Diagnostic out_of_memory{Code::OutOfMemory, 0, "内存不足，记忆库放不下"};
+        platform.print_error(format_message(out_of_memory, "Mervik") + "\r\n");
         return exit_failed;
     }
 }

@@ -14,11 +14,6 @@
 
 namespace mervik {
 
-// True when `word` starts one of the memory commands.
-bool is_memory_command(std::string_view word);
-
-std::optional<Request> parse_memory_arguments(const std::vector<std::string>& words, std::string& error);
-
 // --suggest, --suggest-file and --consistency: the answer on standard output (GBK), the
 // messages on standard error. The exit code.
 int report_from_memory(const Request& request, Platform& platform);

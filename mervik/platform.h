@@ -1,6 +1,6 @@
 #pragma once
 // What Mervik needs from the operating system. One implementation per system
-// (platform_posix.cpp, platform_windows.cpp); tests use one that keeps files in memory.
+// (main_posix.cpp, main_windows.cpp); tests use one that keeps files in memory.
 #include <cstdint>
 #include <memory>
 #include <string>

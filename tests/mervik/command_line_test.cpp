@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mervik/command_line.h"
+#include "mervik/command_table.h"
 
 namespace mervik {
 namespace {
@@ -118,6 +119,24 @@ TEST(ParseArguments, Modes) {
     EXPECT_EQ(parse_arguments({"--help"}, error)->mode, Request::Mode::Help);
     EXPECT_EQ(parse_arguments({"/?"}, error)->mode, Request::Mode::Help);
     EXPECT_EQ(parse_arguments({"--version"}, error)->mode, Request::Mode::Version);
+    EXPECT_EQ(parse_arguments({}, error)->mode, Request::Mode::Help);
+    // Each command's operands and options land where its run looks for them.
+    const auto extract = parse_arguments({"--extract", "a.exe", "-o", "x.trs", "b.dll", "--source-lang", "0x0409"},
+                                         error);
+    ASSERT_TRUE(extract) << error;
+    EXPECT_EQ(extract->programs, (std::vector<std::string>{"a.exe", "b.dll"}));
+    EXPECT_EQ(extract->output, "x.trs");
+    EXPECT_EQ(extract->source_language, std::uint16_t{0x0409});
+    const auto suggest = parse_arguments(
+        {"--suggest", "-v", "--memory-file", "a.trs", "--top", "3", "--memory-file", "b.po", "--min", "80"}, error);
+    ASSERT_TRUE(suggest) << error;
+    EXPECT_EQ(suggest->source, "-v") << "the text looked up may start with '-'";
+    EXPECT_EQ(suggest->memory_files, (std::vector<std::string>{"a.trs", "b.po"}));
+    EXPECT_EQ(suggest->top, 3u);
+    EXPECT_EQ(suggest->min_score, 80);
+    const auto consistency = parse_arguments({"--consistency", "LIB"}, error);
+    ASSERT_TRUE(consistency) << error;
+    EXPECT_EQ(consistency->memory_folder, "LIB");
     const auto dump = parse_arguments({"--dump", "LIB\\abc.LIB"}, error);
     ASSERT_TRUE(dump);
     EXPECT_EQ(dump->mode, Request::Mode::Dump);
@@ -133,14 +152,24 @@ TEST(ParseArguments, Refusals) {
         Words words;
         const char* error;
     } cases[] = {
-        {{},
-         "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik 源文件 输出文件 "
-         "\"说明\""},
         {{"temp.trs", "LIB\\abc"},
          "参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 2 个；用法：Mervik 源文件 输出文件 "
          "\"说明\""},
         {{"--frobnicate"}, "未知的选项“--frobnicate”（可用 --help 查看用法）"},
-        {{"--dump"}, "--dump 后面要有且只有一个词库文件名"},
+        {{"--dump"}, "用法：Mervik --dump 词库文件"},
+        {{"--dump", "a.LIB", "b.LIB"}, "用法：Mervik --dump 词库文件"},
+        {{"--import-po", "in.po", "-o", "a.trs", "-o", "b.trs"},
+         "-o 只能给一次；用法：Mervik --import-po 文件.po -o 词库源文件.trs"},
+        {{"--export-po", "in.trs"}, "缺少 -o 文件.po；用法：Mervik --export-po 源文件或词库文件 -o 文件.po"},
+        {{"--pretranslate", "a.trs", "-o", "b.trs", "--min", "101"}, "--min 后面要写 1 到 100 的分数，不是“101”"},
+        {{"--suggest", "Close", "--memory"},
+         "选项“--memory”后面缺少值；用法：Mervik --suggest \"原文\" [--memory 文件夹] [--top N] [--min 分数] "
+         "[--memory-file 文件]..."},
+        {{"--suggest", "Close", "--top", "5"},
+         "缺少 --memory 文件夹；用法：Mervik --suggest \"原文\" [--memory 文件夹] [--top N] [--min 分数] "
+         "[--memory-file 文件]..."},
+        {{"--consistency", "LIB", "--top", "5"},
+         "--consistency 不认识选项“--top”；用法：Mervik --consistency 文件夹 [--memory-file 文件]..."},
         {{"temp.trs", "LIB\\", "d"}, "输出文件“LIB\\”没有文件名"},
         {{"", "LIB\\abc", "d"}, "源文件名为空"},
     };
@@ -149,6 +178,19 @@ TEST(ParseArguments, Refusals) {
         EXPECT_FALSE(parse_arguments(c.words, error).has_value());
         EXPECT_EQ(error, c.error);
     }
+}
+
+// --help is written from the table: every command with every one of its options.
+TEST(ParseArguments, HelpListsEveryCommandAndOption) {
+    const std::string help = help_text();
+    for (const CommandSpec& command : command_specs()) {
+        EXPECT_NE(help.find("  " + usage_line(command.mode)), std::string::npos) << command.name;
+    }
+    for (const OptionSpec& option : option_specs()) {
+        EXPECT_NE(usage_line(option.mode).find(std::string(option.name)), std::string::npos) << option.name;
+    }
+    EXPECT_EQ(usage_line(Request::Mode::Pretranslate),
+              "Mervik --pretranslate 词表.trs [--memory 文件夹] -o 结果.trs [--min 分数] [--memory-file 文件]...");
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST(Run, HelpAndVersionPrintAndWriteNoMessageFile) {
     EXPECT_NE(p.printed.find("用法："), std::string::npos);
     p.printed.clear();
     EXPECT_EQ(run({"--version"}, p), 0);
-    EXPECT_EQ(p.printed, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（词库格式 1.0）\r\n");
+    EXPECT_EQ(p.printed, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（写出的词库格式 1.0 和 1.1）\r\n");
     EXPECT_FALSE(p.files.count("prog/Mervik.ERR"));
 }
 

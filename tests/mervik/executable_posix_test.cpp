@@ -176,11 +176,6 @@ TEST(Executable, FailuresExitTwoAndStillLeaveTheMessageFile) {
          {"here.trs", "LIB\\abc", "d"},
          true,
          "Mervik: 错误 E003: 无法建立文件夹“LIB”：已有同名的文件，不是文件夹"},
-        {"no arguments",
-         {},
-         false,
-         "Mervik: 错误 E001: 参数个数不对：需要 3 个（源文件、输出的词库文件、词库说明），收到 0 个；用法：Mervik "
-         "源文件 输出文件 \"说明\""},
     };
     for (const auto& c : cases) {
         Sandbox box;
@@ -209,9 +204,14 @@ TEST(Executable, HelpVersionAndDump) {
     const auto help = box.run({"--help"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_NE(help.out.find("Mervik --dump"), std::string::npos);
+    // Without arguments it says how it is used rather than that the arguments are wrong.
+    const auto bare = box.run({});
+    EXPECT_EQ(bare.exit_code, 0);
+    EXPECT_EQ(bare.out, help.out);
+    EXPECT_FALSE(fs::exists(box.program() / "Mervik.ERR"));
     const auto version = box.run({"--version"});
     EXPECT_EQ(version.exit_code, 0);
-    EXPECT_EQ(version.out, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（词库格式 1.0）\r\n");
+    EXPECT_EQ(version.out, std::string("Mervik ") + VELMORA_VERSION_TEXT + "（写出的词库格式 1.0 和 1.1）\r\n");
     EXPECT_FALSE(fs::exists(box.program() / "Mervik.ERR"));
 
     write_file(box.work() / "temp.trs", "a\\==b\\\\\r\n");
