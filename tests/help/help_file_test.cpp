@@ -19,6 +19,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -426,14 +427,14 @@ TEST_F(RealHelpFile, KeywordsLeadToTopicsAndToEveryTopic) {
 }
 
 TEST_F(RealHelpFile, EveryCodeTheCompilerReportsHasItsTopic) {
-    // The codes as the compiler declares them: "Name = 101," inside enum class Code.
-    const std::string header = ReadText(VELMORA_DIAGNOSTICS_HEADER);
-    const auto begin = header.find("enum class Code");
-    const std::string body = header.substr(begin, header.find("};", begin) - begin);
+    // The codes as the compiler's table gives them: "LEXICON_CODE(Name, 101, ...".
+    const std::string table = ReadText(VELMORA_CODES_TABLE);
+    const std::string_view line_start = "\nLEXICON_CODE(";
     int codes = 0;
-    for (std::size_t at = body.find('='); at != std::string::npos; at = body.find('=', at + 1)) {
-        const int number = std::atoi(body.c_str() + at + 1);
-        ASSERT_GT(number, 0) << body.substr(at, 20);
+    for (std::size_t at = table.find(line_start); at != std::string::npos; at = table.find(line_start, at + 1)) {
+        const std::size_t comma = table.find(',', at);
+        const int number = std::atoi(table.c_str() + comma + 1);
+        ASSERT_GT(number, 0) << table.substr(at, 40);
         char name[8];
         std::snprintf(name, sizeof name, "%c%03d", number >= 200 ? 'W' : 'E', number);
         auto found = help_->contexts.find(ContextHash(name));
