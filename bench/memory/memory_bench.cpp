@@ -3,6 +3,7 @@
 // multiplied with varied words and numbers. Prints figures, asserts nothing.
 //
 //   memory_bench real LIB QUERIES.txt [COUNT]      recall and times over LIB; writes the queries
+//   memory_bench held LIB QUERIES.txt              recall and times of the queries in the file
 //   memory_bench multiply LIB OUT_LIB N LIST.trs M  writes N entries as libraries, and a list of M
 //                                                   untranslated originals for --pretranslate
 //   memory_bench big OUT_LIB QUERIES.txt           build time, memory and look-ups over OUT_LIB
@@ -210,6 +211,19 @@ int real(const char* folder, const char* queries_path, std::size_t count) {
     return 0;
 }
 
+// Held-out queries: real originals of catalogues the memory was not made from, as they are
+// (GTK's "_Open", LibreOffice's "~Open", shortcuts after a tab), read from a file.
+int held(const char* folder, const char* queries_path) {
+    auto files = mervik::make_memory_files();
+    Memory memory(*files);
+    memory.set_folder(folder);
+    Diagnostics diagnostics;
+    memory.refresh(diagnostics);
+    std::printf("memory: %zu libraries, %zu entries\n", memory.files(), memory.entries());
+    compare(memory, read_lines(queries_path), static_cast<std::size_t>(-1));
+    return 0;
+}
+
 int multiply(const char* folder, const char* out_folder, std::size_t n, const char* list_path, std::size_t m) {
     auto files = mervik::make_memory_files();
     Memory memory(*files);
@@ -303,6 +317,7 @@ int main(int argc, char** argv) {
                         std::strtoul(argv[6], nullptr, 10));
     }
     if (mode == "big" && argc >= 4) return big(argv[2], argv[3]);
+    if (mode == "held" && argc >= 4) return held(argv[2], argv[3]);
     std::fprintf(stderr, "usage: see the comment at the top of memory_bench.cpp\n");
     return 2;
 }

@@ -15,14 +15,31 @@ constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // Number of access-key markers: '&' before a character other than '&' ("&&" is a
 // literal ampersand).
-std::size_t access_keys(std::string_view text) {
-    // No GBK trail byte is '&', so a plain search finds every marker.
+constexpr bool is_alnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The access keys of a text in one marker: each marker before a character that is neither
+// the marker again ("&&" is a literal '&') nor a blank ("Flip & Rotate").
+std::size_t access_keys(std::string_view text, char marker) {
+    // No GBK trail byte is '&' or '_', so a plain search finds every marker.
     std::size_t count = 0;
-    for (std::size_t i = text.find('&'); i != std::string_view::npos && i + 1 < text.size();
-         i = text.find('&', i + 2)) {
-        if (text[i + 1] != '&') ++count;
+    for (std::size_t i = text.find(marker); i != std::string_view::npos && i + 1 < text.size();
+         i = text.find(marker, i + 2)) {
+        const char next = text[i + 1];
+        if (next != marker && next != ' ' && next != '\t' && next != '\n') ++count;
     }
     return count;
+}
+
+// The marker the original writes its access keys with: '&', or the underscore of the
+// toolkits that write "_Open", when the text has one '_' before a letter or digit that
+// is not inside a name ("file_name").
+char key_marker(std::string_view original) {
+    if (access_keys(original, '&') > 0) return '&';
+    const std::size_t at = original.find('_');
+    if (at == std::string_view::npos || at + 1 >= original.size() || !is_alnum(original[at + 1])) return '&';
+    if (original.find('_', at + 1) != std::string_view::npos) return '&';
+    const bool inside_name = at > 0 && is_alnum(original[at - 1]) && original.find(' ') == std::string_view::npos;
+    return inside_name ? '&' : '_';
 }
 
 std::string_view leading_blanks(std::string_view t) {
@@ -103,8 +120,18 @@ std::string describe(const Ending& e) {
     return e.mark == Mark::None ? std::string("没有结尾标点") : cat("以", mark_name(e.mark), "“", e.text, "”结尾");
 }
 
+// A letter outside the placeholders: "%1$s\t%2$s" has nothing to translate.
 bool has_ascii_letter(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); i += gbk::char_length(text, i)) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] != '%') {
+            std::size_t j = i + 1;
+            while (j < text.size() && std::strchr("0123456789$.-+# lhjztLIq", text[j]) != nullptr && text[j] != '\0')
+                ++j;
+            if (j < text.size() && std::strchr("diouxXeEfFgGaAcspnSC", text[j]) != nullptr && text[j] != '\0') {
+                i = j;
+                continue;
+            }
+        }
         const char c = text[i];
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
     }
@@ -133,12 +160,13 @@ void check_entry(std::string_view original, std::string_view translation, std::u
         }
         return;
     }
-    const std::size_t keys_o = access_keys(original);
-    const std::size_t keys_t = access_keys(translation);
+    const char marker = key_marker(original);
+    const std::size_t keys_o = access_keys(original, marker);
+    const std::size_t keys_t = access_keys(translation, marker);
     if (keys_o != keys_t && wanted(Code::AccessKeyMismatch)) {
         diagnostics.add_composed(Code::AccessKeyMismatch, line, 0, [&] {
-            return cat("快捷键标记“&”不一致：原文“", shown(original), "”有 ", keys_o, " 个，译文“", shown(translation),
-                       "”有 ", keys_t, " 个");
+            return cat("快捷键标记“", std::string_view(&marker, 1), "”不一致：原文“", shown(original), "”有 ", keys_o,
+                       " 个，译文“", shown(translation), "”有 ", keys_t, " 个");
         });
     }
     if (leading_blanks(original) != leading_blanks(translation) && wanted(Code::BlankMismatch)) {

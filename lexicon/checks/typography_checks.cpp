@@ -150,7 +150,11 @@ void check_half_width(std::string_view original, std::string_view text, const st
         }
         const bool more_follows = k + 1 < cs.size() && next != ' ' && next != '\t' && next != '\n';
         const bool ends_as_original = k + 1 == cs.size() && !original.empty() && original.back() == m;
-        if (fault && m != '(' && m != ')' && (more_follows || ends_as_original) && syntax_mark(original, m))
+        // A full stop between two Chinese characters ends a sentence whatever the original
+        // writes elsewhere ("反向域名.请更新" for an original that names "example.org").
+        const bool between_han = m == '.' && han_before && han_after;
+        if (fault && !between_han && m != '(' && m != ')' && (more_follows || ends_as_original) &&
+            syntax_mark(original, m))
             fault = false;
         if (fault && copied_from_original(original, text, c.at)) fault = false;
         if (fault) {
@@ -183,7 +187,15 @@ void check_full_width(std::string_view original, std::string_view text, const st
                                      (trail >= 0xE1 && trail <= 0xFA);
         if (!letter_or_digit) continue;
         const char plain = static_cast<char>(trail - 0x80);
-        if (original.find(plain) == std::string_view::npos) continue;
+        // Chinese text writes Latin letters and digits half-width, whether the original
+        // has them ("设置 ＣＰＵ 架构" for "Set the architecture") or not.
+        if (original.find(plain) == std::string_view::npos) {
+            report(Code::FullWidthLatin, c.at, [&] {
+                return cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，中文里应写半角的“",
+                           std::string_view(&plain, 1), "”");
+            });
+            continue;
+        }
         report(Code::FullWidthLatin, c.at, [&] {
             return cat("译文第 ", c.column, " 个字符是全角的“", at(text, c), "”，原文用的是半角的“",
                        std::string_view(&plain, 1), "”");
@@ -228,7 +240,13 @@ void check_pairs(std::string_view original, std::string_view text, const std::ve
         // Quotation marks: the original may quote with ' " ` in any mix ("`%s'"), and a
         // translation may pick either kind of Chinese quotes for them.
         if (p.plain_open == '"' || p.plain_open == '\'') {
-            original_open = (count('"') + count('\'') + count('`')) % 2 != 0;
+            // An apostrophe inside a word ("Can't", "file's") quotes nothing.
+            std::size_t apostrophes = 0;
+            for (std::size_t i = 1; i + 1 < original.size(); ++i) {
+                apostrophes += original[i] == '\'' && is_ascii_alnum(original[i - 1]) &&
+                               is_ascii_alnum(original[i + 1]);
+            }
+            original_open = (count('"') + count('\'') - apostrophes + count('`')) % 2 != 0;
         }
         // An original that holds the marks themselves unbalanced ("N’Ko") passes them on.
         const auto count_text = [&](std::string_view mark) {

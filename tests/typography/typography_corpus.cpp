@@ -77,6 +77,57 @@ std::optional<std::string> SeedFullWidthLetter(const Entry& e, unsigned variant)
     return out;
 }
 
+// "。" between two Chinese characters written '.': "信息.请参见".
+std::optional<std::string> SeedFullStopBetweenSentences(const Entry& e, unsigned variant) {
+    const std::string& t = e.translation;
+    const auto starts = Starts(t);
+    std::vector<std::size_t> places;
+    for (std::size_t k = 1; k + 1 < starts.size(); ++k) {
+        if (t.compare(starts[k], 2, "。") == 0 && IsHan(t, starts[k - 1]) && IsHan(t, starts[k + 1]))
+            places.push_back(starts[k]);
+    }
+    if (places.empty()) return std::nullopt;
+    std::string out = t;
+    out.replace(places[variant % places.size()], 2, 1, '.');
+    return out;
+}
+
+// A Latin letter of the translation that the original does not have, made full-width:
+// "设置 ＣＰＵ 架构" where the original says "processor".
+std::optional<std::string> SeedFullWidthLetterOfItsOwn(const Entry& e, unsigned variant) {
+    const std::string& t = e.translation;
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < t.size(); i += lexicon::gbk::char_length(t, i)) {
+        const char c = t[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter || (i > 0 && (t[i - 1] == '%' || t[i - 1] == '$' || t[i - 1] == '\\' || t[i - 1] == '&'))) continue;
+        if (e.original.find(c) == std::string::npos) places.push_back(i);
+    }
+    if (places.empty()) return std::nullopt;
+    const std::size_t at = places[variant % places.size()];
+    std::string out = t;
+    const char full[] = {static_cast<char>(0xA3), static_cast<char>(static_cast<unsigned char>(t[at]) + 0x80), 0};
+    out.replace(at, 1, full);
+    return out;
+}
+
+// The closing "”" of a quotation that holds a placeholder left out: "找到“%s！".
+std::optional<std::string> SeedQuoteBesidePlaceholder(const Entry& e, unsigned variant) {
+    const std::string& t = e.translation;
+    std::vector<std::size_t> places;
+    for (std::size_t open = t.find("“"); open != std::string::npos; open = t.find("“", open + 2)) {
+        const std::size_t close = t.find("”", open + 2);
+        if (close == std::string::npos) break;
+        const std::string_view inside = std::string_view(t).substr(open + 2, close - open - 2);
+        if (inside.find('%') != std::string_view::npos || inside.find('{') != std::string_view::npos)
+            places.push_back(close);
+    }
+    if (places.empty()) return std::nullopt;
+    std::string out = t;
+    out.erase(places[variant % places.size()], 2);
+    return out;
+}
+
 std::optional<std::string> SeedIdeographicSpace(const Entry& e, unsigned variant) {
     const std::string& t = e.translation;
     if (e.original.find(' ') == std::string::npos) return std::nullopt;
@@ -183,6 +234,12 @@ const char* KindName(Kind kind) {
         return "unbalanced pair (W214)";
     case Kind::AccessKey:
         return "access key style (W215)";
+    case Kind::FullStopBetweenSentences:
+        return "full stop between Chinese sentences (W212)";
+    case Kind::FullWidthLetterOfItsOwn:
+        return "full-width letter not in the original (W213)";
+    case Kind::QuoteBesidePlaceholder:
+        return "unclosed quote beside a placeholder (W214)";
     }
     return "";
 }
@@ -190,11 +247,14 @@ const char* KindName(Kind kind) {
 lexicon::Code CodeOf(Kind kind) {
     switch (kind) {
     case Kind::HalfWidth:
+    case Kind::FullStopBetweenSentences:
         return lexicon::Code::HalfWidthPunctuation;
     case Kind::FullWidthLetter:
     case Kind::IdeographicSpace:
+    case Kind::FullWidthLetterOfItsOwn:
         return lexicon::Code::FullWidthLatin;
     case Kind::Unbalanced:
+    case Kind::QuoteBesidePlaceholder:
         return lexicon::Code::UnbalancedPair;
     case Kind::AccessKey:
         return lexicon::Code::AccessKeyStyle;
@@ -214,6 +274,12 @@ std::optional<Seeded> Seed(Kind kind, const Entry& entry, unsigned variant) {
         return Plain(entry, SeedUnbalanced(entry, variant));
     case Kind::AccessKey:
         return SeedAccessKey(entry, variant);
+    case Kind::FullStopBetweenSentences:
+        return Plain(entry, SeedFullStopBetweenSentences(entry, variant));
+    case Kind::FullWidthLetterOfItsOwn:
+        return Plain(entry, SeedFullWidthLetterOfItsOwn(entry, variant));
+    case Kind::QuoteBesidePlaceholder:
+        return Plain(entry, SeedQuoteBesidePlaceholder(entry, variant));
     }
     return std::nullopt;
 }

@@ -21,9 +21,22 @@ struct Entry {
 std::vector<Entry> LoadCatalogues(const std::string& folder);
 
 // The fault kinds seeded into clean entries.
-enum class Kind { HalfWidth, FullWidthLetter, IdeographicSpace, Unbalanced, AccessKey };
-constexpr Kind kAllKinds[] = {Kind::HalfWidth, Kind::FullWidthLetter, Kind::IdeographicSpace, Kind::Unbalanced,
-                              Kind::AccessKey};
+// Besides the broad kinds, the narrow ones that real lists showed to slip through: a
+// half-width full stop between two Chinese sentences, a full-width letter the original
+// does not have, and an unclosed quotation mark beside a placeholder.
+enum class Kind {
+    HalfWidth,
+    FullWidthLetter,
+    IdeographicSpace,
+    Unbalanced,
+    AccessKey,
+    FullStopBetweenSentences,
+    FullWidthLetterOfItsOwn,
+    QuoteBesidePlaceholder
+};
+constexpr Kind kAllKinds[] = {
+    Kind::HalfWidth, Kind::FullWidthLetter,          Kind::IdeographicSpace,        Kind::Unbalanced,
+    Kind::AccessKey, Kind::FullStopBetweenSentences, Kind::FullWidthLetterOfItsOwn, Kind::QuoteBesidePlaceholder};
 const char* KindName(Kind kind);
 lexicon::Code CodeOf(Kind kind);
 
