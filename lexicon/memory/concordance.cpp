@@ -23,6 +23,41 @@ bool before(const Candidate& a, const Candidate& b) {
     return a.order < b.order;
 }
 
+constexpr bool is_alnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The text without its access-key markers ("Save &as..." is "Save as..."; "&&" is one
+// '&'; "_" and "~" before a letter at the start of a word), and where each byte of it
+// stands in the text.
+void without_keys(std::string_view text, std::string& out, std::vector<std::size_t>& at) {
+    out.clear();
+    at.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x81 && b != 0xFF && i + 1 < text.size()) {
+            out += text.substr(i, 2);
+            at.push_back(i);
+            at.push_back(i + 1);
+            ++i;
+            continue;
+        }
+        const bool next_alnum = i + 1 < text.size() && is_alnum(text[i + 1]);
+        if (c == '&' && i + 1 < text.size()) {
+            if (text[i + 1] == '&') {
+                out += '&';
+                at.push_back(i);
+                ++i;
+            }
+            continue;
+        }
+        if ((c == '_' || c == '~') && next_alnum && (i == 0 || !is_alnum(text[i - 1]))) continue;
+        out += c;
+        at.push_back(i);
+    }
+}
+
 }  // namespace
 
 ConcordanceResult find_in_memory(const Memory& memory, std::string_view word, ConcordanceScope scope,
@@ -42,8 +77,15 @@ ConcordanceResult find_in_memory(const Memory& memory, std::string_view word, Co
         kept.resize(limit);
     };
     std::size_t order = 0;
+    std::string bare;
+    std::vector<std::size_t> bare_at;
     memory.for_each([&](const MemoryRecord& r) {
-        const std::size_t o = originals ? matcher.Find(r.original) : ConcordanceHit::none;
+        std::size_t o = originals ? matcher.Find(r.original) : ConcordanceHit::none;
+        // "save as" finds "Save &as...": the original's access keys are no part of its words.
+        if (originals && o == ConcordanceHit::none && r.original.find_first_of("&_~") != std::string_view::npos) {
+            without_keys(r.original, bare, bare_at);
+            if (const std::size_t found = matcher.Find(bare); found != ConcordanceHit::none) o = bare_at[found];
+        }
         const std::size_t t = translations ? matcher.Find(r.translation) : ConcordanceHit::none;
         ++order;
         if (o == ConcordanceHit::none && t == ConcordanceHit::none) return;

@@ -48,6 +48,8 @@ protected:
     void SetUp() override {
         files.put_library("LIB/通用.LIB", "Open File=打开文件\r\nFile=文件\r\nSave the file=保存文件\r\nEdit=编辑\r\n");
         files.put_library("LIB/其他.LIB", "File=档案\r\nProfile=配置\r\nFILE NAME=文件名\r\n");
+        files.put_library("LIB/菜单.LIB",
+                          "Save &as...=另存为(&A)...\r\n_Save As=另存为(_S)\r\nSa~ve as=另存为\r\nsave_as=save_as\r\n");
         memory.set_folder("LIB");
         Diagnostics diagnostics;
         memory.refresh(diagnostics);
@@ -81,6 +83,16 @@ TEST_F(Concordance, FindsAWordInTheOriginalsOfEveryLibraryShortestFirst) {
                                                              "通用.LIB|Save the file|保存文件|9|-",
                                                          }));
     EXPECT_EQ(total, 6u);
+}
+
+TEST_F(Concordance, AccessKeysOfEveryToolkitAreNoPartOfTheWords) {
+    // "Sa~ve as" keeps its '~' inside a word; "save_as" is a name, found as it is written.
+    EXPECT_EQ(Hits("save as", ConcordanceScope::Originals), (std::vector<std::string>{
+                                                                "菜单.LIB|_Save As|另存为(_S)|0|-",
+                                                                "菜单.LIB|Save &as...|另存为(&A)...|0|-",
+                                                            }));
+    EXPECT_EQ(Hits("save_as", ConcordanceScope::Originals),
+              (std::vector<std::string>{"菜单.LIB|save_as|save_as|0|-"}));
 }
 
 TEST_F(Concordance, FindsAWordInTheTranslationsOrInBoth) {
