@@ -8,6 +8,25 @@
 
 namespace korvex {
 
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        // A GBK trail byte compared as it is: only ASCII letters fold.
+        if (static_cast<unsigned char>(a[i]) >= 0x81 && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 SuggestionPane::SuggestionPane(HWND parent, int id, HFONT font, MemorySource& memory, Apply apply)
     : apply_(std::move(apply)), memory_(memory) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -53,8 +72,10 @@ void SuggestionPane::Show(std::string_view original, std::string_view translatio
         return;
     }
     for (lexicon::MemorySuggestion& s : memory->suggest(original, {6, 70})) {
-        // The entry itself, as the library on disk holds it, tells nothing new.
-        if (s.exact && s.count == 1 && s.source == self && s.stored_translation == translation) continue;
+        // The entry itself, as the library on disk holds it, tells nothing new, also when
+        // other libraries hold the same pair, and whatever case the library's name was
+        // opened with ("common.lib" on the command line is the folder's "common.LIB").
+        if (s.exact && s.stored_translation == translation && SameName(s.source, self)) continue;
         if (rows_.size() < 5) rows_.push_back(std::move(s));
     }
     ::QueryPerformanceCounter(&end);

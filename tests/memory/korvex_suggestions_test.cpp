@@ -77,6 +77,14 @@ TEST_F(KorvexSuggestions, TheSelectedEntryShowsTheMemorysBestMatchesWithScores) 
     EXPECT_EQ(ListView_GetItemCount(pane), 0);
 }
 
+TEST_F(KorvexSuggestions, TheOwnEntryIsNoSuggestionWhateverCaseTheNameWasOpenedWith) {
+    // The folder spells it "我的词库.LIB"; the command line may say ".lib".
+    ASSERT_TRUE(form.OpenFile(folder + "\\我的词库.lib"));
+    Pump(20);
+    Select(0);  // Close=合上
+    EXPECT_EQ(Rows(form.Suggestions().List(), 3), (std::vector<std::string>{"100%|关闭|通用.LIB"}));
+}
+
 TEST_F(KorvexSuggestions, EnterOrADoubleClickPutsASuggestionInAndUndoTakesItBack) {
     HWND pane = form.Suggestions().List();
     Select(1);
