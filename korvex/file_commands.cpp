@@ -149,7 +149,7 @@ bool TKorvexForm::MayDiscard() {
     CommitPane(false);
     if (!table_->Modified()) return true;
     const int answer = ShowMessage(
-        hwnd(), std::string(IsWordList() ? "词表“" : "词库“") + FileName() + "”已修改。\n要保存修改吗？",
+        hwnd(), std::string(IsWordList() ? "词表" : "词库") + "“" + FileName() + "”已修改。\n要保存修改吗？",
         MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) return SaveClick();
     return answer == IDNO;

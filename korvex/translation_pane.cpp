@@ -11,7 +11,7 @@ namespace korvex {
 TranslationPane::TranslationPane(HWND parent, int first, HFONT font) : first_(first) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     const auto id = [first](int n) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(first + n)); };
-    originalLabel_ = ::CreateWindowExW(0, L"STATIC", L"原文:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, id(0),
+    originalLabel_ = ::CreateWindowExW(0, L"STATIC", L"原文：", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, id(0),
                                        instance, nullptr);
     original_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,

@@ -23,9 +23,7 @@ bool before(const Candidate& a, const Candidate& b) {
     return a.order < b.order;
 }
 
-constexpr bool is_alnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+constexpr bool is_alnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The text without its access-key markers ("Save &as..." is "Save as..."; "&&" is one
 // '&'; "_" and "~" before a letter at the start of a word), and where each byte of it
