@@ -122,6 +122,7 @@ void TKorvexForm::DeleteClick() {
     // entries after the deleted ones move.
     CommitPane(false);
     paneEntry_.reset();
+    pane_->Clear();
     table_->Remove(std::move(entries));
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
     ShowTable();
@@ -130,6 +131,7 @@ void TKorvexForm::DeleteClick() {
 void TKorvexForm::UndoClick() {
     CommitPane(false);
     paneEntry_.reset();
+    pane_->Clear();
     if (!table_->CanUndo()) return;
     table_->Undo();
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);

@@ -281,9 +281,11 @@ LRESULT TKorvexForm::OnNotify(NMHDR* header) {
     case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
         if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)) {
+            // A move is a deselection and a selection: the pane's edit goes into its entry
+            // at the first, and the pane is filled at the second only.
             if (!committing_) {
                 CommitPane(false);
-                ShowPane();
+                if (change->uNewState & LVIS_SELECTED) ShowPane();
             }
             ShowSuggestions();
         }
