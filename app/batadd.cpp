@@ -244,6 +244,7 @@ void TMDIForm::RefreshCommandStates() {
         facts.present = true;
         facts.modified = doc->IsModified();
         facts.hasSelection = doc->HasSelection();
+        facts.canUndo = doc->Editor().CanUndo();
     }
     states_.Refresh(facts);
     ApplyStates();
@@ -270,8 +271,8 @@ void TMDIForm::SetElementEnabled(Element e, bool enabled) {
     ApplyStates();
 }
 
-void TMDIForm::OnEditorKeyPress(bool modified) {
-    states_.CharacterTyped(modified);
+void TMDIForm::OnEditorUndoChanged(bool canUndo) {
+    states_.UndoChanged(canUndo);
     ApplyStates();
 }
 

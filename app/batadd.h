@@ -64,7 +64,7 @@ public:
     void RefreshSoon() override { ::PostMessageA(hwnd(), kRefreshMessage, 0, 0); }
     // Called by a document's editor (selection change, key press).
     void OnEditorSelectionChange(bool selectionNotEmpty) override;
-    void OnEditorKeyPress(bool modified) override;
+    void OnEditorUndoChanged(bool canUndo) override;
     void SetCaretPositionText(const std::string& text) override;
     // The generation button is off while a run goes on.
     void OnGenerationRunning(bool running) override {

@@ -18,7 +18,7 @@ void CommandStates::Refresh(const ActiveDocumentFacts& facts) {
                       Element::Transfer, Element::BeginTransfer, Element::Arrange, Element::TileV, Element::TileH,
                       Element::Cascade1, Element::MinAll, Element::RestoreAll, Element::CloseAll})
         set(e, facts.present);
-    set(Element::Undo1, facts.present && facts.modified);
+    set(Element::Undo1, facts.present && facts.canUndo);
     set(Element::Cut1, facts.present && facts.hasSelection);
     set(Element::pasteBtn, facts.present);
     set(Element::Paste1, facts.present);
@@ -28,8 +28,6 @@ void CommandStates::SelectionChanged(bool selectionNotEmpty) {
     for (Element e : {Element::Cut1, Element::Copy1, Element::cutBtn, Element::copyBtn}) set(e, selectionNotEmpty);
 }
 
-void CommandStates::CharacterTyped(bool modified) {
-    if (modified) set(Element::Undo1, false);
-}
+void CommandStates::UndoChanged(bool canUndo) { set(Element::Undo1, canUndo); }
 
 }  // namespace app

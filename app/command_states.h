@@ -11,6 +11,7 @@ struct ActiveDocumentFacts {
     bool present = false;       // there is an active document window
     bool modified = false;      // its editor reports the text modified
     bool hasSelection = false;  // its editor's selection is not empty
+    bool canUndo = false;       // its editor has a change it can take back
 };
 
 class CommandStates {
@@ -25,8 +26,8 @@ public:
     void Refresh(const ActiveDocumentFacts& facts);
     // A document's editor changed its selection.
     void SelectionChanged(bool selectionNotEmpty);
-    // A character key reaches an editor; `modified` is its flag before the key acts.
-    void CharacterTyped(bool modified);
+    // The active editor's text changed, or it took a change back: whether it can undo now.
+    void UndoChanged(bool canUndo);
 
     friend bool operator==(const CommandStates&, const CommandStates&) = default;
 

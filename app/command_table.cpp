@@ -105,8 +105,12 @@ std::string ShortcutText(const Shortcut& s) {
 
 const MenuEntry* FindShortcutOwner(const Shortcut& shortcut) {
     if (shortcut.key == 0) return nullptr;
+    // Alt+Backspace is the platform's other undo key: it belongs to the item of Ctrl+Z,
+    // so both take the same change back and both follow its state.
+    const Shortcut kAltBackspace{0x08, false, false, true};
+    const Shortcut wanted = shortcut == kAltBackspace ? Ctrl('Z') : shortcut;
     for (const auto& e : kMenu)
-        if (!e.hidden && e.shortcut == shortcut) return &e;
+        if (!e.hidden && e.shortcut == wanted) return &e;
     return nullptr;
 }
 

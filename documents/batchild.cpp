@@ -26,6 +26,9 @@ const int kSplitterId = 1;
 const int kEditorId = 2;
 const int kErrorListId = 3;
 
+// Posted to the window itself: report the editor's undo state to the frame.
+const UINT kUndoStateMessage = WM_APP + 40;
+
 // Design sizes, pixels at 120 dpi.
 const int kErrorListHeight = 71;
 const int kSplitterHeight = 2;
@@ -185,9 +188,9 @@ void TMdiChild::RxSplitter1PosChanged() {
     RepaintNow(editor_->hwnd());
 }
 
-// The editor's selection-change and key-press events: cut and copy follow the
-// selection, the status bar shows the caret's line and column, and Undo is disabled
-// by a character typed into an already modified text.
+// The editor's selection-change and change events: cut and copy follow the
+// selection, the status bar shows the caret's line and column, and Undo follows what
+// the editor can take back.
 
 void TMdiChild::EditorTextChanged() {
     // Edits happen at the selection: nothing before the earlier of the remembered
@@ -222,7 +225,10 @@ void TMdiChild::GoToMessage(int row) {
     ::SetFocus(editor_->hwnd());
 }
 
-void TMdiChild::EditorKeyPress() { owner_.OnEditorKeyPress(editor_->IsModified()); }
+void TMdiChild::UndoStateMayHaveChanged() {
+    if (undoStatePosted_) return;
+    undoStatePosted_ = ::PostMessageA(hwnd(), kUndoStateMessage, 0, 0) != FALSE;
+}
 
 // The editor's notifications go to the editor first; it holds back those of a load.
 // The pane's say when it takes the focus.
@@ -236,10 +242,9 @@ LRESULT TMdiChild::OnNotify(const NMHDR& header) {
         return 0;
     }
     if (header.hwndFrom != editor_->hwnd() || !editor_->ParentNotify(header)) return 0;
-    if (header.code == EN_SELCHANGE) EditorSelectionChange();
-    if (header.code == EN_MSGFILTER) {
-        const auto& filter = reinterpret_cast<const MSGFILTER&>(header);
-        if (filter.msg == WM_CHAR) EditorKeyPress();
+    if (header.code == EN_SELCHANGE) {
+        EditorSelectionChange();
+        UndoStateMayHaveChanged();
     }
     return 0;
 }
@@ -253,9 +258,16 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (editor_ && reinterpret_cast<HWND>(lParam) == editor_->hwnd()) {
             if (HIWORD(wParam) == EN_SETFOCUS) paneHadFocus_ = false;
             if (!editor_->ParentCommand(HIWORD(wParam))) return 0;
-            if (HIWORD(wParam) == EN_CHANGE) EditorTextChanged();
+            if (HIWORD(wParam) == EN_CHANGE) {
+                EditorTextChanged();
+                UndoStateMayHaveChanged();
+            }
         }
         break;
+    case kUndoStateMessage:
+        undoStatePosted_ = false;
+        if (editor_ && owner_.ActiveDocument() == this) owner_.OnEditorUndoChanged(editor_->CanUndo());
+        return 0;
     case WM_NOTIFY:
         if (editor_) return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         break;

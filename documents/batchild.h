@@ -63,7 +63,9 @@ public:
     void FormResize();
     void RxSplitter1PosChanged();
     void EditorSelectionChange();
-    void EditorKeyPress();
+    // The text or the selection changed: once the message at hand is done, the frame
+    // hears whether the editor can undo (the control records a change only as it ends).
+    void UndoStateMayHaveChanged();
     // The text changed where the tracker cannot tell (undo): recount on the next event.
     void ForgetCaretPlace();
 
@@ -98,6 +100,7 @@ private:
     // window is activated again.
     bool paneHadFocus_ = false;
     bool closeSaveFailed_ = false;  // the last close query's save failed
+    bool undoStatePosted_ = false;  // a report of the undo state is on its way
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};
     void EditorTextChanged();

@@ -39,8 +39,9 @@ public:
     virtual void RefreshSoon() = 0;
     // The active editor's selection changed (empty or not).
     virtual void OnEditorSelectionChange(bool selectionNotEmpty) = 0;
-    // A character was typed into the active editor; `modified` as the editor says after it.
-    virtual void OnEditorKeyPress(bool modified) = 0;
+    // The active editor's text changed (typing, deleting, a command, undo itself):
+    // whether the editor can take a change back now.
+    virtual void OnEditorUndoChanged(bool canUndo) = 0;
     // The caret's "line:column" for the status bar.
     virtual void SetCaretPositionText(const std::string& text) = 0;
     // A generation run starts (true) or has ended (false).

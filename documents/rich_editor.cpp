@@ -134,6 +134,9 @@ void RichEditor::CreateControl(const RECT& bounds, bool visible) {
     if (!hwnd_) throw win::CommandError("Cannot create window RICHEDIT");
     ::SendMessageA(hwnd_, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kMaxTypedBytes));
     if (font_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The font is recorded as a change Undo could take back (Wine): a fresh control
+    // has nothing to undo.
+    ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
     ::SendMessageA(hwnd_, EM_SETEVENTMASK, 0, kEventMask);
     if (updateLevel_ > 0) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
     ::SetWindowSubclass(hwnd_, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -172,6 +175,8 @@ void RichEditor::NotifySelectionChange() {
 void RichEditor::SetFont(HFONT font) {
     font_ = font;
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // Recorded for undo (Wine), though no text changed: an empty text has nothing to undo.
+    if (UnitCount() == 0) ::SendMessageA(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 // ---- positions ----------------------------------------------------------------
@@ -516,11 +521,19 @@ int RichEditor::Find(std::string_view what, int from, int length, bool wholeWord
 
 void RichEditor::Clear() {
     if (UnitCount() == 0) {
+        LoadingScope keeping(keepSetAside_);  // what Undo can bring back stays
         ::SetWindowTextA(hwnd_, "");
         return;
     }
-    ReplaceControl();
+    // The emptied text is a fresh control; the one before is kept, so Undo brings the
+    // whole text back.
+    OwnedControl before;
+    {
+        LoadingScope keeping(keepSetAside_);
+        before = SetAsideControl();
+    }
     SetModified(true);
+    KeepForUndo(std::move(before));
     NotifySelectionChange();
 }
 

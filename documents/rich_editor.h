@@ -74,7 +74,7 @@ public:
     // First occurrence of `what` in [from, from + length), or -1; byte offsets. Whole
     // word and case follow the control's own search.
     int Find(std::string_view what, int from, int length, bool wholeWord, bool matchCase) const;
-    // Empties the text in one step (a change: the modified flag is set).
+    // Empties the text in one step (a change: the modified flag is set) that Undo takes back.
     void Clear();
     // Puts `gbk` in place of the whole text in one step (a change: the modified flag is
     // set), the caret at the start. Character and paragraph formats that were the same

@@ -151,8 +151,9 @@ void FindReplace::ReplaceDialog1Replace(bool all) {
         findBeforeReplace_ = false;
     }
     documents::RichEditor& editor = document->Editor();
-    // Whatever is selected now is replaced, even if it is not the find text.
-    if (editor.TextLength() > editor.Selection().start) editor.ReplaceSelection(replaceDialog1_.ReplaceWith(), false);
+    // Whatever is selected now is replaced, even if it is not the find text; Undo takes
+    // the replacement back.
+    if (editor.TextLength() > editor.Selection().start) editor.ReplaceSelection(replaceDialog1_.ReplaceWith(), true);
     ReplaceDialog1Find();
 }
 

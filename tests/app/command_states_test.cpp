@@ -45,13 +45,15 @@ TEST(CommandStates, RefreshWithDocumentFollowsItsFacts) {
     EXPECT_FALSE(s.enabled(E::cutBtn));  // the tool buttons follow the selection only
 
     s.Refresh({true, true, true});
-    EXPECT_TRUE(s.enabled(E::Undo1));
+    EXPECT_FALSE(s.enabled(E::Undo1));  // modified, but nothing the editor can take back
     EXPECT_TRUE(s.enabled(E::Cut1));
+    s.Refresh({true, false, false, true});
+    EXPECT_TRUE(s.enabled(E::Undo1));  // saved, and still a change to take back
     EXPECT_FALSE(s.enabled(E::Copy1));
     EXPECT_FALSE(s.enabled(E::cutBtn));
 }
 
-TEST(CommandStates, SelectionAndKeyPressRules) {
+TEST(CommandStates, SelectionAndUndoRules) {
     CommandStates s;
     s.Refresh({true, true, false});
     s.SelectionChanged(true);
@@ -59,9 +61,10 @@ TEST(CommandStates, SelectionAndKeyPressRules) {
     s.SelectionChanged(false);
     for (E e : {E::Cut1, E::Copy1, E::cutBtn, E::copyBtn}) EXPECT_FALSE(s.enabled(e));
 
-    s.CharacterTyped(false);  // the first character into an unmodified text changes nothing
+    // Undo follows the editor's answer after every change, whatever the modified flag.
+    s.UndoChanged(true);
     EXPECT_TRUE(s.enabled(E::Undo1));
-    s.CharacterTyped(true);
+    s.UndoChanged(false);
     EXPECT_FALSE(s.enabled(E::Undo1));
 }
 

@@ -622,19 +622,28 @@ TEST_F(CommandStateTest, OpeningTheFirstDocumentEnablesTheDocumentCommands) {
     EXPECT_FALSE(On(Element::Undo1));
 }
 
-TEST_F(CommandStateTest, UndoFollowsTheModifiedFlagAtTheNextRefresh) {
+TEST_F(CommandStateTest, UndoFollowsWhatTheActiveEditorCanTakeBack) {
     auto* first = NewDocument();
-    first->Editor().ReplaceSelection("改动", false);
-    EXPECT_FALSE(On(Element::Undo1));  // no refresh yet
+    first->Editor().ReplaceSelection("改动", true);
+    Pump();
+    EXPECT_TRUE(On(Element::Undo1));  // at once
     auto* second = NewDocument();
-    EXPECT_FALSE(On(Element::Undo1));  // the new one is unmodified
+    second->Editor().ReplaceSelection("改动", false);  // modified, but not recorded for undo
+    Pump();
+    EXPECT_TRUE(second->IsModified());
+    EXPECT_FALSE(On(Element::Undo1));
     ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first->hwnd()), 0);
     Pump();
     EXPECT_EQ(Main().ActiveDocument(), first);
     EXPECT_TRUE(On(Element::Undo1));
+    // A save leaves the change to take back.
+    first->Editor().SetModified(false);
     ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second->hwnd()), 0);
     Pump();
     EXPECT_FALSE(On(Element::Undo1));
+    ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first->hwnd()), 0);
+    Pump();
+    EXPECT_TRUE(On(Element::Undo1));
 }
 
 TEST_F(CommandStateTest, CutFollowsTheSelectionOfTheDocumentSwitchedTo) {

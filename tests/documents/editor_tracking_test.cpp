@@ -19,7 +19,9 @@ using app::Element;
 using E = Element;
 
 class EditorTracking : public harness::AppTest {
-protected:
+public:
+    // Reached by the steps of the tables below.
+    using harness::AppTest::Main;
     documents::TMdiChild& NewDocument() {
         Main().New1Click();
         Pump(30);
@@ -167,22 +169,79 @@ TEST_F(EditorTracking, LoneLineEndsFromAFileCountAsTheLinesOnScreen) {
     }
 }
 
-TEST_F(EditorTracking, UndoFollowsTheRefreshAndTheKeyPressRule) {
-    auto& first = NewDocument();
-    Key('Z', true);  // unchanged text: nothing to undo, the key does nothing
-    EXPECT_EQ(harness::WindowText(first.Editor().hwnd()), "");
-    Key('A');
-    EXPECT_FALSE(MenuEnabled(E::Undo1));  // refreshed while the text was unchanged
-    Key('Z', true);                       // disabled Undo swallows Ctrl+Z
-    EXPECT_EQ(harness::WindowText(first.Editor().hwnd()), "a");
-    NewDocument();
-    ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first.hwnd()), 0);
-    Pump(30);
-    EXPECT_TRUE(MenuEnabled(E::Undo1));  // the refresh finds the text modified
-    ::SetFocus(first.Editor().hwnd());
-    Key('B');  // a character into a modified text disables Undo
-    EXPECT_FALSE(MenuEnabled(E::Undo1));
+// 恢复 is offered exactly when the active editor can take a change back, after every
+// kind of edit, and both undo keys take the edit back, pressed as the user presses them.
+struct UndoableEdit {
+    const char* name;
+    const char* before;  // the document's text, the caret at its end
+    std::function<void(EditorTracking&, documents::TMdiChild&)> edit;
+    const char* after;
+};
+
+class UndoEveryEdit : public EditorTracking, public ::testing::WithParamInterface<UndoableEdit> {};
+
+TEST_P(UndoEveryEdit, IsOfferedAndTakenBackByEitherUndoKey) {
+    const UndoableEdit& c = GetParam();
+    struct UndoKey {
+        const char* name;
+        UINT vk;
+        bool ctrl, alt;
+    } keys[] = {{"Ctrl+Z", 'Z', true, false}, {"Alt+Backspace", VK_BACK, false, true}};
+    for (const UndoKey& key : keys) {
+        SCOPED_TRACE(key.name);
+        auto& doc = NewDocument();
+        doc.Editor().ReplaceSelection(c.before, false);  // recorded for no undo
+        Pump(30);
+        ASSERT_FALSE(doc.Editor().CanUndo());
+        EXPECT_FALSE(MenuEnabled(E::Undo1));
+        Key(VK_END, true);
+        c.edit(*this, doc);
+        Pump(30);
+        ASSERT_EQ(harness::WindowText(doc.Editor().hwnd()), c.after);
+        EXPECT_TRUE(MenuEnabled(E::Undo1));  // at once, with no refresh of the frame
+        harness::TypeKey(App(), key.vk, key.ctrl, false, key.alt);
+        Pump(30);
+        EXPECT_EQ(harness::WindowText(doc.Editor().hwnd()), c.before);
+        EXPECT_EQ(MenuEnabled(E::Undo1), doc.Editor().CanUndo());  // undo itself refreshes it
+        EXPECT_TRUE(doc.IsModified());
+    }
 }
+
+void SelectLine(documents::TMdiChild& doc, int line) {
+    LRESULT start = ::SendMessageA(doc.Editor().hwnd(), EM_LINEINDEX, line, 0);
+    LRESULT next = ::SendMessageA(doc.Editor().hwnd(), EM_LINEINDEX, line + 1, 0);
+    ::SendMessageA(doc.Editor().hwnd(), EM_SETSEL, start, next);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EditorTracking, UndoEveryEdit,
+    ::testing::Values(UndoableEdit{"Typing", "词条", [](EditorTracking& t, auto&) { t.Key('X'); }, "词条x"},
+                      UndoableEdit{"Backspace", "ab", [](EditorTracking& t, auto&) { t.Key(VK_BACK); }, "a"},
+                      UndoableEdit{"Enter", "ab", [](EditorTracking& t, auto&) { t.Key(VK_RETURN); }, "ab\r\n"},
+                      // The loss first reported: a selected line deleted.
+                      UndoableEdit{"DeleteALine", "一\r\n二\r\n三",
+                                   [](EditorTracking& t, documents::TMdiChild& doc) {
+                                       SelectLine(doc, 1);
+                                       t.Key(VK_DELETE);
+                                   },
+                                   "一\r\n三"},
+                      UndoableEdit{"Cut", "剪切 me",
+                                   [](EditorTracking& t, documents::TMdiChild&) {
+                                       t.Key(VK_HOME, true);
+                                       t.Key(VK_END, false, true);
+                                       t.Main().Cut1Click();
+                                   },
+                                   ""},
+                      UndoableEdit{"Paste", "ab",
+                                   [](EditorTracking& t, documents::TMdiChild& doc) {
+                                       doc.Editor().SetSelection(0, 1);
+                                       t.Main().Copy1Click();
+                                       doc.Editor().SetSelection(-1);
+                                       t.Main().Paste1Click();
+                                   },
+                                   "aba"},
+                      UndoableEdit{"Clear", "清除\r\n全部", [](EditorTracking& t, auto&) { t.Main().l1Click(); }, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTracking, ClearEmptiesTheWholeTextAndCopyPasteUsesTheClipboard) {
     auto& first = NewDocument();

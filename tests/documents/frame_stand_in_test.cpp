@@ -57,14 +57,14 @@ public:
     void FormActivated(HWND) override { ++refreshes; }
     void RefreshSoon() override { ++refreshesSoon; }
     void OnEditorSelectionChange(bool selectionNotEmpty) override { selections.push_back(selectionNotEmpty); }
-    void OnEditorKeyPress(bool modified) override { keyPresses.push_back(modified); }
+    void OnEditorUndoChanged(bool canUndo) override { undoStates.push_back(canUndo); }
     void SetCaretPositionText(const std::string& text) override { caret = text; }
     void OnGenerationRunning(bool) override {}
 
     int refreshes = 0;
     int refreshesSoon = 0;
     std::vector<bool> selections;
-    std::vector<bool> keyPresses;
+    std::vector<bool> undoStates;
     std::string caret;
 
 private:
@@ -130,13 +130,16 @@ TEST_F(FrameStandIn, EditorEventsReachTheFrame) {
     EXPECT_EQ(frame.caret, "1:1");
     EXPECT_TRUE(frame.selections.back());
 
-    // A typed character is reported with the flag as it stands when the key comes.
-    editor.SetModified(false);
+    // After a change, once its message is done, the frame hears whether Undo can take
+    // it back; the reports of one burst of messages come as one.
     editor.SetSelection(-1);
+    ::SendMessageA(editor.hwnd(), EM_EMPTYUNDOBUFFER, 0, 0);
+    Pump();
+    frame.undoStates.clear();
     ::SendMessageA(editor.hwnd(), WM_CHAR, 'x', 0);
     ::SendMessageA(editor.hwnd(), WM_CHAR, 'y', 0);
     Pump();
-    EXPECT_EQ(frame.keyPresses, (std::vector<bool>{false, true}));
+    EXPECT_EQ(frame.undoStates, (std::vector<bool>{true}));
     EXPECT_EQ(frame.caret, "2:7");
 }
 

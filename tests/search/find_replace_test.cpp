@@ -371,9 +371,8 @@ INSTANTIATE_TEST_SUITE_P(
             {{Act::ReplaceAll, "x x", 3, 0, 0}, {Act::Select, "x x", 0, 1, 0, 0, 1}, {Act::Replace, "x x", 3, 0, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Replace is a change Undo cannot take back, and it ends what Undo can reach: a
-// Replace All before it stays too.
-TEST_F(FindReplaceTest, ReplaceIsAChangeThatUndoCannotTakeBack) {
+// Undo takes a Replace back, and then a Replace All before it.
+TEST_F(FindReplaceTest, UndoTakesAReplaceBack) {
     for (bool replaceAllFirst : {false, true}) {
         SCOPED_TRACE(replaceAllFirst ? "after Replace All" : "alone");
         auto* doc = NewDocument("one two one one");
@@ -388,10 +387,16 @@ TEST_F(FindReplaceTest, ReplaceIsAChangeThatUndoCannotTakeBack) {
         Press(dialog, kReplaceButton);
         EXPECT_EQ(doc->Editor().Text(), replaceAllFirst ? "1 2 1 1" : "1 two one one");
         EXPECT_TRUE(doc->Editor().IsModified());
-        EXPECT_FALSE(doc->Editor().CanUndo());
+        EXPECT_TRUE(doc->Editor().CanUndo());
+        EXPECT_TRUE(MenuEnabled(app::Element::Undo1));
         Main().Undo1Click();
         Pump();
-        EXPECT_EQ(doc->Editor().Text(), replaceAllFirst ? "1 2 1 1" : "1 two one one");
+        EXPECT_EQ(doc->Editor().Text(), replaceAllFirst ? "1 two 1 1" : "one two one one");
+        if (replaceAllFirst) {
+            Main().Undo1Click();
+            Pump();
+            EXPECT_EQ(doc->Editor().Text(), "one two one one");
+        }
         ::SendMessageA(dialog, WM_CLOSE, 0, 0);
         Pump();
     }
@@ -507,6 +512,31 @@ TEST_P(UndoReplaceAllTest, UndoWalksBackThroughItStepByStep) {
         Pump();
         EXPECT_EQ(doc->Editor().Text(), states[i]);
     }
+}
+
+// Work in another document window leaves a Replace All to take back: the text from
+// before it is still there when the user comes back, and 恢复 is offered.
+TEST_P(UndoReplaceAllTest, StaysUndoableAfterWorkInAnotherWindow) {
+    const UndoCase& c = GetParam();
+    auto* doc = NewDocument(c.text);
+    doc->Editor().SetModified(false);
+    HWND dialog = OpenReplace();
+    Fill(dialog, c.find, false, true, c.replace.c_str());
+    EXPECT_TRUE(Press(dialog, kReplaceAllButton).empty());
+    ::SendMessageA(dialog, WM_CLOSE, 0, 0);
+    Pump();
+    auto* other = NewDocument("另一个");
+    ::SetFocus(other->Editor().hwnd());
+    harness::TypeKey(App(), 'X');
+    harness::TypeKey(App(), VK_BACK);
+    harness::TypeKey(App(), 'Y');
+    Main().l1Click();
+    ::SendMessageA(Main().DocumentArea(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(doc->hwnd()), 0);
+    Pump();
+    ASSERT_EQ(Main().ActiveDocument(), doc);
+    EXPECT_TRUE(MenuEnabled(app::Element::Undo1));
+    CtrlZ(doc);
+    EXPECT_EQ(doc->Editor().Text(), c.text);
 }
 
 // Saved after a Replace All, the document's file holds the replaced text: the text
