@@ -49,8 +49,9 @@ bool RunOpenDialog(Frame& frame, std::string& path, FileType& type) {
     return true;
 }
 
-// The save dialog: no filter, no default extension, no options (an existing file
-// is replaced without a question); it offers the name of its last use.
+// The save dialog: no filter, no default extension; it offers the name of its last
+// use, which may be another document's file, so it asks the platform's own question
+// before an existing file is replaced (No goes back to the dialog).
 bool RunSaveDialog(Frame& frame, std::string& path) {
     FileDialogMemory& memory = frame.DialogMemory();
     std::vector<char> file = FileNameBuffer(memory.saveName);
@@ -59,7 +60,7 @@ bool RunSaveDialog(Frame& frame, std::string& path) {
     ofn.hwndOwner = frame.FrameWindow();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.Flags = OFN_EXPLORER;
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
     if (!::GetSaveFileNameA(&ofn)) return false;
     path = file.data();
     memory.saveName = path;

@@ -3,6 +3,8 @@
 #include <richedit.h>
 
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "documents/document_rules.h"
 #include "tests/documents/document_fixture.h"
@@ -259,17 +261,18 @@ TEST_F(DocumentTest, SaveOfAnyCaptionWithNonameGoesThroughTheSaveDialog) {
 
 // ---- Save As ---------------------------------------------------------------------------
 
-TEST_F(DocumentTest, SaveAsWritesExactlyTheReturnedPathAndReplacesWithoutAsking) {
+TEST_F(DocumentTest, SaveAsWritesExactlyTheReturnedPathAndAsksBeforeReplacing) {
     WriteBytes(folder_ / "target", "older contents, longer than the new ones");
     WriteBytes(folder_ / "src.txt", "new");
     ModalAnswerer answerer;
     auto* doc = OpenThroughDialog(answerer, folder_ / "src.txt", 1);
     doc->Editor().ReplaceSelection("更", false);
     doctest::FileDialogState dialog;
-    answerer.Then(doctest::ReadFileDialog(dialog, ChooseFile(folder_ / "target")));
+    answerer.Then(doctest::ReadFileDialog(dialog, ChooseFile(folder_ / "target"))).Press(IDYES);
     Run(app::Command::SaveAs);
     Pump();
-    EXPECT_EQ(answerer.Seen().size(), 2u);              // no question about replacing
+    ASSERT_EQ(answerer.Seen().size(), 3u);              // the platform asked before replacing
+    EXPECT_EQ(answerer.Seen()[2].buttons.size(), 2u);   // Yes and No
     EXPECT_EQ(dialog.name, "");                         // the save dialog offers nothing the first time
     EXPECT_EQ(ReadBytes(folder_ / "target"), "更new");  // plain text under any name
     EXPECT_FALSE(FileExists(folder_ / "target.TXT"));
@@ -282,6 +285,56 @@ TEST_F(DocumentTest, SaveAsWritesExactlyTheReturnedPathAndReplacesWithoutAsking)
     Run(app::Command::SaveAs);
     Pump();
     EXPECT_EQ(next.name.substr(next.name.rfind('\\') + 1), "target");
+}
+
+// The loss first reported: the save dialog offers the file of an earlier document, and
+// Enter used to replace it. Now the platform asks; No goes back to the dialog, where
+// another name can be chosen, and the first file stays as it was.
+std::function<void()> laterStep;
+void CALLBACK RunLaterStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (auto step = std::exchange(laterStep, nullptr)) step();
+}
+
+TEST_F(DocumentTest, SaveAsOfANewListAsksBeforeReplacingTheFileItOffers) {
+    const std::string first = folder_ / "新词表 测试.txt";
+    ModalAnswerer answerer;
+    NewDocument()->Editor().ReplaceSelection("第一个词表", false);
+    answerer.Then(ChooseFile(first));
+    Run(app::Command::SaveAs);
+    Pump();
+    ASSERT_EQ(answerer.Seen().size(), 1u);  // a new file: nothing to ask
+    const std::string firstBytes = ReadBytes(first);
+    ASSERT_FALSE(firstBytes.empty());
+
+    auto* second = NewDocument();
+    second->Editor().ReplaceSelection("第二个", false);
+    doctest::FileDialogState offered;
+    HWND saveDialog = nullptr;
+    bool backInTheDialog = false;
+    // Enter in the dialog as it comes: it offers the first file's name.
+    answerer.Then(doctest::ReadFileDialog(offered, [&](HWND dialog) {
+        saveDialog = dialog;
+        ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    }));
+    answerer.Then([&](HWND question) {
+        ::PostMessageA(::GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
+        // Once the question is gone the dialog takes input again: another name.
+        laterStep = [&] {
+            backInTheDialog = ::IsWindow(saveDialog) && ::IsWindowEnabled(saveDialog);
+            ChooseFile(folder_ / "第二个.txt")(saveDialog);
+        };
+        ::SetTimer(nullptr, 0, 500, RunLaterStep);
+    });
+    Run(app::Command::SaveAs);
+    Pump(100);
+    ASSERT_EQ(answerer.Seen().size(), 3u);
+    EXPECT_EQ(offered.name, "新词表 测试.txt");        // the folder is the dialog's
+    EXPECT_EQ(answerer.Seen()[2].buttons.size(), 2u);  // the platform's question: Yes, No
+    EXPECT_TRUE(backInTheDialog);
+    EXPECT_EQ(ReadBytes(first), firstBytes);
+    EXPECT_EQ(second->Caption(), folder_ / "第二个.txt");
+    EXPECT_FALSE(ReadBytes(folder_ / "第二个.txt").empty());
 }
 
 TEST_F(DocumentTest, SaveAsCancelledChangesNothing) {
