@@ -27,6 +27,8 @@ void Application::Start(int showCommand) {
     ::SetFocus(mdiForm_->ToolBar());
 }
 
+void Application::StartRecovery() { mdiForm_->StartRecovery(); }
+
 void Application::Dispatch(MSG& msg) {
     if (mdiForm_ && mdiForm_->hwnd() && mdiForm_->PreTranslateMessage(msg)) return;
     ::TranslateMessage(&msg);

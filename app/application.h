@@ -19,6 +19,10 @@ public:
     // Creates the main window, then the properties dialog and the about box hidden,
     // and shows the main window.
     void Start(int showCommand = SW_SHOWNORMAL);
+    // Keeps recovery copies of unsaved documents from now on, and offers those an
+    // editor that died left behind. The program does it at start-up; a test that runs
+    // the application in its own process leaves it out.
+    void StartRecovery();
     // Runs the message loop until the main window has gone; returns the exit code.
     int Run();
     // Handles the messages waiting now, as the loop would; false once WM_QUIT is seen.

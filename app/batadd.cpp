@@ -13,6 +13,7 @@
 #include "documents/batchild.h"
 #include "documents/editing_commands.h"
 #include "documents/file_commands.h"
+#include "documents/recovery_dialog.h"
 #include "generation/generation_run.h"
 #include "generation/running_compiler.h"
 #include "search/find_replace.h"
@@ -23,6 +24,7 @@
 #include "win/detached_exec.h"
 #include "win/dpi.h"
 #include "win/error_display.h"
+#include "win/gbk.h"
 
 namespace app {
 
@@ -482,6 +484,33 @@ void TMDIForm::Contents1Click() {
 void TMDIForm::About1Click() {
     TAboutBox box(*this);  // fresh every time: the credits start from the top
     box.ShowModal();
+}
+
+// ---- recovery copies ------------------------------------------------------------
+
+void TMDIForm::StartRecovery() {
+    recovery_ = std::make_unique<documents::RecoveryStore>(documents::RecoveryStore::DefaultRoot());
+    if (!recovery_->Usable()) {
+        recovery_->FirstFailure();  // told now, never again
+        win::ShowErrorBox("无法建立恢复副本的文件夹（" + win::WideToGbk(documents::RecoveryStore::DefaultRoot()) +
+                          "）。\n编辑器照常工作，但如果它意外退出，未存盘的改动将无法恢复。请及时存盘。");
+        return;
+    }
+    std::vector<documents::FoundCopy> copies = recovery_->AdoptOrphans();
+    if (copies.empty()) return;
+    switch (documents::AskAboutRecoveryCopies(hwnd(), copies)) {
+    case documents::RecoveryAnswer::Restore:
+        for (const documents::FoundCopy& copy : copies)
+            win::RunReportingErrors([&] { documents::RestoreDocument(*this, copy); });
+        recovery_->RemoveAdopted();
+        break;
+    case documents::RecoveryAnswer::Discard:
+        recovery_->RemoveAdopted();
+        break;
+    case documents::RecoveryAnswer::Later:
+        recovery_->ReleaseAdopted();
+        break;
+    }
 }
 
 // ---- close path -------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "documents/batchild.h"
 #include "documents/file_commands.h"
 #include "documents/frame.h"
+#include "documents/recovery_store.h"
 #include "generation/confirm1.h"
 #include "win/handles.h"
 #include "win/window.h"
@@ -77,6 +78,10 @@ public:
     // A document window running the compiler asks before it stops it; it closes once
     // the run has ended.
     bool DocumentMayClose(HWND document) override;
+    documents::RecoveryStore* Recovery() override { return recovery_.get(); }
+    // Starts keeping recovery copies of unsaved documents, and offers the copies an
+    // editor that ended without cleaning up left behind (once, in one dialog).
+    void StartRecovery();
     // Sets one element's state outside the rules (the generation run's own button).
     void SetElementEnabled(Element e, bool enabled);
 
@@ -163,6 +168,8 @@ private:
     std::unique_ptr<widgets::Clock> clock_;
     std::unique_ptr<widgets::ShadowHint> shadowHint1_;
     std::unique_ptr<search::FindReplace> findReplace_;
+    // Outlives the document windows: they remove their copies as they go.
+    std::unique_ptr<documents::RecoveryStore> recovery_;
     std::vector<win::Bitmap> glyphs_;
     win::Font formFont_;
     win::Font statusFont_;

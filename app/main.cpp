@@ -12,6 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     try {
         app::Application application;
         application.Start(showCommand);
+        application.StartRecovery();
         application.Run();
     } catch (const std::exception& e) {
         win::ShowApplicationError(e);

@@ -11,9 +11,11 @@
 #include "documents/document_rules.h"
 #include "documents/file_commands.h"
 #include "documents/message_location.h"
+#include "documents/recovery_store.h"
 #include "widgets/splitter.h"
 #include "win/dpi.h"
 #include "win/error_display.h"
+#include "win/gbk.h"
 
 namespace documents {
 
@@ -28,6 +30,19 @@ const int kErrorListId = 3;
 
 // Posted to the window itself: report the editor's undo state to the frame.
 const UINT kUndoStateMessage = WM_APP + 40;
+
+// The recovery copy is written once the text has been left alone this long, never
+// while keys arrive; a long text at most this often.
+const UINT_PTR kRecoveryTimer = 1;
+const UINT kRecoveryIdleMs = 2000;
+const DWORD kLongTextRecoveryMs = 30000;
+const int kLongTextUnits = 4 * 1024 * 1024;  // about 8 MB of GBK
+
+std::string LocalTimeText() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return RecoveryTimeText(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
 
 // Design sizes, pixels at 120 dpi.
 const int kErrorListHeight = 71;
@@ -215,6 +230,45 @@ void TMdiChild::EditorSelectionChange() {
     owner_.SetCaretPositionText(CaretTracker::Display(place));
 }
 
+void TMdiChild::ScheduleRecoveryCopy() {
+    RecoveryStore* store = owner_.Recovery();
+    if (!store || !store->Usable()) return;
+    // Every change starts the wait again.
+    ::SetTimer(hwnd(), kRecoveryTimer, kRecoveryIdleMs, nullptr);
+}
+
+void TMdiChild::WriteRecoveryCopy() {
+    RecoveryStore* store = owner_.Recovery();
+    if (!store || !store->Usable()) return;
+    if (!editor_->IsModified()) {
+        ForgetRecoveryCopy();
+        return;
+    }
+    if (editor_->UnitCount() > kLongTextUnits && recoverySlot_ != 0) {
+        DWORD since = ::GetTickCount() - lastRecoveryWrite_;
+        if (since < kLongTextRecoveryMs) {
+            ::SetTimer(hwnd(), kRecoveryTimer, kLongTextRecoveryMs - since, nullptr);
+            return;
+        }
+    }
+    if (recoverySlot_ == 0) recoverySlot_ = store->NewSlot();
+    RecoveryHeader header;
+    header.caption = Caption();
+    header.file = neverSaved_ ? std::string() : header.caption;
+    header.rich = editor_->Mode() == TextMode::Rich;
+    header.time = LocalTimeText();
+    lastRecoveryWrite_ = ::GetTickCount();
+    if (store->Write(recoverySlot_, header, [this](HANDLE file) { return editor_->WriteTo(file); })) return;
+    if (store->FirstFailure())
+        win::ShowErrorBox("无法写入恢复副本（" + win::WideToGbk(store->Folder()) +
+                          "）。\n编辑器照常工作，但如果它意外退出，未存盘的改动将无法恢复。请及时存盘。");
+}
+
+void TMdiChild::ForgetRecoveryCopy() {
+    if (hwnd()) ::KillTimer(hwnd(), kRecoveryTimer);
+    if (RecoveryStore* store = owner_.Recovery(); store && recoverySlot_ != 0) store->Remove(recoverySlot_);
+}
+
 void TMdiChild::GoToMessage(int row) {
     const std::vector<std::string>& lines = errorList_->Lines();
     if (row < 0 || static_cast<std::size_t>(row) >= lines.size()) return;
@@ -261,7 +315,15 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) == EN_CHANGE) {
                 EditorTextChanged();
                 UndoStateMayHaveChanged();
+                ScheduleRecoveryCopy();
             }
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == kRecoveryTimer) {
+            ::KillTimer(hwnd(), kRecoveryTimer);
+            WriteRecoveryCopy();
+            return 0;
         }
         break;
     case kUndoStateMessage:
@@ -290,6 +352,8 @@ LRESULT TMdiChild::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FormClose();
         break;  // DefMDIChildProc has the frame destroy the window
     case WM_DESTROY:
+        // Closed, saved or given up: nothing of it needs recovering any more.
+        ForgetRecoveryCopy();
         // Refresh once the window has left the frame's list.
         owner_.RefreshSoon();
         break;

@@ -54,6 +54,10 @@ public:
     // close). False when a save of its close query failed: a command that closes
     // several windows ends there, so the user can act on the error first.
     static bool AskToClose(HWND window);
+    // The document is saved (or its changes are given up): its recovery copy goes.
+    void ForgetRecoveryCopy();
+    // A recovery copy is due: written once the text has been left alone for a while.
+    void ScheduleRecoveryCopy();
     // Shows the message pane (after a generation run) and lays the window out again.
     void ShowErrorList();
 
@@ -101,6 +105,9 @@ private:
     bool paneHadFocus_ = false;
     bool closeSaveFailed_ = false;  // the last close query's save failed
     bool undoStatePosted_ = false;  // a report of the undo state is on its way
+    void WriteRecoveryCopy();
+    int recoverySlot_ = 0;          // the copy's name in the store; 0 before the first
+    DWORD lastRecoveryWrite_ = 0;   // tick count of the last copy written
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};
     void EditorTextChanged();

@@ -9,6 +9,7 @@
 #include "documents/batchild.h"
 #include "documents/document_rules.h"
 #include "documents/frame.h"
+#include "documents/recovery_store.h"
 #include "win/wait_cursor.h"
 
 namespace documents {
@@ -118,6 +119,7 @@ void SaveDocument(Frame& frame) {
     }
     document->Editor().SaveToFile(caption);
     document->Editor().SetModified(false);
+    document->ForgetRecoveryCopy();
 }
 
 void SaveDocumentAs(Frame& frame) {
@@ -131,6 +133,7 @@ bool SaveDocumentAs(Frame& frame, TMdiChild& document) {
     document.Editor().SaveToFile(path);
     document.Editor().SetModified(false);
     document.SetFilePath(path);
+    document.ForgetRecoveryCopy();
     return true;
 }
 
@@ -139,6 +142,27 @@ bool SaveDocumentCopy(Frame& frame, TMdiChild& document) {
     if (!RunSaveDialog(frame, path)) return false;
     document.Editor().SaveToFile(path);
     return true;
+}
+
+}  // namespace documents
+
+namespace documents {
+
+void RestoreDocument(Frame& frame, const FoundCopy& copy) {
+    TMdiChild* document = TMdiChild::Create(frame);
+    RichEditor& editor = document->Editor();
+    editor.SetMode(copy.header.rich ? TextMode::Rich : TextMode::Plain);
+    // Under its own name: Save writes to the file it came from, and a document never
+    // saved asks for a name as before.
+    if (copy.header.file.empty()) {
+        document->SetCaption(copy.header.caption);
+        document->MarkNeverSaved();
+    } else {
+        document->SetFilePath(copy.header.file);
+    }
+    editor.LoadFromBytes(copy.bytes);
+    editor.SetModified(true);
+    document->ScheduleRecoveryCopy();  // this editor's own copy from now on
 }
 
 }  // namespace documents

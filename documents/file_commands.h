@@ -35,4 +35,9 @@ bool SaveDocumentAs(Frame& frame, TMdiChild& document);
 // modified flag alone. False when the dialog was cancelled; file errors are thrown.
 bool SaveDocumentCopy(Frame& frame, TMdiChild& document);
 
+struct FoundCopy;
+// Opens a recovery copy as a document window: its text and format, modified, under
+// the caption and file it had. Load errors are thrown as win::CommandError.
+void RestoreDocument(Frame& frame, const FoundCopy& copy);
+
 }  // namespace documents

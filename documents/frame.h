@@ -11,6 +11,7 @@ namespace documents {
 
 class TMdiChild;
 class DocumentWindows;
+class RecoveryStore;
 struct FileDialogMemory;
 
 class Frame {
@@ -46,6 +47,9 @@ public:
     virtual void SetCaretPositionText(const std::string& text) = 0;
     // A generation run starts (true) or has ended (false).
     virtual void OnGenerationRunning(bool running) = 0;
+    // Where the recovery copies of documents with unsaved changes go; null when the
+    // program keeps none.
+    virtual RecoveryStore* Recovery() { return nullptr; }
     // Asked before a document window's own close query: false keeps the window (the
     // frame may close it later itself, once a generation run for it has stopped).
     virtual bool DocumentMayClose(HWND document) {

@@ -879,7 +879,7 @@ RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path, const U
     // A load is one step for the document: the caret it leaves at the start is
     // reported once, after it, also when the file could not be read.
     try {
-        LoadReport report = LoadWhole(path, convertUtf8);
+        LoadReport report = LoadWhole(win::ReadWholeFile(path), convertUtf8);
         NotifySelectionChange();
         return report;
     } catch (...) {
@@ -888,8 +888,18 @@ RichEditor::LoadReport RichEditor::LoadFromFile(const std::string& path, const U
     }
 }
 
-RichEditor::LoadReport RichEditor::LoadWhole(const std::string& path, const Utf8Question& convertUtf8) {
-    std::string bytes = win::ReadWholeFile(path);
+RichEditor::LoadReport RichEditor::LoadFromBytes(std::string bytes) {
+    try {
+        LoadReport report = LoadWhole(std::move(bytes), {});
+        NotifySelectionChange();
+        return report;
+    } catch (...) {
+        NotifySelectionChange();
+        throw;
+    }
+}
+
+RichEditor::LoadReport RichEditor::LoadWhole(std::string bytes, const Utf8Question& convertUtf8) {
     const bool rtf = mode_ == TextMode::Rich && bytes.compare(0, 5, "{\\rtf") == 0;
     LoadReport report;
     // Asked before the control changes: the question's box runs a message loop.
@@ -940,6 +950,58 @@ std::string RichEditor::SavedBytes() const {
     ::SendMessageA(hwnd_, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
     if (stream.dwError != 0 || out.size() % 2 != 0) throw win::CommandError(kFailedToSaveStream);
     return win::WideToGbk(std::wstring_view(reinterpret_cast<const wchar_t*>(out.data()), out.size() / 2));
+}
+
+namespace {
+
+// Streams the control's text into an open file as it comes, without a copy of the
+// whole text: RTF as it is, plain text from UTF-16 to GBK chunk by chunk. A character
+// cut between two chunks waits for the rest of it.
+struct FileSink {
+    HANDLE file;
+    bool plain;
+    std::string carry;  // bytes of a UTF-16 unit or surrogate pair not yet whole
+    bool ok = true;
+
+    bool Put(std::string_view bytes) {
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
+            if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return ok = false;
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+    bool PutUtf16(std::string_view bytes) {
+        carry.append(bytes);
+        std::size_t units = carry.size() / 2;
+        if (units > 0) {
+            wchar_t last = 0;
+            std::memcpy(&last, carry.data() + (units - 1) * 2, 2);
+            if (last >= 0xD800 && last < 0xDC00) --units;  // its low half follows
+        }
+        std::wstring_view wide(reinterpret_cast<const wchar_t*>(carry.data()), units);
+        bool put = Put(win::WideToGbk(wide));
+        carry.erase(0, units * 2);
+        return put;
+    }
+};
+
+DWORD CALLBACK WriteChunkToFile(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+    auto* sink = reinterpret_cast<FileSink*>(cookie);
+    std::string_view bytes(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+    *written = size;
+    return (sink->plain ? sink->PutUtf16(bytes) : sink->Put(bytes)) ? 0 : 1;
+}
+
+}  // namespace
+
+bool RichEditor::WriteTo(HANDLE file) const {
+    FileSink sink{file, mode_ == TextMode::Plain};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&sink), 0, WriteChunkToFile};
+    ::SendMessageA(hwnd_, EM_STREAMOUT, sink.plain ? SF_TEXT | SF_UNICODE : SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (sink.plain && sink.ok && !sink.carry.empty()) sink.Put("?");  // half a character at the very end
+    return sink.ok && stream.dwError == 0;
 }
 
 void RichEditor::SaveToFile(const std::string& path) const {

@@ -128,6 +128,11 @@ public:
     void SaveToFile(const std::string& path) const;
     // The bytes SaveToFile writes.
     std::string SavedBytes() const;
+    // Writes the same bytes to an open file, streamed from the control without a copy
+    // of the whole text; false when a write fails.
+    bool WriteTo(HANDLE file) const;
+    // Loads bytes as LoadFromFile loads a file's (no question is asked).
+    LoadReport LoadFromBytes(std::string bytes);
 
     // Nested suspension of redrawing.
     void BeginUpdate();
@@ -156,7 +161,7 @@ private:
     // A change the control cannot undo ends what Undo can reach.
     static bool EndsUndo(UINT msg, WPARAM wParam);
     void NotifySelectionChange();
-    LoadReport LoadWhole(const std::string& path, const Utf8Question& convertUtf8);
+    LoadReport LoadWhole(std::string bytes, const Utf8Question& convertUtf8);
     std::wstring WideText(int maxUnits = -1) const;
     std::wstring ReadUnits(int from, int to, int total) const;
     std::wstring ReadLines(int from, int to) const;
