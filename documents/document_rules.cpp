@@ -48,10 +48,9 @@ std::string NotGbkWarning(std::string_view path) {
     return "文件" + std::string(path) + "中有不是GBK编码的字节。\r\n如果存盘，这些字节将被改变。";
 }
 
-std::string Utf8Question(std::string_view path) {
-    return "文件" + std::string(path) +
-           "是UTF-"
-           "8编码的，不是GBK编码。\r\n要把它转换为GBK吗？\r\n\r\n选“否”则按GBK读入：不是GBK编码的字节显示为替换字符，"
+std::string ConversionQuestion(std::string_view path, std::string_view encoding) {
+    return "文件" + std::string(path) + "是" + std::string(encoding) +
+           "编码的，不是GBK编码。\r\n要把它转换为GBK吗？\r\n\r\n选“否”则按GBK读入：不是GBK编码的字节显示为替换字符，"
            "存盘时这些字节将被改变。";
 }
 

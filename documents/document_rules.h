@@ -51,8 +51,10 @@ extern const char* const kNotGbkCaption;
 std::string NotGbkWarning(std::string_view path);
 
 // The question asked (under kNotGbkCaption) when a plain-text file is UTF-8 and not
-// GBK: Yes converts it to GBK, No reads its bytes as GBK.
-std::string Utf8Question(std::string_view path);
+// GBK, or UTF-16 ("UTF-16LE", "UTF-16BE"): Yes converts it to GBK, No reads its bytes
+// as GBK.
+std::string ConversionQuestion(std::string_view path, std::string_view encoding);
+inline std::string Utf8Question(std::string_view path) { return ConversionQuestion(path, "UTF-8"); }
 // What the conversion could not keep: the characters GBK lacks, by code point (a
 // message box speaks GBK, so it cannot show them), at most kMissingListed of them.
 inline constexpr std::size_t kMissingListed = 20;

@@ -91,9 +91,9 @@ void OpenDocument(Frame& frame) {
     document->SetFilePath(path);
     // A file that cannot be read leaves the window open, empty and unmodified.
     bool asked = false;
-    RichEditor::LoadReport report = editor.LoadFromFile(path, [&] {
+    RichEditor::LoadReport report = editor.LoadFromFile(path, [&](const char* encoding) {
         asked = true;
-        std::string question = Utf8Question(path);
+        std::string question = ConversionQuestion(path, encoding);
         return ::MessageBoxA(nullptr, question.c_str(), kNotGbkCaption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
                IDYES;
     });

@@ -759,7 +759,10 @@ RichEditor::OwnedControl RichEditor::CopyIntoFreshControl() {
 void RichEditor::KeepForUndo(OwnedControl before) {
     if (!before) return;
     setAside_.push_back(std::move(before));
-    if (setAside_.size() > kSetAsideLimit) setAside_.erase(setAside_.begin());
+    // Each control set aside holds a whole text: of a long one a single copy is kept, so
+    // that the memory a long list needs stays within one more text.
+    const std::size_t limit = UnitCount() > kLongTextUnits ? 1 : kSetAsideLimit;
+    while (setAside_.size() > limit) setAside_.erase(setAside_.begin());
 }
 
 void RichEditor::BringBack(OwnedControl before) {
@@ -903,8 +906,9 @@ RichEditor::LoadReport RichEditor::LoadWhole(std::string bytes, const Utf8Questi
     const bool rtf = mode_ == TextMode::Rich && bytes.compare(0, 5, "{\\rtf") == 0;
     LoadReport report;
     // Asked before the control changes: the question's box runs a message loop.
-    if (!rtf && convertUtf8 && LooksLikeUtf8NotGbk(bytes) && convertUtf8()) {
-        Utf8ToGbkResult converted = Utf8ToGbk(bytes);
+    const char* encoding = rtf ? nullptr : ConvertibleEncoding(bytes);
+    if (encoding && convertUtf8 && convertUtf8(encoding)) {
+        Utf8ToGbkResult converted = ConvertToGbk(bytes, encoding);
         bytes = std::move(converted.gbk);
         report.convertedFromUtf8 = true;
         report.missing = std::move(converted.missing);

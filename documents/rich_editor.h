@@ -107,14 +107,14 @@ public:
         // A plain-text file whose bytes the editor cannot hold as they are (not GBK):
         // the next save writes other bytes.
         bool notGbk = false;
-        // A UTF-8 file taken in converted to GBK, and the characters GBK has no form
-        // for (each became '?').
+        // A UTF-8 or UTF-16 file taken in converted to GBK, and the characters GBK has
+        // no form for (each became '?').
         bool convertedFromUtf8 = false;
         std::vector<char32_t> missing;
     };
-    // Asked, before anything is loaded, when a plain-text file is UTF-8 and not GBK;
-    // true converts it to GBK.
-    using Utf8Question = std::function<bool()>;
+    // Asked, before anything is loaded, when a plain-text file is UTF-8 (and not GBK)
+    // or UTF-16, with the encoding's name; true converts it to GBK.
+    using Utf8Question = std::function<bool(const char* encoding)>;
     // Loads the whole file, whatever its length, in the current mode; an RTF-mode
     // load of a file that is not RTF reads it again as plain text. Afterwards the
     // caret is at the start and the modified flag is clear; the parent hears of the
@@ -239,6 +239,7 @@ private:
     std::vector<OwnedControl> setAside_;
     bool keepSetAside_ = false;  // during a step of the editor's own that may be undone
     static constexpr std::size_t kSetAsideLimit = 3;
+    static constexpr int kLongTextUnits = 2 * 1024 * 1024;  // from here on, one set aside
 };
 
 }  // namespace documents

@@ -6,6 +6,7 @@
 
 #include "documents/gbk_text.h"
 #include "lexicon/base/gbk.h"
+#include "lexicon/base/text_encoding.h"
 #include "lexicon/base/unicode.h"
 
 namespace documents {
@@ -79,18 +80,46 @@ std::u16string DecodeGbk(std::string_view bytes) {
     return out;
 }
 
-bool IsUtf8(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        std::size_t length = 0;
-        lexicon::unicode::decode_utf8(bytes, i, length);
-        if (length == 0) return false;
-        i += length;
-    }
-    return true;
-}
+bool IsUtf8(std::string_view bytes) { return lexicon::is_utf8(bytes); }
 
 bool LooksLikeUtf8NotGbk(std::string_view bytes) {
-    return FindNonGbk(bytes) != std::string_view::npos && IsUtf8(bytes);
+    return lexicon::detect_text_encoding(bytes).encoding == lexicon::TextEncoding::Utf8;
+}
+
+const char* ConvertibleEncoding(std::string_view bytes) {
+    const lexicon::TextEncoding encoding = lexicon::detect_text_encoding(bytes).encoding;
+    if (encoding == lexicon::TextEncoding::Gbk || encoding == lexicon::TextEncoding::Rtf) return nullptr;
+    return lexicon::encoding_name(encoding);
+}
+
+Utf8ToGbkResult ConvertToGbk(std::string_view bytes, std::string_view encoding) {
+    if (encoding != "UTF-16LE" && encoding != "UTF-16BE") return Utf8ToGbk(bytes);
+    const bool little = encoding == "UTF-16LE";
+    Utf8ToGbkResult result;
+    result.gbk.reserve(bytes.size() / 2);
+    std::unordered_set<char32_t> seen;
+    auto unit = [&](std::size_t at) {
+        const auto a = static_cast<unsigned char>(bytes[at]), b = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(little ? a | b << 8 : a << 8 | b);
+    };
+    for (std::size_t i = 2; i < bytes.size(); i += 2) {  // after the byte-order mark
+        if (i + 1 >= bytes.size()) {
+            result.gbk += '?';  // half a unit at the end
+            break;
+        }
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            result.gbk += '?';  // half a surrogate pair
+            continue;
+        }
+        if (lexicon::unicode::append_gbk(c, result.gbk)) continue;
+        result.gbk += '?';
+        if (seen.insert(c).second) result.missing.push_back(c);
+    }
+    return result;
 }
 
 Utf8ToGbkResult Utf8ToGbk(std::string_view utf8) {

@@ -21,8 +21,13 @@ std::u16string DecodeGbk(std::string_view bytes);
 // no overlong forms, no surrogates).
 bool IsUtf8(std::string_view bytes);
 
-// A file whose bytes are not GBK but are UTF-8: the editor offers to convert it.
+// A file whose bytes are not GBK but are UTF-8: the editor offers to convert it. The
+// rule is the compiler's too (lexicon::detect_text_encoding).
 bool LooksLikeUtf8NotGbk(std::string_view bytes);
+
+// The encoding the editor offers to convert from, by the shared rule: "UTF-8",
+// "UTF-16LE" or "UTF-16BE"; null for GBK (and for RTF, which is read as RTF or as it is).
+const char* ConvertibleEncoding(std::string_view bytes);
 
 struct Utf8ToGbkResult {
     std::string gbk;
@@ -33,6 +38,10 @@ struct Utf8ToGbkResult {
 // Converts well-formed UTF-8 to GBK; a byte-order mark at the start is dropped.
 // Bytes that are not UTF-8 (the caller checks first) become '?' one by one.
 Utf8ToGbkResult Utf8ToGbk(std::string_view utf8);
+
+// Converts a UTF-8 or UTF-16 file (as ConvertibleEncoding names it) to GBK, its
+// byte-order mark dropped; what GBK lacks, and broken sequences, become '?'.
+Utf8ToGbkResult ConvertToGbk(std::string_view bytes, std::string_view encoding);
 
 // "U+00A9、U+015F" for the first `limit` characters, then how many more there are.
 std::string CodePointList(const std::vector<char32_t>& characters, std::size_t limit);

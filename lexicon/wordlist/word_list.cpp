@@ -16,6 +16,7 @@
 #include "lexicon/base/gbk.h"
 #include "lexicon/base/large_pages.h"
 #include "lexicon/base/library_format.h"
+#include "lexicon/base/text_encoding.h"
 #include "lexicon/base/unicode.h"
 #include "lexicon/checks/entry_checks.h"
 #include "lexicon/wordlist/entry_worker.h"
@@ -110,50 +111,6 @@ inline PlainRun plain_run_16(const char* p) {
 }
 #endif
 
-bool valid_utf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t n;
-        unicode::decode_utf8(text, i, n);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-// Every non-ASCII byte belongs to a GBK character (control bytes are left to the parser).
-bool valid_gbk_characters(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80 || c == 0x80) {
-            ++i;
-        } else if (gbk::is_lead(c) && i + 1 < text.size() && gbk::is_trail(static_cast<unsigned char>(text[i + 1]))) {
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::size_t first_non_ascii(std::string_view text, std::size_t from) {
-    while (from + 8 <= text.size()) {
-        std::uint64_t x;
-        std::memcpy(&x, text.data() + from, 8);
-        if (x & 0x8080808080808080ull) break;
-        from += 8;
-    }
-    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
-    return from;
-}
-
-std::uint32_t line_number_at(std::string_view text, std::size_t at) {
-    std::uint32_t line = 1;
-    for (std::size_t i = 0; i < at; ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
-    }
-    return line;
-}
-
 std::size_t count_byte(std::string_view text, char c) {
     std::size_t n = 0, i = 0;
 #if defined(LEXICON_SSE2)
@@ -183,31 +140,39 @@ std::size_t estimated_lines(std::string_view text) {
 }  // namespace
 
 std::uint32_t utf8_evidence_line(std::string_view source) {
-    if (source.starts_with("\xEF\xBB\xBF")) return 1;
-    std::size_t at = 0;
-    while ((at = first_non_ascii(source, at)) < source.size()) {
-        const std::size_t begin = source.find_last_of("\r\n", at) + 1;  // npos + 1 == 0
-        std::size_t end = source.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) end = source.size();
-        const std::string_view line = source.substr(begin, end - begin);
-        if (!valid_utf8(line)) return 0;
-        if (!valid_gbk_characters(line)) return line_number_at(source, begin);
-        at = end;
-    }
-    return 0;
+    const EncodingFinding found = detect_text_encoding(source);
+    return found.encoding == TextEncoding::Utf8 ? found.evidence_line : 0;
 }
 
 WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWork work) {
     WordList list;
-    if (const std::uint32_t line = utf8_evidence_line(source); line != 0) {
-        // Read as GBK, a UTF-8 file gives garbled texts or errors that do not say why.
+    // Read as GBK, a file in another encoding gives garbled texts or errors that do not
+    // say why: it is refused with one error that names what it is.
+    const EncodingFinding found = detect_text_encoding(source);
+    switch (found.encoding) {
+    case TextEncoding::Gbk:
+        break;
+    case TextEncoding::Utf8:
         diagnostics.add(Code::LooksLikeUtf8, 1,
-                        line == 1 && std::string_view(source).starts_with("\xEF\xBB\xBF")
+                        found.byte_order_mark
                             ? std::string("文件开头是 UTF-8 的字节顺序标记（EF BB BF），这个文件是 UTF-8 编码；"
                                           "词库源文件必须保存为 GBK 编码（代码页 936）")
-                            : cat("文件看来是 UTF-8 编码（第 ", line,
+                            : cat("文件看来是 UTF-8 编码（第 ", found.evidence_line,
                                   " 行的文字是合法的 UTF-8，却不是合法的 GBK）；"
                                   "词库源文件必须保存为 GBK 编码（代码页 936）"));
+        return list;
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+        diagnostics.add(Code::LooksLikeUtf16, 1,
+                        cat("文件开头是 ", encoding_name(found.encoding), " 的字节顺序标记（",
+                            found.encoding == TextEncoding::Utf16Le ? "FF FE" : "FE FF", "），这个文件是 ",
+                            encoding_name(found.encoding),
+                            " 编码（记事本叫“Unicode”）；词库源文件必须保存为 GBK 编码（代码页 936）"));
+        return list;
+    case TextEncoding::Rtf:
+        diagnostics.add(Code::LooksLikeRtf, 1,
+                        "文件以“{\\rtf”开头，是 RTF 格式的文档，不是纯文本的词表；"
+                        "请把它另存为纯文本（GBK 编码的 .txt）再编译");
         return list;
     }
     list.text_ = std::move(source);

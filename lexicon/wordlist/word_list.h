@@ -81,9 +81,8 @@ private:
 WordList compile_word_list(std::string source, Diagnostics& diagnostics, EntryWork work = EntryWork::Automatic);
 
 // The line (1-based) that shows a source to be UTF-8 rather than GBK, or 0: line 1 when
-// it starts with the UTF-8 byte-order mark, else the first line that is valid UTF-8 but
-// not valid GBK, provided every line with non-ASCII bytes before it is valid UTF-8 too
-// (a line that is not UTF-8 settles it as GBK).
+// it starts with the UTF-8 byte-order mark, else, when the whole source is valid UTF-8,
+// the line of its first character that is not GBK (detect_text_encoding's rule).
 std::uint32_t utf8_evidence_line(std::string_view source);
 
 }  // namespace lexicon

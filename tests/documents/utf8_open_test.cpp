@@ -96,6 +96,35 @@ TEST_F(DocumentTest, AUtf8FileKeptOnNoLosesNoAsciiAndStaysUnmodified) {
     EXPECT_NE(chars.find(L"\uFFFD%s=%s"), std::wstring::npos);
 }
 
+// A list that Notepad saved as "Unicode" (UTF-16 with its byte-order mark), either
+// byte order: the same question and conversion as for UTF-8, not spaced garbage.
+TEST_F(DocumentTest, AUtf16FileIsOfferedTheSameConversion) {
+    const std::u16string text = u"打印机=Printer\r\n中%s=%s中\r\nşey=© 2026\r\n";
+    for (const char* encoding : {"UTF-16LE", "UTF-16BE"}) {
+        SCOPED_TRACE(encoding);
+        const bool little = std::string(encoding) == "UTF-16LE";
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (char16_t c : text) {
+            char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+            (bytes += little ? lo : hi) += little ? hi : lo;
+        }
+        const std::string name = folder_ / (std::string(encoding) + ".txt");
+        WriteBytes(name, bytes);
+        ModalAnswerer answerer;
+        answerer.Then(ChooseFile(name, 1)).Press(IDYES).Press(IDOK);
+        Run(app::Command::Open);
+        Pump();
+        ASSERT_EQ(answerer.Seen().size(), 3u);
+        EXPECT_EQ(answerer.Seen()[1].text, documents::ConversionQuestion(name, encoding));
+        EXPECT_NE(answerer.Seen()[2].text.find("U+015F、U+00A9"), std::string::npos) << answerer.Seen()[2].text;
+        auto* doc = Main().ActiveDocument();
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc->Editor().Text(), "打印机=Printer\r\n中%s=%s中\r\n?ey=? 2026\r\n");
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(ReadBytes(name), bytes);  // untouched until saved
+    }
+}
+
 TEST_F(DocumentTest, AFileThatIsNeitherGbkNorUtf8IsWarnedAndKeepsItsAscii) {
     // Latin-1: é before a blank and ü at the very end are stray lead bytes.
     const std::string latin1 = "caf\xE9 %d=%d\r\nend\xFC";

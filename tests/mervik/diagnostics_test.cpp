@@ -172,6 +172,18 @@ const std::vector<Case> error_cases = {
      "file?=\xE6\x89\x93\xE5\xBC\x80\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x97\r\n",
      {"temp.trs(1): 错误 E109: 文件看来是 UTF-8 编码（第 3 行的文字是合法的 UTF-8，却不是合法的 "
       "GBK）；词库源文件必须保存为 GBK 编码（代码页 936）"}},
+    {"UTF-16 as Notepad saves \"Unicode\"",
+     std::string("\xFF\xFEO\0p\0e\0n\0=\0\x53\x62\x00\x5F\r\0\n\0", 20),
+     {"temp.trs(1): 错误 E113: 文件开头是 UTF-16LE 的字节顺序标记（FF FE），这个文件是 UTF-16LE "
+      "编码（记事本叫“Unicode”）；词库源文件必须保存为 GBK 编码（代码页 936）"}},
+    {"UTF-16 big endian",
+     std::string("\xFE\xFF\0O\0=\0x", 8),
+     {"temp.trs(1): 错误 E113: 文件开头是 UTF-16BE 的字节顺序标记（FE FF），这个文件是 UTF-16BE "
+      "编码（记事本叫“Unicode”）；词库源文件必须保存为 GBK 编码（代码页 936）"}},
+    {"an RTF document saved as a list",
+     "{\\rtf1\\ansi\\ansicpg936 Open=\\'b4\\'f2\\'bf\\'aa\\par\r\n}",
+     {"temp.trs(1): 错误 E114: 文件以“{\\rtf”开头，是 RTF 格式的文档，不是纯文本的词表；"
+      "请把它另存为纯文本（GBK 编码的 .txt）再编译"}},
     {"star width takes an argument",
      "%*d=%d\r\n",
      {"temp.trs(1): 错误 E108: 格式占位符的顺序或类型不一致：原文是“%*d”，译文是“%d”（这些 % "
