@@ -143,6 +143,8 @@ void TMdiChild::Layout() {
 void TMdiChild::ShowErrorList() {
     errorList_->Show();
     Layout();
+    // The pane is two lines tall: its last line, the outcome, is the one to see.
+    errorList_->ShowLastLine();
 }
 
 bool TMdiChild::CloseQuery() {

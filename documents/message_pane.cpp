@@ -171,4 +171,8 @@ void MessagePane::SetLines(std::vector<std::string> lines) {
 
 void MessagePane::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
 
+void MessagePane::ShowLastLine() {
+    if (!lines_.empty()) ::SendMessageA(hwnd_, LVM_ENSUREVISIBLE, lines_.size() - 1, FALSE);
+}
+
 }  // namespace documents

@@ -25,6 +25,8 @@ public:
     void SetLines(std::vector<std::string> lines);
     const std::vector<std::string>& Lines() const { return lines_; }
     void Show();
+    // Scrolls the list so that its last row (the compiler's outcome) shows.
+    void ShowLastLine();
     bool IsShown() const { return ::IsWindowVisible(hwnd_) != FALSE; }
 
 private:

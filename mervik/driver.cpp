@@ -243,7 +243,10 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
     const bool written = write_output(platform, path, "词库", diagnostics,
                                       [&](ByteSink& sink) { return write_library(list, description, sink); });
     if (!written) return;
-    o.result = cat("已生成词库“", path, "”：", list.entries().size(), " 个条目，", *size, " 字节。");
+    // The full path: the current folder is the system's business, and the user needs to
+    // find the library whatever it was.
+    o.result = cat("已生成词库“", platform.full_path(path), "”：", list.entries().size(), " 个条目，", *size,
+                   " 字节。");
     o.exit_code = exit_written;
 }
 

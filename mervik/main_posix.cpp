@@ -288,6 +288,17 @@ public:
         return path;
     }
 
+    std::string full_path(const std::string& path) override {
+        if (path.starts_with('/')) return path;
+        std::vector<char> folder(4096);
+        if (!::getcwd(folder.data(), folder.size())) return path;
+        std::string full = folder.data();
+        std::string_view rest = path;
+        while (rest.starts_with("./")) rest.remove_prefix(2);
+        if (!full.ends_with('/')) full += '/';
+        return full.append(rest);
+    }
+
     bool description_to_gbk(std::string_view argument, std::string& gbk) override {
         if (!utf8_) {
             gbk.assign(argument);

@@ -230,6 +230,19 @@ public:
 
     std::string native_path(std::string_view argument) override { return std::string(argument); }
 
+    std::string full_path(const std::string& path) override {
+        std::string buffer(MAX_PATH, '\0');
+        for (;;) {
+            const DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+            if (n == 0) return path;
+            if (n < buffer.size()) {
+                buffer.resize(n);
+                return buffer;
+            }
+            buffer.assign(n + 1, '\0');
+        }
+    }
+
     bool description_to_gbk(std::string_view argument, std::string& gbk) override {
         gbk.assign(argument);
         return true;

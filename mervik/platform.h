@@ -62,6 +62,10 @@ public:
     // An output argument as a path of this system (the editor writes LIB\abc; on Linux
     // that becomes LIB/abc).
     virtual std::string native_path(std::string_view argument) = 0;
+    // A path made full against the current folder, so that a message says where a file
+    // went whatever folder the caller thinks is current; as it is where the system
+    // cannot tell.
+    virtual std::string full_path(const std::string& path) { return path; }
     // The description argument as GBK (argv of a UTF-8 terminal is converted).
     virtual bool description_to_gbk(std::string_view argument, std::string& gbk) = 0;
 

@@ -59,6 +59,17 @@ TEST_F(GenerationTest, TheRealCompilerReportsAnErrorAndAWarningThenWritesTheLibr
     std::string library = ReadFileBytes(InProgramDir("LIB\\demo.LIB"));
     EXPECT_FALSE(library.empty());
     EXPECT_NE(library.find("演示词库"), std::string::npos) << "the description is stored in the library";
+    // The outcome is the pane's last line, names the library by its full path, and shows
+    // in the two-line pane without scrolling by hand.
+    ASSERT_FALSE(rows.empty());
+    char folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(sizeof folder, folder);
+    std::string full = std::string(folder) + (std::string(folder).back() == '\\' ? "" : "\\") + "LIB\\demo.LIB";
+    EXPECT_EQ(rows.back().rfind("已生成词库“" + full + "”", 0), 0u) << rows.back();
+    HWND pane = corrected.ErrorList().hwnd();
+    const auto top = ::SendMessageA(pane, LVM_GETTOPINDEX, 0, 0);
+    const auto perPage = ::SendMessageA(pane, LVM_GETCOUNTPERPAGE, 0, 0);
+    EXPECT_GE(top + perPage, static_cast<LRESULT>(rows.size())) << "the outcome line is scrolled out of sight";
     // The first document's pane still holds its own run's messages.
     EXPECT_EQ(CountStartingWith(PaneRows(faulty), "temp.trs(2): 错误 E101"), 1);
 }
@@ -81,6 +92,8 @@ TEST_F(GenerationTest, DoubleClickingAMessagePutsTheCaretOnItsColumn) {
     ASSERT_GE(row, 0) << ::testing::PrintToString(rows);
 
     HWND list = document.ErrorList().hwnd();
+    // The pane shows its last line, the outcome: the row is scrolled to first.
+    ::SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
     RECT cell{LVIR_LABEL};
     ::SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
     const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
