@@ -106,8 +106,8 @@ private:
     bool closeSaveFailed_ = false;  // the last close query's save failed
     bool undoStatePosted_ = false;  // a report of the undo state is on its way
     void WriteRecoveryCopy();
-    int recoverySlot_ = 0;          // the copy's name in the store; 0 before the first
-    DWORD lastRecoveryWrite_ = 0;   // tick count of the last copy written
+    int recoverySlot_ = 0;         // the copy's name in the store; 0 before the first
+    DWORD lastRecoveryWrite_ = 0;  // tick count of the last copy written
     // Counts in the control's positions (a Chinese character is one).
     CaretTracker tracker_{CaretTracker::Units::Characters};
     void EditorTextChanged();

@@ -58,8 +58,8 @@ std::string ReadAll(const std::wstring& path) {
     DWORD got = 0;
     std::size_t at = 0;
     while (at < bytes.size() &&
-           ::ReadFile(file.get(), bytes.data() + at, static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 20)),
-                      &got, nullptr) &&
+           ::ReadFile(file.get(), bytes.data() + at,
+                      static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 20)), &got, nullptr) &&
            got > 0)
         at += got;
     bytes.resize(at);
@@ -92,8 +92,8 @@ RecoveryStore::RecoveryStore(std::wstring root) : root_(std::move(root)) {
     // The process id alone may come again after a restart: the start time goes with it.
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    folder_ = Join(root_, L"editor-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(now.dwLowDateTime));
+    folder_ = Join(root_,
+                   L"editor-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(now.dwLowDateTime));
     if (!::CreateDirectoryW(folder_.c_str(), nullptr)) return;
     lock_ = TakeLock(folder_);
     if (!lock_) RemoveTree(folder_);
@@ -173,8 +173,8 @@ bool RecoveryStore::Write(int slot, const RecoveryHeader& header, const std::fun
     const std::wstring temporary = CopyPath(slot, L".tmp"), copy = CopyPath(slot, L".rec");
     bool written = false;
     {
-        win::FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::FileHandle file(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         written = WriteAll(file.get(), RecoveryHeaderBytes(header)) && writeText(file.get()) &&
                   ::FlushFileBuffers(file.get());

@@ -68,7 +68,7 @@ private:
     std::wstring root_;
     std::wstring folder_;
     win::FileHandle lock_;
-    std::vector<std::wstring> adopted_;  // folders taken over, inside folder_
+    std::vector<std::wstring> adopted_;       // folders taken over, inside folder_
     std::vector<std::wstring> adoptedNames_;  // their names before
     int lastSlot_ = 0;
     bool failureTold_ = false;

@@ -16,7 +16,8 @@ TEST(RecoveryRecord, AHeaderReadsBackAndTheTextFollowsItUntouched) {
         std::string text;
     } cases[] = {
         {"a new rich document", {"NONAME0", "", true, "2026-12-11 13:40:05"}, "{\\rtf1\\ansi \\'d6\\'d0}"},
-        {"an opened file", {"C:\\词库\\新词表 测试.txt", "C:\\词库\\新词表 测试.txt", false, "2026-01-02 03:04:05"},
+        {"an opened file",
+         {"C:\\词库\\新词表 测试.txt", "C:\\词库\\新词表 测试.txt", false, "2026-01-02 03:04:05"},
          "File=文件\r\n\r\n\r\n"},  // empty lines in the text are the text's
         {"an empty text", {"C:\\a=b.txt", "C:\\a=b.txt", false, ""}, ""},
     };
