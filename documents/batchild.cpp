@@ -121,7 +121,12 @@ void TMdiChild::BuildComponents() {
     editor_ = std::make_unique<RichEditor>(hwnd(), kEditorId);
     editor_->SetFont(font_.get());
     // Loads and Clear put a fresh control in place: the caret is counted anew.
-    editor_->OnControlReplaced([this] { tracker_.TextChanged(0); });
+    // Whole-text steps (全部替换 over many lines, Clear, their undo) tell of no change of
+    // their own: the recovery copy is due after them too.
+    editor_->OnControlReplaced([this] {
+        tracker_.TextChanged(0);
+        ScheduleRecoveryCopy();
+    });
     errorList_ = std::make_unique<MessagePane>(hwnd(), kErrorListId);
     Layout();
 }

@@ -100,6 +100,10 @@ Section "Uninstall"
   Delete "${MENU_DIR}\卸载 Velmora.lnk"
   RMDir "${MENU_DIR}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The editors' recovery copies live outside the program folder; a normal exit leaves
+  ; the folder empty, and only an empty one goes: copies left by a crash stay for the
+  ; next start.
+  RMDir "$LOCALAPPDATA\Velmora-恢复"
 
   !include "${UNFILES}"
   ; Written by the compiler beside itself.

@@ -225,6 +225,17 @@ TEST_F(Recovery, TypingSurvivesAKilledEditorAndIsRestoredByteForByte) {
         ::SendMessageA(rich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("加上的"));
         // Both copies are written once the texts have been left alone for two seconds.
         EXPECT_TRUE(WaitFor([&] { return Copies().size() == 2; }, 15000)) << Copies().size();
+        // A second editor started meanwhile keeps to its own folder: it offers nothing of
+        // the running one's, and its normal exit leaves them be.
+        {
+            Editor other(folder_);
+            ASSERT_NE(other.main(), nullptr);
+            ::Sleep(1500);
+            EXPECT_EQ(other.Dialog(), nullptr);
+            ::PostMessageA(other.main(), WM_CLOSE, 0, 0);
+            EXPECT_EQ(::WaitForSingleObject(other.process(), 15000), WAIT_OBJECT_0);
+        }
+        EXPECT_EQ(Copies().size(), 2u);
         newText = Text(fresh);
         rtfText = Text(rich);
         ASSERT_TRUE(::TerminateProcess(first.process(), 9));

@@ -54,12 +54,19 @@ check_sample_messages "$out"
 check "the library is written to LIB\\ in the working folder" test -s "$data/LIB/setupjob.LIB"
 check "Mervik.ERR is written in the program folder" test -s "$program/Mervik.ERR"
 
+# The editors' recovery folder, outside the program folder: a normal exit of the editor
+# leaves nothing in it, and the uninstaller removes it when it is empty.
+recovery="$users/AppData/Local/Velmora-恢复"
+check "a normal exit of the editor leaves no recovery copies" test ! -e "$recovery"
+mkdir -p "$recovery"
+
 # The uninstaller copies itself away and returns at once; it removes the program folder
 # last, so wait for that.
 check "the uninstaller runs silently" timeout 120 wine "$program/uninst.exe" /S
 for _ in $(seq 1 120); do [ -e "$program" ] || break; sleep 0.5; done
 check "the program folder is removed, Mervik.ERR with it" test ! -e "$program"
 check "the Start menu folder is removed" test ! -e "$menu"
+check "the empty recovery folder is removed" test ! -e "$recovery"
 [ ! -e "$menu" ] || ls -la "$menu" >&2
 check "the registry entry is removed" \
   bash -c "! timeout 60 wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora' >/dev/null 2>&1"
