@@ -3,13 +3,16 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "documents/batchild.h"
 #include "documents/document_rules.h"
 #include "documents/frame.h"
+#include "documents/load_estimate.h"
 #include "documents/recovery_store.h"
+#include "win/handles.h"
 #include "win/wait_cursor.h"
 
 namespace documents {
@@ -68,6 +71,35 @@ bool RunSaveDialog(Frame& frame, std::string& path) {
     return true;
 }
 
+// A list too large for the address space the program still has is refused before
+// anything is loaded: a load that runs out of memory would end the program, and the
+// unsaved documents of the other windows with it. Small files are not counted.
+bool RefusedAsTooLarge(const std::string& path) {
+    const std::uint64_t kCounted = 1024 * 1024;
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) < kCounted)
+        return false;  // a file that cannot be read is the load's to report
+    std::uint64_t lf = 0, cr = 0;
+    std::vector<char> chunk(1 << 20);
+    DWORD got = 0;
+    while (::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0)
+        for (DWORD i = 0; i < got; ++i) {
+            lf += chunk[i] == '\n';
+            cr += chunk[i] == '\r';
+        }
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    if (!::GlobalMemoryStatusEx(&memory)) return false;
+    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    const std::uint64_t needed = EstimatedOpenBytes(bytes, (lf > 0 ? lf : cr) + 1);
+    if (needed <= memory.ullAvailVirtual) return false;
+    std::string text = TooLargeToOpenMessage(path, bytes, needed, memory.ullAvailVirtual);
+    ::MessageBoxA(nullptr, text.c_str(), kNotGbkCaption, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    return true;
+}
+
 }  // namespace
 
 void NewDocument(Frame& frame) {
@@ -82,6 +114,7 @@ void OpenDocument(Frame& frame) {
     std::string chosen;
     FileType type = FileType::Text;
     if (!RunOpenDialog(frame, chosen, type)) return;
+    if (RefusedAsTooLarge(PathToOpen(chosen, type))) return;
     win::WaitCursor waiting;  // a long file takes seconds to read and lay out
     TMdiChild* document = TMdiChild::Create(frame);
     RichEditor& editor = document->Editor();

@@ -337,6 +337,33 @@ TEST_F(DocumentTest, SaveAsOfANewListAsksBeforeReplacingTheFileItOffers) {
     EXPECT_FALSE(ReadBytes(folder_ / "第二个.txt").empty());
 }
 
+// A 50 MB list is more than the 32-bit editor's address space holds: it is refused
+// before anything is loaded, with the size, the need and the limit, and the document
+// of another window keeps its unsaved text.
+TEST_F(DocumentTest, AListTooLargeForTheAddressSpaceIsRefusedAndNothingElseIsLost) {
+    if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit editor has the room";
+    auto* other = NewDocument();
+    other->Editor().ReplaceSelection("未存盘的文字", true);
+    const std::size_t kSize = 50u * 1024 * 1024;
+    std::string big;
+    big.reserve(kSize + 64);
+    while (big.size() < kSize) big += "Open the file=打开文件\r\n";
+    WriteBytes(folder_ / "big.txt", big);
+    big.clear();
+    big.shrink_to_fit();
+    ModalAnswerer answerer;
+    answerer.Then(ChooseFile(folder_ / "big.txt", 1)).Press(IDOK);
+    Run(app::Command::Open);
+    Pump();
+    ASSERT_EQ(answerer.Seen().size(), 2u);
+    const std::string& refusal = answerer.Seen()[1].text;
+    for (const char* part : {"big.txt", "50.0 MB", "GB", "Mervik"})
+        EXPECT_NE(refusal.find(part), std::string::npos) << part << "\n" << refusal;
+    EXPECT_EQ(Main().Documents().size(), 1u);
+    EXPECT_EQ(other->Editor().Text(), "未存盘的文字");
+    EXPECT_TRUE(other->IsModified());
+}
+
 TEST_F(DocumentTest, SaveAsCancelledChangesNothing) {
     WriteBytes(folder_ / "a.txt", "a");
     ModalAnswerer answerer;
