@@ -81,6 +81,9 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 std::wstring RecoveryStore::DefaultRoot() {
     std::wstring base(32767, L'\0');
     DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", base.data(), static_cast<DWORD>(base.size()));
+    // A system without the variable: the user's temporary folder, still outside the
+    // program's folder and the user's own.
+    if (n == 0 || n >= base.size()) n = ::GetTempPathW(static_cast<DWORD>(base.size()), base.data());
     if (n == 0 || n >= base.size()) return {};
     base.resize(n);
     return Join(base, kRootName);

@@ -206,8 +206,10 @@ TEST_F(Recovery, TypingSurvivesAKilledEditorAndIsRestoredByteForByte) {
         ASSERT_NE(first.main(), nullptr);
         // A new document, typed into.
         first.Command(Element::New1);
-        ASSERT_TRUE(WaitFor([&] { return first.Documents().size() == 1; }, 10000));
-        HWND fresh = Editor::EditorOf(first.Documents().front());
+        // Listed as soon as it is created, the window is ready once it has its caption.
+        ASSERT_TRUE(WaitFor([&] { return first.Document("NONAME0") != nullptr; }, 10000));
+        HWND fresh = Editor::EditorOf(first.Document("NONAME0"));
+        ASSERT_NE(fresh, nullptr);
         ::SendMessageA(fresh, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("新文档：第一行\r\n词条=译文"));
         // An RTF file, opened through the dialog and typed into.
         first.Command(Element::Open1);
@@ -220,6 +222,7 @@ TEST_F(Recovery, TypingSurvivesAKilledEditorAndIsRestoredByteForByte) {
         ::PostMessageA(::GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
         ASSERT_TRUE(WaitFor([&] { return first.Document(rtfPath) != nullptr; }, 10000));
         HWND rich = Editor::EditorOf(first.Document(rtfPath));
+        ASSERT_NE(rich, nullptr);
         ASSERT_TRUE(WaitFor([&] { return Text(rich).find("粗体") != std::string::npos; }, 10000));
         ::SendMessageA(rich, EM_SETSEL, 0, 0);
         ::SendMessageA(rich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("加上的"));

@@ -28,7 +28,7 @@ TEST(LoadEstimate, TenMegabytesFitAndFiftyDoNotInAThirtyTwoBitProcess) {
 }
 
 TEST(LoadEstimate, TheRefusalNamesSizeNeedAndLimitAndTheCompiler) {
-    std::string text = TooLargeToOpenMessage("C:\\大.txt", 50u * 1024 * 1024, 17u * 1024 * 1024 * 1024,
+    std::string text = TooLargeToOpenMessage("C:\\大.txt", 50ull * 1024 * 1024, 17ull * 1024 * 1024 * 1024,
                                              3686ull * 1024 * 1024);
     for (const char* part : {"C:\\大.txt", "50.0 MB", "17.0 GB", "3.6 GB", "Mervik"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
