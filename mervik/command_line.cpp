@@ -63,6 +63,7 @@ bool set_option(Request& request, const OptionSpec& option, const std::string& v
             request.source_language = *language;
         } else {
             request.translation_language = *language;
+            request.translation_language_given = true;
         }
         return true;
     }
@@ -71,6 +72,12 @@ bool set_option(Request& request, const OptionSpec& option, const std::string& v
         return true;
     case OptionField::MemoryFile:
         request.memory_files.push_back(value);
+        return true;
+    case OptionField::Library:
+        request.libraries.push_back(value);
+        return true;
+    case OptionField::NoFit:
+        request.no_fit = true;
         return true;
     case OptionField::Top:
         if (!parse_number(value, 1, 100, number)) {
@@ -162,7 +169,10 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
             return std::nullopt;
         }
         given.push_back(option);
-        if (option->value.empty()) continue;
+        if (option->value.empty()) {
+            set_option(request, *option, std::string(), error);  // a switch: it takes no value
+            continue;
+        }
         if (i + 1 == words.size() || words[i + 1].empty()) {
             error = cat("选项“", word, "”后面缺少值；", usage);
             return std::nullopt;
@@ -187,6 +197,7 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
         request.output = operands[0];
         break;
     case Request::Mode::Extract:
+    case Request::Mode::Apply:
         request.programs = operands;
         break;
     case Request::Mode::Consistency:
@@ -200,6 +211,16 @@ std::optional<Request> parse_arguments(const std::vector<std::string>& words, st
     if ((command->mode == Request::Mode::Suggest || command->mode == Request::Mode::SuggestFile) &&
         request.memory_folder.empty() && request.memory_files.empty()) {
         error = cat("缺少 --memory 文件夹；", usage);
+        return std::nullopt;
+    }
+    // An extraction pre-translates from a memory folder; its files and score go with it.
+    if (command->mode == Request::Mode::Extract && request.memory_folder.empty() &&
+        (!request.memory_files.empty() || request.min_score != 0)) {
+        error = cat("--memory-file 和 --min 要与 --memory 一起用；", usage);
+        return std::nullopt;
+    }
+    if (command->mode == Request::Mode::Apply && request.libraries.empty()) {
+        error = cat("缺少 --library 词库或词表；", usage);
         return std::nullopt;
     }
     return request;

@@ -26,7 +26,8 @@ struct Request {
         Suggest,
         SuggestFile,
         Pretranslate,
-        Consistency
+        Consistency,
+        Apply
     };
     Mode mode = Mode::Compile;
     std::string source;
@@ -36,6 +37,10 @@ struct Request {
     std::vector<std::string> programs;
     std::optional<std::uint16_t> source_language;
     std::uint16_t translation_language = 0x0804;
+    // --apply
+    std::vector<std::string> libraries;
+    bool translation_language_given = false;
+    bool no_fit = false;
     // The memory commands (memory_command.h)
     std::string memory_folder;
     std::vector<std::string> memory_files;

@@ -11,7 +11,17 @@
 namespace mervik {
 
 // What an option's value sets in the Request.
-enum class OptionField { Output, SourceLanguage, TranslationLanguage, MemoryFolder, MemoryFile, Top, MinScore };
+enum class OptionField {
+    Output,
+    SourceLanguage,
+    TranslationLanguage,
+    MemoryFolder,
+    MemoryFile,
+    Top,
+    MinScore,
+    Library,
+    NoFit
+};
 enum class Presence { Optional, Required, Repeated };
 
 struct CommandSpec {

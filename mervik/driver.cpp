@@ -11,7 +11,9 @@
 #include "lexicon/exchange/po_writer.h"
 #include "lexicon/library/library_reader.h"
 #include "lexicon/library/library_writer.h"
+#include "lexicon/program/program_extract.h"
 #include "lexicon/wordlist/word_list.h"
+#include "mervik/apply_command.h"
 #include "mervik/command_line.h"
 #include "mervik/command_table.h"
 #include "mervik/extract_command.h"
@@ -226,8 +228,13 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
     if (!read_source(request.source, platform, source, diagnostics)) return;
 
     const FitPlaces fit_places = collect_fit_places(source);
+    // A list written by extraction keeps its text for the access-key check of its places.
+    const std::string extracted = source.find(" MENU ") != std::string::npos || source.find(" DIALOG ") != std::string::npos
+                                      ? source
+                                      : std::string();
     const WordList list = compile_word_list(std::move(source), diagnostics);
     check_fit(fit_places, list, platform.text_measurer(), diagnostics);
+    if (!extracted.empty()) check_extracted_access_keys(extracted, list, diagnostics);
     if (diagnostics.errors() > 0) {
         o.result = "源文件有错误，未生成词库；原有的同名词库保持不变。";
         o.exit_code = exit_source_errors;
@@ -345,6 +352,7 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     case Request::Mode::ImportPo:
     case Request::Mode::ExportPo:
     case Request::Mode::Extract:
+    case Request::Mode::Apply:
         break;
     }
     Outcome outcome;
@@ -352,6 +360,9 @@ int run(const std::vector<std::string>& words, Platform& platform) {
     try {
         if (request->mode == Request::Mode::ImportPo) {
             import_po(*request, platform, outcome);
+        } else if (request->mode == Request::Mode::Apply) {
+            outcome.source_name = "Mervik";
+            apply_libraries(*request, platform, outcome.diagnostics, outcome.result, outcome.exit_code);
         } else if (request->mode == Request::Mode::Extract) {
             outcome.source_name = "Mervik";
             extract_programs(*request, platform, outcome.diagnostics, outcome.result, outcome.exit_code);

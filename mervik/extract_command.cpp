@@ -3,6 +3,7 @@
 #include "lexicon/program/pe_resources.h"
 #include "lexicon/program/program_extract.h"
 #include "mervik/driver.h"
+#include "mervik/memory_command.h"
 
 namespace mervik {
 using namespace lexicon;  // the compiler is built on the shared lexicon library
@@ -58,7 +59,16 @@ void extract_programs(const Request& request, Platform& platform, Diagnostics& d
         return;
     }
     const std::string path = platform.native_path(request.output);
-    const std::string text = extractor.word_list();
+    std::string text = extractor.word_list();
+    if (!request.memory_folder.empty()) {
+        // Pre-translated as --pretranslate would, then written by it.
+        const ExtractCounts& n = extractor.counts();
+        pretranslate_source(request, platform, std::move(text), path, diagnostics, result, exit_code);
+        if (exit_code == exit_written) {
+            result = cat(result, "（", n.files, " 个程序，", n.entries, " 个条目，程序自带译文 ", n.translated, " 个）");
+        }
+        return;
+    }
     IoError io;
     const auto fail = [&](const IoError& e) {
         diagnostics.add(Code::OutputUnwritable, 0, cat("无法写入词库源文件“", path, "”：", describe(e)));

@@ -332,6 +332,12 @@ void pretranslate(const Request& request, Platform& platform, Diagnostics& diagn
                         cat("无法读取词表“", path, "”：", describe(io)));
         return;
     }
+    pretranslate_source(request, platform, std::move(source), path, diagnostics, result, exit_code);
+}
+
+void pretranslate_source(const Request& request, Platform& platform, std::string source, const std::string& path,
+                         Diagnostics& diagnostics, std::string& result, int& exit_code) {
+    result = "未生成词库源文件。";
     // The list's own warnings (every empty translation is one) are not this run's news;
     // its errors are.
     Diagnostics own;

@@ -22,6 +22,10 @@ int report_from_memory(const Request& request, Platform& platform);
 void pretranslate(const Request& request, Platform& platform, lexicon::Diagnostics& diagnostics, std::string& result,
                   int& exit_code);
 
+// The same for a list already in memory (an extraction's), as if read from `path`.
+void pretranslate_source(const Request& request, Platform& platform, std::string source, const std::string& path,
+                         lexicon::Diagnostics& diagnostics, std::string& result, int& exit_code);
+
 // The files of the memory on this system (memory_files_posix.cpp, memory_files_windows.cpp).
 std::unique_ptr<lexicon::MemoryFiles> make_memory_files();
 // A monotonic clock in milliseconds, for the look-up times (<chrono> does not compile

@@ -1,12 +1,14 @@
 #include "lexicon/program/program_extract.h"
 #include "lexicon/base/escapes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
 
 #include "lexicon/base/gbk.h"
 #include "lexicon/base/unicode.h"
+#include "lexicon/checks/access_key_scope.h"
 #include "lexicon/program/pe_resources.h"
 #include "lexicon/wordlist/word_list.h"
 
@@ -97,6 +99,16 @@ struct Group {
 };
 
 }  // namespace
+
+std::optional<std::string> extracted_original(const std::u16string& text) {
+    if (text.empty() || !has_letter(text)) return std::nullopt;
+    std::string gbk;
+    std::uint32_t bad = 0;
+    if (!to_gbk(text, gbk, bad) || gbk.size() > max_text_bytes) return std::nullopt;
+    return gbk;
+}
+
+bool is_default_source_language(std::uint16_t language) { return is_default_source(language); }
 
 std::optional<std::uint16_t> parse_language(std::string_view word) {
     if (word.empty()) return std::nullopt;
@@ -255,7 +267,9 @@ bool ProgramExtractor::add(std::string_view file_name, std::string_view head, st
             };
             for (const pe::MenuItem& item : s.items) {
                 const bool by_id = !item.popup && item.id != 0;
-                std::string comment = by_id ? cat(base, " MENU ", res, " 项 ", item.id)
+                // An item with an id still says where it is: the access-key check takes the
+                // items of one popup together.
+                std::string comment = by_id ? cat(base, " MENU ", res, " 项 ", item.id, " 位置 ", path_text(item.path))
                                             : cat(base, " MENU ", res, " 位置 ", path_text(item.path));
                 const std::u16string* translated = nullptr;
                 std::string why = missing;
@@ -371,6 +385,79 @@ std::string ProgramExtractor::word_list() const {
         out += "\r\n";
     }
     return out;
+}
+
+namespace {
+
+// The menu or dialog whose access keys a place's text shares: "a.exe MENU 1 位置 2" for
+// the items of a menu's second popup, "a.exe MENU 1 位置" for its menu bar, "a.exe DIALOG
+// 7" for a dialog's controls. Empty for other places (string tables, captions).
+std::string access_key_scope_of(std::string_view comment) {
+    while (!comment.empty() && (comment.front() == ';' || comment.front() == ' ')) comment.remove_prefix(1);
+    if (const std::size_t at = comment.find(" DIALOG "); at != std::string_view::npos) {
+        const std::size_t control = comment.find(" 控件 ");
+        if (control == std::string_view::npos) return {};
+        return std::string(comment.substr(0, control));
+    }
+    const std::size_t menu = comment.find(" MENU ");
+    const std::size_t position = comment.find(" 位置 ");
+    if (menu == std::string_view::npos || position == std::string_view::npos) return {};
+    std::string_view path = comment.substr(position + std::string_view(" 位置 ").size());
+    path = path.substr(0, path.find(' '));
+    const std::size_t last = path.rfind('.');
+    const std::size_t item = comment.find(" 项 ");
+    return cat(comment.substr(0, std::min(position, item)), " 位置 ",
+               last == std::string_view::npos ? std::string_view() : path.substr(0, last));
+}
+
+}  // namespace
+
+void check_extracted_access_keys(std::string_view source, const WordList& list, Diagnostics& diagnostics) {
+    std::unordered_map<std::uint32_t, std::string_view> translations;
+    for (const Entry& e : list.entries()) translations.emplace(e.line, list.translation(e));
+    struct Key {
+        std::string key;
+        std::uint32_t line;
+        std::string_view translation;
+    };
+    std::map<std::string, std::vector<Key>> scopes;
+    std::vector<std::string> pending;
+    std::uint32_t line = 0;
+    for (std::size_t at = 0; at < source.size();) {
+        std::size_t end = source.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = source.size();
+        const std::string_view text = source.substr(at, end - at);
+        ++line;
+        at = end < source.size() && source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n' ? end + 2
+                                                                                                              : end + 1;
+        if (text.starts_with("; ")) {
+            if (std::string scope = access_key_scope_of(text); !scope.empty()) pending.push_back(std::move(scope));
+            continue;
+        }
+        if (text.starts_with(";")) continue;
+        const auto found = translations.find(line);
+        if (found != translations.end()) {
+            const std::string key = access_key_of(found->second);
+            if (!key.empty()) {
+                for (const std::string& scope : pending) {
+                    std::vector<Key>& keys = scopes[scope];
+                    const bool repeated = std::any_of(keys.begin(), keys.end(),
+                                                      [&](const Key& k) { return k.line == line; });
+                    if (repeated) continue;
+                    for (const Key& k : keys) {
+                        if (k.key != key) continue;
+                        diagnostics.add(
+                            Code::AccessKeyTwiceInScope, line,
+                            cat("快捷键“&", key, "”在“", scope, "”中已由第 ", k.line, " 行的“", shown(k.translation),
+                                "”使用；同一处的两项用同一个快捷键时，按键只能选中其中一项"));
+                        break;
+                    }
+                    keys.push_back({key, line, found->second});
+                }
+            }
+        }
+        pending.clear();
+    }
 }
 
 std::optional<DialogPlace> parse_dialog_place(std::string_view line) {

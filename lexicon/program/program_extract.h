@@ -31,6 +31,14 @@ struct ExtractCounts {
     std::size_t left_out = 0;    // texts left out with a warning
 };
 
+// The original (GBK) under which extraction writes a text of a program, or nothing when
+// it leaves the text out: no letter, a character GBK lacks, or too long for a library.
+std::optional<std::string> extracted_original(const std::u16string& text);
+
+// Whether `language` is one extraction takes for the originals when no source language
+// is given: neutral in any of its forms, US English, or English without a region.
+bool is_default_source_language(std::uint16_t language);
+
 // "0x0804" parsed from a command-line word (hex with 0x, or decimal); nothing when invalid.
 std::optional<std::uint16_t> parse_language(std::string_view word);
 
@@ -70,6 +78,14 @@ private:
     std::vector<Item> items_;
     std::unordered_map<std::string, std::size_t> index_;
 };
+
+class WordList;
+
+// W216 for a list written by extraction: the places in the comment lines before each
+// entry tell which menu popup or dialog its text belongs to, and two translations with
+// the same access key in one of them are reported. An original used in two menus counts
+// in both.
+void check_extracted_access_keys(std::string_view source, const WordList& list, Diagnostics& diagnostics);
 
 // What a dialog text's comment line says about its control, for the fit check.
 struct DialogPlace {

@@ -83,6 +83,10 @@ inline std::string build_pe(const std::vector<Res>& resources, bool plus = false
     put16(pe, 0x54, optional_size);
     const std::size_t optional = 0x58;
     put16(pe, optional, plus ? 0x20B : 0x10B);
+    put32(pe, optional + 32, 0x1000);  // section alignment
+    put32(pe, optional + 36, 0x200);   // file alignment
+    put32(pe, optional + 56, 0x1000 + ((static_cast<std::uint32_t>(rsrc.size()) + 0xFFF) & ~0xFFFu));  // image size
+    put32(pe, optional + 60, 0x200);  // size of the headers
     const std::size_t count_at = optional + (plus ? 108 : 92);
     put32(pe, count_at, 16);
     put32(pe, count_at + 4 + 16, 0x1000);

@@ -3,6 +3,7 @@
 // memory's folder is only read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@
 
 #include "lexicon/library/library_writer.h"
 #include "lexicon/wordlist/word_list.h"
+#include "pe_builder.h"
 
 namespace lexicon {
 namespace {
@@ -315,6 +317,27 @@ TEST_F(MemoryCommand, ConsistencyListsDifferingTranslationsMostFrequentFirst) {
         "",
     };
     EXPECT_EQ(lines, expected) << r.out;
+}
+
+TEST_F(MemoryCommand, ExtractPretranslatesFromTheMemory) {
+    using namespace extract_test;
+    write_file(
+        work / "prog.exe",
+        build_pe({{4, 1, 0x0409,
+                   build_menu({{0, u"&File", 0, true}, {1, u"Close", 100, false}, {1, u"Frobnicate", 101, false}})}}));
+    const Result r = run({"--extract", "prog.exe", "-o", "prog.trs", "--memory", "LIB"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    const std::vector<std::string> lines = lines_of(read_file(work / "prog.trs"));
+    const auto at = std::find(lines.begin(), lines.end(), "Close=关闭");
+    ASSERT_NE(at, lines.end()) << read_file(work / "prog.trs");
+    // The places, then the review line as --pretranslate writes it.
+    ASSERT_GE(at - lines.begin(), 2);
+    EXPECT_EQ((at - 1)->rfind(";@review 100%", 0), 0u) << *(at - 1);
+    EXPECT_EQ(*(at - 2), "; prog.exe MENU 1 项 100 位置 1.1");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Frobnicate="), lines.end());
+    EXPECT_NE(r.err.find("W253"), std::string::npos) << r.err;  // one entry found nothing
+    const Result bad = run({"--extract", "prog.exe", "-o", "prog.trs", "--min", "50"});
+    EXPECT_EQ(bad.exit_code, 2);
 }
 
 }  // namespace
