@@ -229,7 +229,8 @@ void compile(const Request& request, Platform& platform, Outcome& o) {
 
     const FitPlaces fit_places = collect_fit_places(source);
     // A list written by extraction keeps its text for the access-key check of its places.
-    const std::string extracted = source.find(" MENU ") != std::string::npos || source.find(" DIALOG ") != std::string::npos
+    const std::string extracted = source.find(" MENU ") != std::string::npos ||
+                                          source.find(" DIALOG ") != std::string::npos
                                       ? source
                                       : std::string();
     const WordList list = compile_word_list(std::move(source), diagnostics);

@@ -65,7 +65,8 @@ void extract_programs(const Request& request, Platform& platform, Diagnostics& d
         const ExtractCounts& n = extractor.counts();
         pretranslate_source(request, platform, std::move(text), path, diagnostics, result, exit_code);
         if (exit_code == exit_written) {
-            result = cat(result, "（", n.files, " 个程序，", n.entries, " 个条目，程序自带译文 ", n.translated, " 个）");
+            result = cat(result, "（", n.files, " 个程序，", n.entries, " 个条目，程序自带译文 ", n.translated,
+                         " 个）");
         }
         return;
     }
