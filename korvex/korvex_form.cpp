@@ -12,6 +12,7 @@
 #include "korvex/resource_ids.h"
 #include "lexicon/base/escapes.h"
 #include "lexicon/base/gbk.h"
+#include "velmora_version.h"
 #include "win/gbk.h"
 
 namespace korvex {
@@ -402,7 +403,8 @@ void TKorvexForm::FindClick() {
 
 void TKorvexForm::AboutClick() {
     ShowMessage(hwnd(),
-                "词库编辑器 1.0.0\r\n\r\n打开、查看、筛选和修改编译好的词库（.LIB），\r\n导入和导出词表。"
+                "词库编辑器 " VELMORA_VERSION_TEXT
+                "\r\n\r\n打开、查看、筛选和修改编译好的词库（.LIB），\r\n导入和导出词表。"
                 "\r\n条目由与 Mervik 相同的检查和写入程序处理。",
                 MB_ICONINFORMATION);
 }
