@@ -5,6 +5,7 @@
 #include "lexicon/base/escapes.h"
 #include "lexicon/base/gbk.h"
 #include "lexicon/base/lexicon_fields.h"
+#include "lexicon/base/library_format.h"
 #include "lexicon/library/library_writer.h"
 #include "lexicon/wordlist/word_list.h"
 
@@ -63,8 +64,10 @@ ImportResult ImportWordList(EntryTable& table, std::string source, std::string_v
 }
 
 std::optional<std::string> DescriptionRefusal(std::string_view description) {
-    if (description.size() > lexicon::kDescriptionMaxBytes) {
-        return lexicon::cat("词库说明最多 ", lexicon::kDescriptionMaxBytes, " 个字节（一个汉字两个字节），现在是 ",
+    // What a library holds, as Mervik takes it: a library compiled with a long description
+    // must open and save here unchanged.
+    if (description.size() > lexicon::format::max_description_bytes) {
+        return lexicon::cat("词库说明最多 ", lexicon::format::max_description_bytes, " 个字节（一个汉字两个字节），现在是 ",
                             description.size(), " 个字节");
     }
     if (!lexicon::LexiconFieldsAllowed(description, "")) return std::string("词库说明中不能有双引号“\"”");

@@ -7,6 +7,8 @@
 
 namespace lexicon {
 
+// The editor's description field holds at most 100 bytes, within the 255 that a library
+// holds (format::max_description_bytes, Mervik's and KORVEX's limit).
 constexpr std::size_t kDescriptionMaxBytes = 100;
 constexpr std::size_t kFileNameMaxBytes = 8;
 
