@@ -2,12 +2,12 @@
 
 #include "lexicon/base/byte_sink.h"
 #include "lexicon/base/diagnostics.h"
-#include "lexicon/base/escapes.h"
 #include "lexicon/base/gbk.h"
 #include "lexicon/base/lexicon_fields.h"
 #include "lexicon/base/library_format.h"
 #include "lexicon/library/library_writer.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 
 namespace korvex {
 
@@ -27,20 +27,10 @@ std::string LibraryBytes(const EntryTable& table) {
 }
 
 std::string ExportWordList(const EntryTable& table) {
-    std::string out;
-    const std::string_view description = table.description();
-    // The description is not part of a word list; a comment keeps it for the reader.
-    if (!description.empty() && description.find_first_of("\r\n") == std::string_view::npos) {
-        out += "; 词库说明：";
-        out += description;
-        out += "\r\n";
-    }
-    for (const TextPair& e : table.entries()) {
-        out += lexicon::escape_text(e.original, lexicon::EscapeFor::Original);
-        out += '=';
-        out += lexicon::escape_text(e.translation, lexicon::EscapeFor::Translation);
-        out += "\r\n";
-    }
+    // The description is not part of a word list; comments keep it for the reader, as
+    // Mervik's --dump writes them for the same library.
+    std::string out = lexicon::library_list_header(table.description(), table.entries().size());
+    for (const TextPair& e : table.entries()) lexicon::append_word_list_line(out, e.original, e.translation);
     return out;
 }
 
@@ -67,8 +57,8 @@ std::optional<std::string> DescriptionRefusal(std::string_view description) {
     // What a library holds, as Mervik takes it: a library compiled with a long description
     // must open and save here unchanged.
     if (description.size() > lexicon::format::max_description_bytes) {
-        return lexicon::cat("词库说明最多 ", lexicon::format::max_description_bytes, " 个字节（一个汉字两个字节），现在是 ",
-                            description.size(), " 个字节");
+        return lexicon::cat("词库说明最多 ", lexicon::format::max_description_bytes,
+                            " 个字节（一个汉字两个字节），现在是 ", description.size(), " 个字节");
     }
     if (!lexicon::LexiconFieldsAllowed(description, "")) return std::string("词库说明中不能有双引号“\"”");
     if (lexicon::gbk::find_invalid(description) != std::string_view::npos) {

@@ -13,6 +13,7 @@
 #include "lexicon/library/library_writer.h"
 #include "lexicon/program/program_extract.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 #include "mervik/apply_command.h"
 #include "mervik/command_line.h"
 #include "mervik/command_table.h"
@@ -291,13 +292,8 @@ int dump(const Request& request, Platform& platform) {
         platform.print_error(cat("无法读取词库“", path, "”：", why, crlf));
         return exit_failed;
     }
-    std::string text = cat("; 词库说明：", library->description(), crlf, "; 条目数：", library->size(), crlf);
-    for (const LibraryEntry e : *library) {
-        text += escape_text(e.original, EscapeFor::Original);
-        text += '=';
-        text += escape_text(e.translation, EscapeFor::Translation);
-        text += crlf;
-    }
+    std::string text = library_list_header(library->description(), library->size());
+    for (const LibraryEntry e : *library) append_word_list_line(text, e.original, e.translation);
     platform.write_stdout(text);
     return exit_written;
 }

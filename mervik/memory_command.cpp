@@ -12,6 +12,7 @@
 #include "lexicon/base/gbk.h"
 #include "lexicon/checks/entry_checks.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 #include "mervik/driver.h"
 
 namespace mervik {
@@ -378,8 +379,7 @@ void pretranslate_source(const Request& request, Platform& platform, std::string
             continue;
         }
         ++filled;
-        replaced[at] = cat(escape_text(list.original(e), EscapeFor::Original), "=",
-                           escape_text(outcome.translation, EscapeFor::Translation));
+        replaced[at] = word_list_line(list.original(e), outcome.translation);
         has_replacement[at] = true;
         if (!outcome.comment.empty()) {
             ++marked;

@@ -1,5 +1,4 @@
 #include "lexicon/exchange/po_reader.h"
-#include "lexicon/base/escapes.h"
 
 #include <cctype>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "lexicon/base/unicode.h"
 #include "lexicon/checks/entry_checks.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 
 namespace lexicon {
 
@@ -183,10 +183,7 @@ void Reader::append_entry(std::string_view original, std::string_view translatio
         out.append(placeholder_opt_out);
         out.append("\r\n");
     }
-    out += escape_text(original, EscapeFor::Original);
-    out += '=';
-    out += escape_text(translation, EscapeFor::Translation);
-    out += "\r\n";
+    append_word_list_line(out, original, translation);
     ++import_.entries;
 }
 

@@ -9,6 +9,7 @@
 #include "lexicon/base/escapes.h"
 #include "lexicon/base/gbk.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 
 namespace lexicon {
 namespace {
@@ -187,21 +188,32 @@ TEST(WordList, LongLinesOfMixedTextReadAsTheyAreWritten) {
     EXPECT_LT(faults, 2700u);
 }
 
-TEST(EscapeText, ReadsBackAsTheSameBytes) {
+// Every writer of a word list goes through word_list_line.
+TEST(WordListLine, ReadsBackAsTheSameBytes) {
     const std::vector<std::string> texts = {
         "plain",    " lead", "trail ", "  both  ", "a=b",   ";semi",  "a;b",   "tab\there", "cr\rlf\n", "back\\slash",
         "\x81\x5C", "中 文", "\t",     " ",        "a \t ", "bell\a", "\x1F;", "\x7F\x01",  "\b\f\v",   "\x1Bx1B",
     };
     for (const std::string& original : texts) {
         for (const std::string& translation : texts) {
-            const std::string line = escape_text(original, EscapeFor::Original) + "=" +
-                                     escape_text(translation, EscapeFor::Translation) + "\n";
+            const std::string line = word_list_line(original, translation) + "\n";
             const Parsed p = parse(line);
             ASSERT_EQ(p.entries.size(), 1u) << line;
             EXPECT_EQ(p.entries[0].first, original) << line;
             EXPECT_EQ(p.entries[0].second, translation) << line;
         }
     }
+}
+
+// A library written out as a word list, by --dump or by KORVEX's export: its description
+// and count are comments, whatever the description holds, and the entries follow.
+TEST(WordListLine, LibraryHeaderStaysCommentLines) {
+    EXPECT_EQ(library_list_header("说明", 2), "; 词库说明：说明\r\n; 条目数：2\r\n");
+    const std::string header = library_list_header("第一行\r\nOpen=打开", 1);
+    EXPECT_EQ(header, "; 词库说明：第一行\\r\\nOpen=打开\r\n; 条目数：1\r\n");
+    const Parsed p = parse(header + word_list_line("Open", "打开") + "\r\n");
+    ASSERT_EQ(p.entries.size(), 1u);
+    EXPECT_EQ(p.entries[0].second, "打开");
 }
 
 }  // namespace
