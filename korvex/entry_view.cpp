@@ -94,7 +94,7 @@ void EntryView::Sort() {
     order_.clear();
     if (column_ == SortColumn::None) return;
     order_.resize(table_.size());
-    std::iota(order_.begin(), order_.end(), 0u);
+    std::iota(order_.begin(), order_.end(), 0U);
     const bool by_original = column_ == SortColumn::Original;
     auto key = [&](std::uint32_t e) -> std::string_view {
         const TextPair& t = table_.at(e);

@@ -9,7 +9,7 @@ namespace korvex {
 
 // Files larger than this are refused before they are read: a 32-bit process cannot
 // hold much more next to the table.
-constexpr unsigned long long kMaxFileBytes = 512ull * 1024 * 1024;
+constexpr unsigned long long kMaxFileBytes = 512ULL * 1024 * 1024;
 
 // The whole file, or nothing with `why` (GBK Chinese): missing, a folder, no read
 // access, in use, too large, unreadable.

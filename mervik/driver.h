@@ -14,7 +14,7 @@ constexpr const char* version_text = VELMORA_VERSION_TEXT;  // the project's one
 constexpr const char* messages_file_name = "Mervik.ERR";
 // Larger sources are refused before they are read; the library's 32-bit offsets and a
 // 32-bit process both want a bound well below 4 GB.
-constexpr std::size_t max_source_bytes = 256u * 1024 * 1024;
+constexpr std::size_t max_source_bytes = std::size_t{256} * 1024 * 1024;
 
 enum ExitCode { exit_written = 0, exit_source_errors = 1, exit_failed = 2 };
 

@@ -5,7 +5,7 @@
 #     the rooms of lexicon/ include one way; and every table that crosses layers against
 #     its documents (scripts/check_tables.py);
 #  3. clang-tidy (.clang-tidy) over the window-free code, with the host build's
-#     compile commands (build/host/compile_commands.json).
+#     compile commands (build/host/compile_commands.json), by scripts/tidy.py.
 #
 #   bash scripts/lint.sh          # check; exits non-zero with the findings
 #   bash scripts/lint.sh --fix    # formats the files in place first
@@ -110,29 +110,12 @@ if [ "$tidy" = 1 ]; then
     echo "lint: $db is missing; build the host code first (bash scripts/build.sh host)" >&2
     exit 1
   fi
-  # The window-free code of the editor: the files the host build compiles from the
-  # editor's folders.
-  mapfile -t logic < <(python3 - "$db" "$root" <<'PY'
-import json, sys, os
-db, root = sys.argv[1], sys.argv[2]
-folders = ("app/", "documents/", "search/", "generation/", "widgets/", "win/")
-seen = set()
-for entry in json.load(open(db)):
-    path = os.path.relpath(os.path.join(entry["directory"], entry["file"]), root)
-    if path.startswith(folders) and path not in seen:
-        seen.add(path)
-        print(path)
-PY
-)
-  # gcc's execution character set means nothing to clang: the literals stay UTF-8 there.
-  if ! printf '%s\n' "${logic[@]}" | xargs -P "${VELMORA_JOBS:-2}" -n 4 \
-       clang-tidy -p "$build/host" --quiet --warnings-as-errors='*' --extra-arg=-fexec-charset=UTF-8 \
-       >/tmp/velmora-tidy.$$ 2>&1; then
-    grep -E 'warning:|error:' /tmp/velmora-tidy.$$ | sed "s#^$root/##" >&2 || cat /tmp/velmora-tidy.$$ >&2
+  # Every window-free file the host build compiles: the editor's logic, the core, Mervik
+  # and KORVEX's model. Results are kept by content in build/host/tidy-cache.
+  if ! python3 "$root/scripts/tidy.py" "$build/host" "$root" "${VELMORA_JOBS:-2}"; then
     echo "lint: clang-tidy found the problems above" >&2
     failed=1
   fi
-  rm -f /tmp/velmora-tidy.$$
 fi
 
 exit $failed

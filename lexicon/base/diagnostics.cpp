@@ -45,7 +45,7 @@ void Diagnostics::merge_found_apart(const Diagnostics& found, const std::vector<
 
 std::string shown(std::string_view text) {
     constexpr std::size_t max_shown = 60;
-    const std::string escaped = escape_text(text, EscapeFor::Original);
+    std::string escaped = escape_text(text, EscapeFor::Original);
     if (escaped.size() <= max_shown) return escaped;
     return cat(gbk::prefix(escaped, max_shown), "……");
 }

@@ -17,17 +17,20 @@ void advise_large_pages([[maybe_unused]] const void* data, [[maybe_unused]] std:
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + large_page - 1) & ~(large_page - 1);
     const std::uintptr_t last = (begin + bytes) & ~(large_page - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    // The address is moved from the pointer itself, which keeps its provenance.
+    if (last > first) {
+        ::madvise(const_cast<char*>(static_cast<const char*>(data)) + (first - begin), last - first, MADV_HUGEPAGE);
+    }
 #endif
 }
 
 void prefault(void* data, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
     constexpr std::uintptr_t page = 4096;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data) & ~(page - 1);
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(data) + bytes;
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t before = address & (page - 1);  // back to the page's start
     // Older systems do not know the advice; the pages then come one fault at a time.
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    ::madvise(static_cast<char*>(data) - before, bytes + before, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;

@@ -12,9 +12,9 @@ namespace lexicon::format {
 std::uint32_t hash_text(std::string_view text) {
     const char* p = text.data();
     std::size_t n = text.size();
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(n) * 0xC2B2AE3D27D4EB4Full);
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ (static_cast<std::uint64_t>(n) * 0xC2B2AE3D27D4EB4FULL);
     auto mix = [&h](std::uint64_t chunk) {
-        h = (h ^ chunk) * 0xFF51AFD7ED558CCDull;
+        h = (h ^ chunk) * 0xFF51AFD7ED558CCDULL;
         h ^= h >> 32;
     };
     while (n >= 8) {
@@ -31,7 +31,7 @@ std::uint32_t hash_text(std::string_view text) {
             chunk |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
         mix(chunk);
     }
-    h *= 0xC4CEB9FE1A85EC53ull;
+    h *= 0xC4CEB9FE1A85EC53ULL;
     const auto result = static_cast<std::uint32_t>(h >> 32);
     return result == 0 ? 1 : result;
 }
@@ -44,7 +44,7 @@ struct CrcTables {
     CrcTables() {
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320U ^ (c >> 1) : c >> 1;
             t[0][i] = c;
         }
         for (std::uint32_t i = 0; i < 256; ++i) {

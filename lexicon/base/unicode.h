@@ -16,7 +16,7 @@ std::uint32_t from_gbk(const char* gbk, std::size_t length);
 bool append_gbk(std::uint32_t code_point, std::string& out);
 
 // Appends the UTF-8 bytes of a code point.
-void append_utf8(std::uint32_t code_point, std::string& out);
+void append_utf8(std::uint32_t cp, std::string& out);
 
 // The code point of the UTF-8 character at text[i] and its length in `length`; 0 as the
 // length when the bytes there are not valid UTF-8 (overlong forms and surrogates are not).

@@ -104,7 +104,7 @@ private:
     Converted convert(const Field& field, std::string& gbk);
     Field* target_field();
 
-    void syntax_error(std::size_t column, std::string text) {
+    void syntax_error(std::size_t column, const std::string& text) {
         diagnostics_.add(Code::PoSyntax, line_, cat("第 ", column, " 列：", text));
     }
 

@@ -64,7 +64,7 @@ Layout layout_of(const Texts& texts, std::string_view description) {
 // the running CRC of everything written.
 class BufferedWriter {
 public:
-    static constexpr std::size_t max_capacity = 256 * 1024;
+    static constexpr std::size_t max_capacity = std::size_t{256} * 1024;
 
     // A small library gets a buffer of its own size, not the full capacity.
     BufferedWriter(ByteSink& sink, std::uint64_t total)
