@@ -6,6 +6,7 @@
 #include "lexicon/base/diagnostics.h"
 #include "lexicon/base/escapes.h"
 #include "lexicon/wordlist/entry_edit.h"
+#include "lexicon/wordlist/word_list_writer.h"
 
 namespace korvex {
 
@@ -50,10 +51,7 @@ char FirstByte(const std::string& bytes, const Span& span) {
 
 }  // namespace
 
-std::string EntryLine(const TextPair& text) {
-    return lexicon::escape_text(text.original, lexicon::EscapeFor::Original) + '=' +
-           lexicon::escape_text(text.translation, lexicon::EscapeFor::Translation);
-}
+std::string EntryLine(const TextPair& text) { return lexicon::word_list_line(text.original, text.translation); }
 
 std::unique_ptr<EntryTable> OpenWordList(std::string bytes) {
     auto source = std::make_unique<WordListSource>();

@@ -1,16 +1,17 @@
 #include "lexicon/program/program_extract.h"
-#include "lexicon/base/escapes.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
 
+#include "lexicon/base/escapes.h"
 #include "lexicon/base/gbk.h"
 #include "lexicon/base/unicode.h"
 #include "lexicon/checks/access_key_scope.h"
 #include "lexicon/program/pe_resources.h"
 #include "lexicon/wordlist/word_list.h"
+#include "lexicon/wordlist/word_list_writer.h"
 
 namespace lexicon {
 
@@ -379,10 +380,7 @@ std::string ProgramExtractor::word_list() const {
             }
             out += "\r\n";
         }
-        out += escape_text(item.original, EscapeFor::Original);
-        out += '=';
-        if (translation != nullptr) out += escape_text(*translation, EscapeFor::Translation);
-        out += "\r\n";
+        append_word_list_line(out, item.original, translation != nullptr ? *translation : std::string_view());
     }
     return out;
 }
