@@ -27,6 +27,7 @@ awk '
             ms[side, key] = field("ms"); ws[side, key] = field("peak_ws"); pv[side, key] = field("private")
             keys[key] = 1 }
   /refused/ { refused[field("mb")] = 1 }
+  / failed$/ { failed[field("side"), field("mb")] = 1 }
   END {
     print ""
     print "| list | what | floor ms | ours ms | time ratio | floor peak WS / private MB | ours peak WS / private MB | memory ratio (WS, private) | goal |"
@@ -36,6 +37,6 @@ awk '
       goal = k[2] == "open" ? "time <= 1.2 x, memory <= 1.3 x" : "time <= 1.5 x"
       tr = (f > 0 && o != "") ? sprintf("%.2f x", o / f) : "-"
       mr = (ws["floor", key] > 0 && ws["ours", key] != "") ? sprintf("%.2f x, %.2f x", ws["ours", key] / ws["floor", key], pv["ours", key] / pv["floor", key]) : "-"
-      printf "| %s MB | %s | %s | %s | %s | %s / %s | %s / %s | %s | %s |\n", k[1], k[2], f, (o == "" && refused[k[1]] ? "refused" : o), tr, ws["floor", key], pv["floor", key], ws["ours", key], pv["ours", key], mr, goal
+      printf "| %s MB | %s | %s | %s | %s | %s / %s | %s / %s | %s | %s |\n", k[1], k[2], (f == "" && failed["floor", k[1]] ? "failed (ran out of memory)" : f), (o == "" && refused[k[1]] ? "refused" : o), tr, ws["floor", key], pv["floor", key], ws["ours", key], pv["ours", key], mr, goal
     }
   }' "$out"
