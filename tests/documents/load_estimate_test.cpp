@@ -19,6 +19,7 @@ TEST(LoadEstimate, TenMegabytesFitAndFiftyDoNotInAThirtyTwoBitProcess) {
     } cases[] = {
         {"a usual list", 640 * 1024, 12785, true},
         {"10 MB, 184,000 lines", 10 * MB, 184000, true},
+        {"the benchmark's 10 MB, 194,287 lines", 10 * MB, 194287, true},
         {"50 MB, 922,000 lines", 50 * MB, 922000, false},
         {"50 MB on one line", 50 * MB, 1, false},
     };
