@@ -3,24 +3,13 @@
 #include <algorithm>
 
 #include "lexicon/base/diagnostics.h"
+#include "lexicon/program/little_endian.h"
 
 namespace lexicon::pe {
 
 namespace {
 
 bool fits(std::string_view s, std::size_t at, std::size_t n) { return at <= s.size() && s.size() - at >= n; }
-std::uint32_t get16(std::string_view s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8;
-}
-std::uint32_t get32(std::string_view s, std::size_t at) { return get16(s, at) | get16(s, at + 2) << 16; }
-void put16(std::string& s, std::size_t at, std::uint32_t v) {
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>(v >> 8 & 0xFF);
-}
-void put32(std::string& s, std::size_t at, std::uint32_t v) {
-    put16(s, at, v & 0xFFFF);
-    put16(s, at + 2, v >> 16);
-}
 bool power_of_two(std::uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 std::uint64_t align_up(std::uint64_t v, std::uint32_t alignment) { return (v + alignment - 1) / alignment * alignment; }
 

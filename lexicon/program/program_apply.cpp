@@ -10,6 +10,7 @@
 #include "lexicon/base/unicode.h"
 #include "lexicon/checks/entry_checks.h"
 #include "lexicon/program/dialog_fit.h"
+#include "lexicon/program/little_endian.h"
 #include "lexicon/program/pe_file.h"
 #include "lexicon/program/pe_resources.h"
 #include "lexicon/program/program_extract.h"
@@ -18,15 +19,11 @@ namespace lexicon {
 
 namespace {
 
+using pe::get16;
+using pe::put16;
+
 constexpr std::uint16_t type_version = 16;
 
-std::uint32_t get16(std::string_view s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8;
-}
-void put16(std::string& s, std::size_t at, std::uint32_t v) {
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>(v >> 8 & 0xFF);
-}
 void add16(std::string& s, std::uint32_t v) {
     s.resize(s.size() + 2);
     put16(s, s.size() - 2, v);
@@ -94,15 +91,6 @@ std::string hex4(std::uint16_t v) {
     std::string s = "0000";
     for (int i = 3; i >= 0; --i, v >>= 4) s[i] = digits[v & 15];
     return s;
-}
-
-std::string path_text(const std::vector<std::uint16_t>& path) {
-    std::string text;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (i > 0) text += '.';
-        text += std::to_string(path[i] + 1);
-    }
-    return text;
 }
 
 class Applier {

@@ -81,15 +81,6 @@ std::string font_text(const pe::DialogFont& font) {
     return text;
 }
 
-std::string path_text(const std::vector<std::uint16_t>& path) {
-    std::string text;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (i > 0) text += '.';
-        text += std::to_string(path[i] + 1);
-    }
-    return text;
-}
-
 bool is_default_source(std::uint16_t language) {
     // Neutral in any of its forms, US English, and English without a region.
     return (language & 0x3FF) == 0 || language == 0x0409 || language == 0x0009;
@@ -100,6 +91,15 @@ struct Group {
 };
 
 }  // namespace
+
+std::string path_text(const std::vector<std::uint16_t>& path) {
+    std::string text;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) text += '.';
+        text += std::to_string(path[i] + 1);
+    }
+    return text;
+}
 
 std::optional<std::string> extracted_original(const std::u16string& text) {
     if (text.empty() || !has_letter(text)) return std::nullopt;

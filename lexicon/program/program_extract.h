@@ -103,4 +103,8 @@ struct DialogPlace {
 // nothing when the line is not one about a dialog control.
 std::optional<DialogPlace> parse_dialog_place(std::string_view comment_line);
 
+// A menu item's place as the extracted comments write it: "2.3" is the third item of
+// the second popup.
+std::string path_text(const std::vector<std::uint16_t>& path);
+
 }  // namespace lexicon
